@@ -1,0 +1,34 @@
+/* Resource and command ids shared by the resource script and the program. */
+#ifndef KURIMARO_RESOURCE_IDS_H
+#define KURIMARO_RESOURCE_IDS_H
+
+#define IDB_GLYPH_ATLAS 101
+#define IDB_CHARACTER_SHEET 102
+#define IDB_BUBBLE_IMAGE 103
+#define IDW_SOUND_OK 107
+#define IDW_SOUND_LAUGH 111
+#define IDI_WINDOW_ICON 113
+#define IDI_TRAY_ICON 114
+
+#define ID_SIZE_X1 40009 /* x1 .. x10 are 40009 .. 40018 */
+#define ID_SIZE_X10 40018
+#define ID_TOPMOST 40031
+#define ID_CALENDAR 40032
+#define ID_ALARM_DISPLAY 40033
+#define ID_HOUR24 40034
+#define ID_EXIT 40037
+#define ID_ABOUT 40040
+#define ID_MOVELOCK 40041
+#define ID_SOUND_OK 40046
+#define ID_SOUND_FILE 40048
+#define ID_SOUND_FILE_LOOP 40050
+#define ID_SOUND_LAUGH 40051
+#define ID_PLAY_10S 40055
+#define ID_PLAY_30S 40056
+#define ID_PLAY_60S 40057
+#define ID_PLAY_5S 40059
+#define ID_SHADOW 40061
+#define ID_TRAY 40064
+#define ID_EDIT_ALARMS 40066
+
+#endif

@@ -1,0 +1,26 @@
+#include "settings/atomic_file.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+
+bool WriteFileAtomically(const char* path, std::string_view bytes) {
+  std::string temp = std::string(path) + ".XXXXXX";
+  const int fd = mkstemp(temp.data());
+  if (fd < 0) return false;
+  const char* data = bytes.data();
+  size_t left = bytes.size();
+  bool ok = true;
+  while (ok && left > 0) {
+    const ssize_t n = write(fd, data, left);
+    if (n <= 0) ok = false;
+    else { data += n; left -= static_cast<size_t>(n); }
+  }
+  ok = ok && fsync(fd) == 0;
+  ok = (close(fd) == 0) && ok;
+  ok = ok && std::rename(temp.c_str(), path) == 0;
+  if (!ok) unlink(temp.c_str());
+  return ok;
+}
