@@ -1,12 +1,18 @@
 #include "settings/atomic_file.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <string>
 
 bool WriteFileAtomically(const char* path, std::string_view bytes) {
+  // A file the user made read-only is kept, as on Windows (root would
+  // otherwise replace it regardless).
+  struct stat old;
+  if (stat(path, &old) == 0 && !(old.st_mode & S_IWUSR)) return false;
+
   std::string temp = std::string(path) + ".XXXXXX";
   const int fd = mkstemp(temp.data());
   if (fd < 0) return false;

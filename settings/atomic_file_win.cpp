@@ -26,6 +26,11 @@ bool WriteAll(HANDLE file, std::string_view bytes) {
 }  // namespace
 
 bool WriteFileAtomically(const char* path, std::string_view bytes) {
+  // Windows refuses to rename over a read-only file, Wine does not: the user's
+  // read-only mark is honoured here so that both keep the old file.
+  const DWORD attributes = GetFileAttributesA(path);
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) return false;
+
   std::string dir = DirectoryOf(path);
   char temp[MAX_PATH + 16];
   if (!GetTempFileNameA(dir.empty() ? "." : dir.c_str(), "krm", 0, temp)) return false;
@@ -39,13 +44,11 @@ bool WriteFileAtomically(const char* path, std::string_view bytes) {
   bool ok = WriteAll(file, bytes) && FlushFileBuffers(file);
   ok = CloseHandle(file) && ok;
 
-  if (ok) {
-    // ReplaceFile keeps the old file's identity (attributes, ACL); it needs an old file.
-    if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES)
-      ok = ReplaceFileA(path, temp, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr);
-    else
-      ok = MoveFileExA(temp, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-  }
+  // A rename within one directory replaces the old file in one step. It fails
+  // on a read-only or locked file, which then stays as it was. (ReplaceFile
+  // would keep the old file's ACL, but leaves a backup of its own behind
+  // when it fails under Wine.)
+  ok = ok && MoveFileExA(temp, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
   if (!ok) DeleteFileA(temp);
   return ok;
 }

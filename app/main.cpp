@@ -1,0 +1,54 @@
+#include <windows.h>
+
+#include <cstdlib>
+
+#include "app/app_state.h"
+#include "app/app_windows.h"
+#include "app/instance_lock.h"
+
+namespace {
+
+// The already-running box; wide text so the Japanese reads right whatever
+// the system's ANSI code page is.
+void ShowAlreadyRunning() {
+  wchar_t caption[32];
+  MultiByteToWideChar(CP_ACP, 0, kNames.title, -1, caption, 32);
+  MessageBoxW(nullptr, L"Kurimaro\u3001\u3042\u308b\u3044\u306fKurimaroLite\u304c\u3059\u3067\u306b\u8d77\u52d5\u3057\u3066\u3044\u307e\u3059",
+              caption, MB_OK);
+}
+
+int RunMessageLoop() {
+  MSG msg;
+  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  return static_cast<int>(msg.wParam);
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  g_app.instance_handle = instance;
+  std::srand(GetTickCount());
+  g_settings.sd_file[0] = '\0';
+  // A directory too long for the buffer leaves start_dir empty.
+  if (GetCurrentDirectoryA(sizeof g_app.start_dir, g_app.start_dir) >= sizeof g_app.start_dir)
+    g_app.start_dir[0] = '\0';
+
+  if (!AcquireInstanceLock()) {
+    ShowAlreadyRunning();
+    return 0;
+  }
+  if (!CreateAppWindows()) {
+    ReleaseInstanceLock();
+    return 0;
+  }
+  g_app.screen_width = VirtualScreenWidth();
+  g_app.screen_height = VirtualScreenHeight();
+  ShowAppWindows();
+
+  const int code = RunMessageLoop();
+  ReleaseInstanceLock();
+  return code;
+}

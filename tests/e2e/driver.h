@@ -1,0 +1,77 @@
+#pragma once
+
+// A small driver for the real programs under Wine: starts them in a working
+// directory of their own, finds their windows, reads what they show and
+// what they wrote, and talks to them with window messages.
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+struct Edition {
+  const char* name;          // for test names
+  const char* exe;           // file name beside the driver
+  const char* title;         // window titles and box captions
+  const char* main_class;
+  bool layered;              // full edition: layered windows
+};
+
+extern const Edition kFull;
+extern const Edition kLite;
+
+struct Process {
+  HANDLE handle = nullptr;
+  DWORD id = 0;
+};
+
+struct WindowInfo {
+  HWND hwnd = nullptr;
+  std::string class_name;
+  std::string title;
+  RECT rect = {};
+  LONG_PTR style = 0;
+  LONG_PTR ex_style = 0;
+  HWND owner = nullptr;
+  bool visible = false;
+  bool iconic = false;
+  bool has_alpha = false;    // GetLayeredWindowAttributes succeeded with LWA_ALPHA
+  BYTE alpha = 0;
+};
+
+std::string DriverDir();
+// A fresh, empty working directory for one test.
+std::string MakeWorkDir(const std::string& name);
+std::string JoinPath(const std::string& dir, const std::string& file);
+
+Process Start(const Edition& edition, const std::string& work_dir);
+// Exit code, or -1 when the process has not ended within the time.
+int WaitForExit(Process& process, DWORD timeout_ms);
+void Kill(Process& process);
+
+// The process's top-level window of that class, waiting up to timeout_ms.
+HWND WaitForWindow(const Process& process, const char* class_name, DWORD timeout_ms);
+WindowInfo ReadWindow(HWND hwnd);
+// A message box of the process with the caption, waiting up to timeout_ms.
+HWND WaitForMessageBox(const Process& process, const char* caption, DWORD timeout_ms);
+std::wstring MessageBoxText(HWND box);
+void PressOk(HWND box);
+
+// Starts the edition in dir and waits until both its windows exist.
+struct Running {
+  Process process;
+  HWND main = nullptr;
+  HWND shadow = nullptr;
+};
+Running Launch(const Edition& edition, const std::string& work_dir);
+// WM_CLOSE to the shadow window, the way Exit ends the program; exit code or -1.
+int CloseAndWait(Running& running);
+
+bool FileExists(const std::string& path);
+std::string ReadFileBytes(const std::string& path);
+void WriteFileBytes(const std::string& path, const std::string& bytes);
+std::vector<std::string> ListDir(const std::string& dir);
+
+}  // namespace e2e
