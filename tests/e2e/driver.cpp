@@ -30,6 +30,11 @@ void RemoveTree(const std::string& dir) {
 
 void Sleep10() { Sleep(10); }
 
+std::vector<HANDLE>& Started() {
+  static std::vector<HANDLE> handles;
+  return handles;
+}
+
 struct FindData {
   DWORD pid;
   const char* class_name;
@@ -86,6 +91,10 @@ Process Start(const Edition& edition, const std::string& work_dir) {
   if (CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, work_dir.c_str(),
                      &si, &pi)) {
     CloseHandle(pi.hThread);
+    HANDLE copy = nullptr;
+    DuplicateHandle(GetCurrentProcess(), pi.hProcess, GetCurrentProcess(), &copy, 0, FALSE,
+                    DUPLICATE_SAME_ACCESS);
+    Started().push_back(copy);
     process.handle = pi.hProcess;
     process.id = pi.dwProcessId;
   }
@@ -108,6 +117,17 @@ void Kill(Process& process) {
   WaitForSingleObject(process.handle, 5000);
   CloseHandle(process.handle);
   process.handle = nullptr;
+}
+
+void KillStragglers() {
+  for (HANDLE handle : Started()) {
+    if (WaitForSingleObject(handle, 0) == WAIT_TIMEOUT) {
+      TerminateProcess(handle, 1);
+      WaitForSingleObject(handle, 5000);
+    }
+    CloseHandle(handle);
+  }
+  Started().clear();
 }
 
 HWND WaitForWindow(const Process& process, const char* class_name, DWORD timeout_ms) {

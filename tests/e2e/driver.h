@@ -50,6 +50,9 @@ Process Start(const Edition& edition, const std::string& work_dir);
 // Exit code, or -1 when the process has not ended within the time.
 int WaitForExit(Process& process, DWORD timeout_ms);
 void Kill(Process& process);
+// Ends every program this driver started that is still running, so that a
+// failed test does not hold the single-instance lock for the next one.
+void KillStragglers();
 
 // The process's top-level window of that class, waiting up to timeout_ms.
 HWND WaitForWindow(const Process& process, const char* class_name, DWORD timeout_ms);
