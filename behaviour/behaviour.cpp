@@ -1,0 +1,193 @@
+#include "behaviour/behaviour.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "resources/resource_ids.h"
+
+namespace {
+
+// Milliseconds an Idle cycle keeps the eyes closed, when the quick second
+// blink may come, and after which every tick may start the next blink.
+constexpr int32_t kBlinkLength = 83;
+constexpr int32_t kSecondBlinkMark = 150;
+constexpr int32_t kLateBlinkMark = 2000;
+constexpr uint32_t kSecondBlinkBase = 64;
+constexpr uint32_t kLateBlinkBase = 1440;
+
+// Seconds an alarm may be late at the check and still start.
+constexpr int64_t kAlarmWindow = 3;
+
+void StartAlarmSound(const Settings& settings, BehaviourPlatform& platform) {
+  // The settings record may come from anywhere; never read past its end.
+  char file[sizeof settings.sd_file];
+  std::memcpy(file, settings.sd_file, sizeof file);
+  file[sizeof file - 1] = '\0';
+  switch (settings.sd) {
+    case 0: platform.PlaySoundResource(IDW_SOUND_LAUGH, kSoundLoopedResource); break;
+    case 1: platform.PlaySoundResource(IDW_SOUND_OK, kSoundLoopedResource); break;
+    case 2: platform.PlaySoundFile(file, kSoundFileOnce); break;
+    case 3: platform.PlaySoundFile(file, kSoundFileLooped); break;
+    default: break;  // no sound; the alarm still animates and ends
+  }
+}
+
+void ReshapeIfNeeded(const BehaviourState& state, BehaviourPlatform& platform) {
+  if (state.pose != state.shaped_pose) platform.RequestReshape();
+}
+
+void RestartCycle(BehaviourState& state) {
+  state.mode_elapsed = 0;
+  state.blink_mark = -1;
+}
+
+// Frame 0 with random blinks; frame 1 has frame 0's outline, so a blink
+// needs no reshape. d only scales the chance of a draw to the tick length.
+void IdleStep(BehaviourState& state, uint32_t d, BehaviourPlatform& platform) {
+  state.pose = 0;
+  ReshapeIfNeeded(state, platform);
+  if (state.mode_elapsed < kBlinkLength) {
+    state.pose = 1;
+    return;
+  }
+  uint32_t base;
+  if (state.blink_mark < kSecondBlinkMark && state.mode_elapsed >= kSecondBlinkMark) {
+    state.blink_mark = kSecondBlinkMark;
+    base = kSecondBlinkBase;
+  } else if (state.mode_elapsed > kLateBlinkMark) {
+    base = kLateBlinkBase;
+  } else {
+    return;
+  }
+  const uint32_t n = std::max(base / d, 1u);
+  const uint32_t r = static_cast<uint32_t>(platform.Random()) >> 8;
+  if (r % n == 0) RestartCycle(state);
+}
+
+void EndAlarmStart(BehaviourState& state, const Settings& settings, BehaviourPlatform& platform) {
+  SetMode(state, AlarmRun, settings, platform);
+  platform.SetAlarmTimer(AlarmTimerInterval(settings.al_time));
+}
+
+void AlarmStartStep(BehaviourState& state, const Settings& settings, Edition edition,
+                    BehaviourPlatform& platform) {
+  const int32_t t = state.mode_elapsed;
+  if (edition == Edition::Lite) {
+    state.pose = 0;
+    if (t >= 2000) EndAlarmStart(state, settings, platform);
+    return;
+  }
+  if (t >= 2000) {
+    state.pose = 4;
+    EndAlarmStart(state, settings, platform);
+    return;
+  }
+  state.pose = t < 500 ? 0 : t < 1000 ? 2 : t < 1500 ? 3 : 4;
+  ReshapeIfNeeded(state, platform);
+}
+
+void AlarmRunStep(BehaviourState& state, uint32_t d, Edition edition, BehaviourPlatform& platform) {
+  if (edition == Edition::Lite) {
+    IdleStep(state, d, platform);
+    return;
+  }
+  const int32_t t = state.mode_elapsed;
+  if (t >= 1000) {
+    RestartCycle(state);
+    return;
+  }
+  state.pose = t < 500 ? 3 : 4;
+  ReshapeIfNeeded(state, platform);
+}
+
+// Arms another entry; the latch belongs to the entry it was set for.
+void Arm(BehaviourState& state, int32_t alarm) {
+  if (alarm == state.armed_alarm) return;
+  state.armed_alarm = alarm;
+  state.alarm_fired = 0;
+}
+
+}  // namespace
+
+uint32_t AlarmTimerInterval(int32_t al_time) {
+  const int32_t index = std::clamp(al_time, 0, 3);
+  return static_cast<uint32_t>(play_times[index] - 2) * 1000u;
+}
+
+void SetMode(BehaviourState& state, int32_t mode, const Settings& settings,
+             BehaviourPlatform& platform) {
+  if (mode == state.mode) return;  // a sound that plays goes on
+  RestartCycle(state);
+  state.mode = mode;
+  if (mode == AlarmStart) {
+    platform.KillAlarmTimer();
+    StartAlarmSound(settings, platform);
+    // Stopped inside its window, the alarm must not start again there.
+    state.alarm_fired = 1;
+  } else if (mode == Idle) {
+    platform.StopSound();
+  }
+}
+
+void BehaviourTick(BehaviourState& state, const Settings& settings, Edition edition,
+                   BehaviourPlatform& platform) {
+  const uint32_t now = platform.TickCount();
+  if (!state.ticked) {
+    // The timeline counts from the first tick, not from when the system started.
+    state.ticked = true;
+    state.last_tick = now;
+    return;
+  }
+  if (now < state.last_tick) {
+    // The counter wrapped: restart the current cycle, keep mode and pose.
+    state.last_tick = now;
+    RestartCycle(state);
+    return;
+  }
+  const uint32_t delta = now - state.last_tick;
+  // Saturates, so a long pause cannot turn the count negative.
+  const int64_t elapsed = static_cast<int64_t>(state.mode_elapsed) + delta;
+  state.mode_elapsed = static_cast<int32_t>(std::min<int64_t>(elapsed, INT32_MAX));
+  if (delta == 0) return;
+  const uint32_t d = std::min(delta, 20u);
+  switch (state.mode) {
+    case Idle: IdleStep(state, d, platform); break;
+    case AlarmStart: AlarmStartStep(state, settings, edition, platform); break;
+    case AlarmRun: AlarmRunStep(state, d, edition, platform); break;
+    default: break;
+  }
+  state.last_tick = now;
+}
+
+int32_t AlarmAfter(const BehaviourState& state, int32_t now) {
+  const std::vector<int32_t>& list = state.alarm_list;
+  if (list.empty()) return -1;
+  // First entry E with E + 3 > now, that is E > now - 3.
+  const int64_t limit = static_cast<int64_t>(now) - kAlarmWindow;
+  auto it = std::upper_bound(list.begin(), list.end(), limit,
+                             [](int64_t value, int32_t entry) { return value < entry; });
+  return it == list.end() ? list.front() : *it;
+}
+
+void CheckAlarm(BehaviourState& state, const Settings& settings, BehaviourPlatform& platform) {
+  const int32_t now = state.now_sec;
+  if (now < 0) return;  // nothing painted yet
+  if (state.armed_alarm != -1) {
+    // Once the armed entry's window is over, whether it rang, was stopped or
+    // could not ring, the next one is armed; a time of day that went back
+    // means a new day (or a clock set back) and arms afresh as well.
+    const bool window_over = now >= static_cast<int64_t>(state.armed_alarm) + kAlarmWindow;
+    const bool day_turned = state.checked_sec != -1 && now < state.checked_sec;
+    if (window_over || day_turned) Arm(state, AlarmAfter(state, now));
+  }
+  state.checked_sec = now;
+
+  const int64_t armed = state.armed_alarm;
+  if (armed != -1 && armed <= now && now < armed + kAlarmWindow) {
+    if (state.alarm_fired == 0 && state.mode == Idle && settings.alerm) {
+      SetMode(state, AlarmStart, settings, platform);
+    }
+    return;
+  }
+  if (now < armed || now > armed + kAlarmWindow) state.alarm_fired = 0;
+}

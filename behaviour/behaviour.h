@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstdint>
+
+#include "behaviour/behaviour_platform.h"
+#include "behaviour/behaviour_state.h"
+#include "settings/edition.h"
+#include "settings/settings.h"
+
+// Play time in seconds by Settings.al_time.
+inline constexpr int32_t play_times[4] = {5, 10, 30, 60};
+
+// Interval of the alarm-length timer: the play time less the two seconds of
+// AlarmStart. An al_time outside 0..3 counts as the nearest one.
+uint32_t AlarmTimerInterval(int32_t al_time);
+
+// Changes the mode and restarts its timeline; entering AlarmStart starts the
+// sound chosen by sd and latches the armed alarm, entering Idle stops it.
+void SetMode(BehaviourState& state, int32_t mode, const Settings& settings,
+             BehaviourPlatform& platform);
+
+// Advances the timeline by the tick count, chooses the pose, asks for a new
+// outline when the pose needs one and ends AlarmStart. Allocates nothing.
+void BehaviourTick(BehaviourState& state, const Settings& settings, Edition edition,
+                   BehaviourPlatform& platform);
+
+// Starts the alarm when the armed one is due at the time of the last paint,
+// and arms the next entry once the armed one's window is over. Allocates nothing.
+void CheckAlarm(BehaviourState& state, const Settings& settings, BehaviourPlatform& platform);
+
+// The first entry whose three-second window is still open at now, or the
+// first entry of the list (tomorrow's) when there is none; -1 for an empty list.
+int32_t AlarmAfter(const BehaviourState& state, int32_t now);
