@@ -1,0 +1,442 @@
+#include "behaviour/behaviour.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <vector>
+
+#include "behaviour_fake.h"
+
+#if defined(__GNUC__) && !defined(__clang__)
+// The replacements below pair malloc with free on purpose.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+#endif
+
+// Counts every allocation of the test binary while armed; BehaviourTick and
+// CheckAlarm run every 17 ms and must never allocate.
+namespace {
+bool g_count_allocations = false;
+long g_allocations = 0;
+}  // namespace
+
+void* operator new(std::size_t size) {
+  if (g_count_allocations) ++g_allocations;
+  if (void* p = std::malloc(size ? size : 1)) return p;
+  throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+
+namespace {
+
+// One character with a fake clock; the first tick has been seen.
+struct Rig {
+  explicit Rig(Edition e = Edition::Full, uint32_t seed = 1) : fake(&state, seed), edition(e) {
+    settings.alerm = true;
+    fake.tick = 5000;
+    SetMode(state, Idle, settings, fake);
+    BehaviourTick(state, settings, edition, fake);
+    fake.calls.clear();
+  }
+  void Tick(uint32_t ms) {
+    fake.tick += ms;
+    BehaviourTick(state, settings, edition, fake);
+  }
+  void Mode(int32_t m) { SetMode(state, m, settings, fake); }
+  void Check(int32_t now) {
+    state.now_sec = now;
+    CheckAlarm(state, settings, fake);
+  }
+  std::vector<int32_t> Reshapes() const {
+    std::vector<int32_t> poses;
+    for (const FakeCall& c : fake.calls) {
+      if (c.kind == FakeCall::Reshape) poses.push_back(c.pose);
+    }
+    return poses;
+  }
+
+  BehaviourState state;
+  Settings settings;
+  FakePlatform fake;
+  Edition edition;
+};
+
+TEST(IdleTest, FirstTickStartsTheTimelineWhateverTheUptime) {
+  BehaviourState state;
+  Settings settings;
+  FakePlatform fake(&state);
+  fake.tick = 3000000000u;  // past 2^31 ms, about 35 days up
+  SetMode(state, Idle, settings, fake);
+  BehaviourTick(state, settings, Edition::Full, fake);
+  EXPECT_EQ(state.mode_elapsed, 0);
+  fake.tick += 16;
+  BehaviourTick(state, settings, Edition::Full, fake);
+  EXPECT_EQ(state.mode_elapsed, 16);
+  EXPECT_EQ(state.pose, 1);  // the first blink of the cycle, not shut for weeks
+}
+
+TEST(IdleTest, BlinkThenOneEarlyDrawThenADrawEveryTickAfterTwoSeconds) {
+  Rig rig;
+  for (int i = 0; i < 200; ++i) rig.fake.scripted.push_back(1 << 8);  // r = 1 never blinks here
+  int32_t elapsed = 0;
+  int expected_draws = 0;
+  while (elapsed < 2200) {
+    rig.Tick(16);
+    elapsed += 16;
+    ASSERT_EQ(rig.state.mode_elapsed, elapsed);
+    EXPECT_EQ(rig.state.pose, elapsed < 83 ? 1 : 0) << elapsed;
+    if (elapsed - 16 < 150 && elapsed >= 150) ++expected_draws;
+    if (elapsed > 2000) ++expected_draws;
+    EXPECT_EQ(rig.fake.draws, expected_draws) << elapsed;
+  }
+  EXPECT_TRUE(rig.Reshapes().empty());  // frame 1 has frame 0's outline
+}
+
+struct DrawCase {
+  uint32_t delta;  // ms since the previous tick
+  bool late;       // the draw after 2000 ms rather than the one at 150 ms
+  int r;           // rand() >> 8
+  bool blinks;
+};
+
+TEST(IdleTest, DrawDivisorComesFromTheTickLengthUpToTwenty) {
+  const DrawCase cases[] = {
+      {16, false, 0, true},  {16, false, 4, true},  {16, false, 5, false},  // 64/16 = 4
+      {20, false, 3, true},  {20, false, 4, false},                         // 64/20 = 3
+      {40, false, 6, true},  {40, false, 4, false},                         // capped at 20
+      {1, false, 64, true},  {1, false, 32, false},                         // 64/1
+      {16, true, 90, true},  {16, true, 89, false},                         // 1440/16 = 90
+      {20, true, 72, true},  {20, true, 100, false},                        // 1440/20 = 72
+      {100, true, 72, true},                                                // a long pause too
+      {11, true, 0, true},   {11, true, 127, false},                        // 1440/11 = 130
+  };
+  for (const DrawCase& c : cases) {
+    Rig rig;
+    rig.state.mode_elapsed = c.late ? 2001 : static_cast<int32_t>(150 - c.delta);
+    rig.state.blink_mark = c.late ? 150 : -1;
+    rig.fake.scripted.push_back((c.r << 8) | 0xFF);  // the low byte never counts
+    rig.Tick(c.delta);
+    EXPECT_EQ(rig.fake.draws, 1) << c.delta << " " << c.r;
+    EXPECT_EQ(rig.state.mode_elapsed == 0, c.blinks) << c.delta << " " << c.r;
+  }
+}
+
+// The chance of each draw, measured over many cycles with a seeded generator.
+TEST(IdleTest, BlinkChancesMatchTheStatedFrequencies) {
+  struct Case {
+    uint32_t tick;
+    double second;  // chance of the quick second blink
+    double late;    // chance per tick after 2000 ms
+  };
+  const Case cases[] = {{16, 32 / 128.0, 2 / 128.0}, {20, 43 / 128.0, 2 / 128.0},
+                        {25, 43 / 128.0, 2 / 128.0}, {11, 26 / 128.0, 1 / 128.0}};
+  for (const Case& c : cases) {
+    Rig rig(Edition::Full, 12345);
+    double second_draws = 0, second_hits = 0, late_draws = 0, late_hits = 0;
+    for (int i = 0; i < 1000000; ++i) {
+      const bool second = rig.state.blink_mark < 150 &&
+                          rig.state.mode_elapsed + static_cast<int32_t>(c.tick) >= 150;
+      const int before = rig.fake.draws;
+      rig.Tick(c.tick);
+      if (rig.fake.draws == before) continue;
+      const bool hit = rig.state.mode_elapsed == 0;
+      if (second) {
+        ++second_draws;
+        second_hits += hit ? 1 : 0;
+      } else {
+        ++late_draws;
+        late_hits += hit ? 1 : 0;
+      }
+    }
+    ASSERT_GT(second_draws, 2000);
+    EXPECT_NEAR(second_hits / second_draws, c.second, 0.025) << c.tick;
+    EXPECT_NEAR(late_hits / late_draws, c.late, c.late * 0.08) << c.tick;
+  }
+}
+
+// Poses and outlines of a whole alarm, tick by tick, for each play time.
+TEST(AlarmTimelineTest, FullEditionDancesAndReshapesOnlyWhenTheFrameChanges) {
+  const uint32_t intervals[] = {3000, 8000, 28000, 58000};
+  for (int32_t al_time = 0; al_time < 4; ++al_time) {
+    Rig rig;
+    rig.settings.al_time = al_time;
+    rig.Mode(AlarmStart);
+    int32_t previous_pose = rig.state.pose;
+    int changes = 0;
+    uint32_t t = 0;
+    for (; rig.state.mode == AlarmStart; t += 17) {
+      rig.Tick(17);
+      const uint32_t e = t + 17;
+      const int32_t expected = e < 500 ? 0 : e < 1000 ? 2 : e < 1500 ? 3 : 4;
+      ASSERT_EQ(rig.state.pose, expected) << e;
+      changes += rig.state.pose != previous_pose;
+      previous_pose = rig.state.pose;
+    }
+    EXPECT_EQ(t, 2006u);  // the first tick at 2000 ms or more ends AlarmStart
+    ASSERT_EQ(rig.fake.Count(FakeCall::SetTimer), 1);
+    EXPECT_EQ(rig.fake.timer_interval, intervals[al_time]);
+    // AlarmRun: 3 and 4 take turns every 500 ms; past 1000 ms the cycle
+    // restarts with the pose left as it was.
+    int32_t e = 0;
+    for (int i = 0; i < 300; ++i) {
+      rig.Tick(17);
+      e += 17;
+      if (e >= 1000) {
+        e = 0;
+        ASSERT_EQ(rig.state.mode_elapsed, 0);
+        ASSERT_EQ(rig.state.pose, previous_pose);
+        continue;
+      }
+      ASSERT_EQ(rig.state.pose, e < 500 ? 3 : 4) << i;
+      changes += rig.state.pose != previous_pose;
+      previous_pose = rig.state.pose;
+    }
+    const std::vector<int32_t> reshapes = rig.Reshapes();
+    EXPECT_EQ(static_cast<int>(reshapes.size()), changes);
+    EXPECT_EQ(std::vector<int32_t>(reshapes.begin(), reshapes.begin() + 5),
+              (std::vector<int32_t>{2, 3, 4, 3, 4}));
+
+    // Timer 102 ends it; the first idle tick asks for frame 0's outline, then blinks.
+    rig.fake.calls.clear();
+    rig.Mode(Idle);
+    rig.Tick(17);
+    EXPECT_EQ(rig.Reshapes(), std::vector<int32_t>{0});
+    EXPECT_EQ(rig.state.pose, 1);
+  }
+}
+
+TEST(AlarmTimelineTest, LiteEditionKeepsFramesZeroAndOne) {
+  Rig rig(Edition::Lite);
+  rig.settings.al_time = 1;
+  rig.Mode(AlarmStart);
+  bool blinked = false;
+  for (int i = 0; i < 3000; ++i) {  // 51 s: AlarmStart, then AlarmRun with blinks
+    rig.Tick(17);
+    ASSERT_TRUE(rig.state.pose == 0 || rig.state.pose == 1) << i;
+    blinked |= rig.state.pose == 1;
+  }
+  EXPECT_TRUE(blinked);
+  EXPECT_EQ(rig.state.mode, AlarmRun);
+  EXPECT_EQ(rig.fake.timer_interval, 8000u);
+  EXPECT_TRUE(rig.Reshapes().empty());
+}
+
+struct SoundCase {
+  int32_t sd;
+  FakeCall::Kind kind;  // Stop here means no sound at all
+  int resource;
+  uint32_t flags;
+};
+
+TEST(AlarmSoundTest, EachSoundSettingPlaysWithItsFlagsAndIdleStopsIt) {
+  const SoundCase cases[] = {
+      {0, FakeCall::PlayResource, 111, 0x4000D}, {1, FakeCall::PlayResource, 107, 0x4000D},
+      {2, FakeCall::PlayFile, 0, 1},             {3, FakeCall::PlayFile, 0, 9},
+      {4, FakeCall::Stop, 0, 0},                 {-1, FakeCall::Stop, 0, 0},
+  };
+  for (const SoundCase& c : cases) {
+    for (bool through_run : {false, true}) {
+      Rig rig;
+      rig.settings.sd = c.sd;
+      std::strcpy(rig.settings.sd_file, "C:\\a.wav");
+      rig.Mode(AlarmStart);
+      rig.Mode(AlarmStart);  // again: nothing restarts
+      if (through_run) rig.Mode(AlarmRun);
+      rig.Mode(Idle);
+      std::vector<FakeCall::Kind> kinds;
+      for (const FakeCall& call : rig.fake.calls) kinds.push_back(call.kind);
+      std::vector<FakeCall::Kind> expected = {FakeCall::KillTimer};
+      if (c.kind != FakeCall::Stop) expected.push_back(c.kind);
+      expected.push_back(FakeCall::Stop);
+      ASSERT_EQ(kinds, expected) << c.sd;
+      if (c.kind == FakeCall::Stop) continue;
+      const FakeCall& play = rig.fake.calls[1];
+      EXPECT_EQ(play.flags, c.flags) << c.sd;
+      if (c.kind == FakeCall::PlayResource) {
+        EXPECT_EQ(play.resource, c.resource);
+      } else {
+        EXPECT_STREQ(play.path, "C:\\a.wav");
+      }
+    }
+  }
+}
+
+TEST(AlarmSoundTest, UnterminatedFileNameIsCutAtTheBufferEnd) {
+  Rig rig;
+  rig.settings.sd = 2;
+  std::memset(rig.settings.sd_file, 'x', sizeof rig.settings.sd_file);
+  rig.Mode(AlarmStart);  // must not read past the record
+  EXPECT_EQ(rig.fake.Count(FakeCall::PlayFile), 1);
+}
+
+TEST(SetModeTest, LatchesOnAlarmStartAndNeverMovesTheArmedAlarm) {
+  Rig rig;
+  rig.state.next_alarm = 700;
+  rig.state.armed_alarm = 600;
+  rig.state.alarm_fired = 0;
+  rig.state.mode_elapsed = 400;
+  rig.Mode(Idle);  // same mode: the timeline goes on
+  EXPECT_EQ(rig.state.mode_elapsed, 400);
+  EXPECT_TRUE(rig.fake.calls.empty());
+  rig.Mode(AlarmStart);
+  EXPECT_EQ(rig.state.alarm_fired, 1);
+  EXPECT_EQ(rig.state.mode_elapsed, 0);
+  EXPECT_EQ(rig.state.blink_mark, -1);
+  rig.Mode(AlarmRun);
+  rig.Mode(Idle);
+  EXPECT_EQ(rig.state.alarm_fired, 1);
+  EXPECT_EQ(rig.state.armed_alarm, 600);
+  EXPECT_EQ(rig.state.next_alarm, 700);
+}
+
+TEST(TickTest, WrappedCounterRestartsTheCycleAndLongPausesSaturate) {
+  Rig rig;
+  rig.fake.tick = 0xFFFF0000u;
+  rig.Tick(0);
+  rig.Mode(AlarmStart);
+  for (int i = 0; i < 90; ++i) rig.Tick(17);  // 1530 ms in: frame 4
+  ASSERT_EQ(rig.state.pose, 4);
+  rig.fake.tick = 0x10;  // the counter wrapped
+  BehaviourTick(rig.state, rig.settings, rig.edition, rig.fake);
+  EXPECT_EQ(rig.state.mode, AlarmStart);
+  EXPECT_EQ(rig.state.pose, 4);
+  EXPECT_EQ(rig.state.mode_elapsed, 0);
+  EXPECT_EQ(rig.state.blink_mark, -1);
+  rig.Tick(17);
+  EXPECT_EQ(rig.state.pose, 0);  // the dance starts over
+
+  Rig idle;
+  idle.state.mode_elapsed = 100;
+  idle.fake.scripted.push_back(1 << 8);  // no blink: the count stays visible
+  idle.Tick(0xF0000000u);                // a pause of weeks
+  EXPECT_EQ(idle.state.mode_elapsed, INT32_MAX);
+  EXPECT_EQ(idle.state.pose, 0);
+
+  Rig stray;
+  stray.state.mode = 7;
+  stray.Tick(17);
+  EXPECT_EQ(stray.state.last_tick, stray.fake.tick);
+  EXPECT_TRUE(stray.fake.calls.empty());
+}
+
+struct CheckCase {
+  int32_t now;
+  uint8_t latch;
+  int32_t mode;
+  bool alerm;
+  bool starts;
+  uint8_t latch_after;
+};
+
+TEST(CheckAlarmTest, ThreeSecondWindowLatchModeAndSwitch) {
+  const CheckCase cases[] = {
+      {999, 0, Idle, true, false, 0},      {1000, 0, Idle, true, true, 1},
+      {1002, 0, Idle, true, true, 1},      {1001, 1, Idle, true, false, 1},
+      {1001, 0, AlarmRun, true, false, 0}, {1001, 0, AlarmStart, true, false, 0},
+      {1001, 0, Idle, false, false, 0},    {1001, 1, Idle, false, false, 1},
+      {999, 1, Idle, true, false, 0},
+  };
+  for (const CheckCase& c : cases) {
+    Rig rig;
+    rig.state.alarm_list = {1000, 5000};
+    rig.state.armed_alarm = 1000;
+    rig.state.alarm_fired = c.latch;
+    rig.state.mode = c.mode;
+    rig.settings.alerm = c.alerm;
+    rig.Check(c.now);
+    EXPECT_EQ(rig.fake.Count(FakeCall::PlayResource), c.starts ? 1 : 0) << c.now;
+    EXPECT_EQ(rig.state.alarm_fired, c.latch_after) << c.now;
+    EXPECT_EQ(rig.state.armed_alarm, 1000) << c.now;
+  }
+}
+
+struct ArmCase {
+  std::vector<int32_t> list;
+  int32_t armed;
+  int32_t previous_now;  // seen by the previous check
+  int32_t now;
+  int32_t armed_after;
+  bool starts;
+};
+
+TEST(CheckAlarmTest, OnceTheWindowIsOverTheNextEntryIsArmed) {
+  const ArmCase cases[] = {
+      {{1000, 5000}, 1000, 1002, 1003, 5000, false},
+      {{1000, 1001, 5000}, 1000, 1002, 1003, 1001, true},  // 1001's window is still open
+      {{1000, 1000, 5000}, 1000, 1002, 1003, 5000, false},
+      {{1000, 5000}, 1000, 900, 5001, 5000, true},          // a pause jumps past 1000
+      {{1000, 5000}, 1000, 900, 9000, 1000, false},         // nothing left today
+      {{1000, 90000}, 90000, 5000, 6000, 90000, false},     // 25:00 never rings...
+      {{1000, 90000}, 90000, 86399, 0, 1000, false},        // ...and gives way at midnight
+      {{0, 86398}, 86398, 86399, 0, 0, true},               // a new day's first second
+      {{0, 86398}, 0, 86399, 0, 0, true},
+      {{5000}, 5000, 5000, 4999, 5000, false},              // clock set back one second
+  };
+  for (const ArmCase& c : cases) {
+    Rig rig;
+    rig.state.alarm_list = c.list;
+    rig.state.armed_alarm = c.armed;
+    rig.state.checked_sec = c.previous_now;
+    rig.Check(c.now);
+    EXPECT_EQ(rig.state.armed_alarm, c.armed_after) << c.armed << " at " << c.now;
+    EXPECT_EQ(rig.fake.Count(FakeCall::PlayResource), c.starts ? 1 : 0) << c.armed << " at " << c.now;
+  }
+}
+
+TEST(CheckAlarmTest, EveryEntryRingsInsideItsWindowOnlyAndOnlyOnce) {
+  // Paint and check once a second through a day; 23:59:59 has a one-second
+  // window, 24:00:00 never rings, an empty list never rings.
+  struct Case {
+    std::vector<int32_t> list;
+    std::vector<int32_t> rings;
+  };
+  const Case cases[] = {
+      {{}, {}},
+      {{0, 43200, 86399, 86400}, {0, 43200, 86399}},
+      {{86399}, {86399}},
+  };
+  for (const Case& c : cases) {
+    Rig rig;
+    rig.state.alarm_list = c.list;
+    std::vector<int32_t> rings;
+    for (int32_t now = 0; now < 86400; ++now) {
+      rig.state.now_sec = now;
+      SelectNextAlarm(rig.state, now);
+      const int before = rig.fake.Count(FakeCall::PlayResource);
+      rig.Check(now);
+      if (rig.fake.Count(FakeCall::PlayResource) > before) {
+        rings.push_back(now);
+        rig.Mode(Idle);  // stopped at once, inside the window
+      }
+    }
+    EXPECT_EQ(rings, c.rings);
+  }
+}
+
+TEST(AllocationTest, TickAndCheckAllocateNothing) {
+  for (Edition edition : {Edition::Full, Edition::Lite}) {
+    Rig rig(edition);
+    rig.settings.sd = 3;
+    std::strcpy(rig.settings.sd_file, "C:\\music\\alarm.wav");
+    rig.state.alarm_list = {10, 20, 30};
+    rig.state.armed_alarm = 10;
+    g_allocations = 0;
+    g_count_allocations = true;
+    for (int32_t ms = 0; ms < 60000; ms += 17) {
+      rig.state.now_sec = ms / 1000;
+      CheckAlarm(rig.state, rig.settings, rig.fake);
+      rig.Tick(17);
+      if (rig.fake.timer_running && rig.state.mode == AlarmRun && rig.state.mode_elapsed > 900) {
+        rig.Mode(Idle);
+      }
+    }
+    g_count_allocations = false;
+    EXPECT_GE(rig.fake.Count(FakeCall::PlayFile), 1);
+    EXPECT_EQ(g_allocations, 0);
+  }
+}
+
+}  // namespace
