@@ -39,6 +39,7 @@ struct FakePlatform : BehaviourPlatform {
   std::map<std::string, AlarmFileTime> file_times;
   bool timer_running = false;
   uint32_t timer_interval = 0;
+  uint32_t timer_set_at = 0;
 
   void Log(FakeCall call) {
     call.tick = tick;
@@ -56,6 +57,7 @@ struct FakePlatform : BehaviourPlatform {
   void SetAlarmTimer(uint32_t interval_ms) override {
     timer_running = true;
     timer_interval = interval_ms;
+    timer_set_at = tick;
     Log({FakeCall::SetTimer, 0, 0, 0, interval_ms, 0, {}});
   }
   void KillAlarmTimer() override {

@@ -1,0 +1,158 @@
+// Whole days of the alarm clock at the real pace: the frame timer every 17 ms
+// runs the check and the tick, a paint at least every 100 ms records the time
+// and chooses the next alarm, the alarm-length timer ends each alarm, and the
+// user stops alarms, opens the menu or switches alarms off.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "behaviour/behaviour.h"
+#include "behaviour_fake.h"
+
+namespace {
+
+constexpr int64_t kDay = 86400 * 1000LL;
+
+constexpr int64_t At(int day, int h, int m, int s, int ms = 0) {
+  return (day - 1) * kDay + ((h * 60LL + m) * 60 + s) * 1000 + ms;
+}
+
+constexpr int32_t Sec(int h, int m, int s) { return (h * 60 + m) * 60 + s; }
+
+struct Action {
+  enum Kind { Stop, MenuOpen, AlarmsOff } kind;
+  int64_t from;   // ms since the first midnight
+  int64_t until;  // MenuOpen, AlarmsOff: when it ends
+};
+
+struct Scenario {
+  const char* name;
+  std::vector<int32_t> list;
+  int32_t al_time;
+  std::vector<Action> actions;
+  int64_t start;
+  int64_t end;
+  std::vector<int64_t> rings;  // the second each alarm is expected to start in
+};
+
+std::string Clock(int64_t ms) {
+  char text[64];
+  std::snprintf(text, sizeof text, "day %d %02d:%02d:%02d.%03d", static_cast<int>(ms / kDay) + 1,
+                static_cast<int>(ms % kDay / 3600000), static_cast<int>(ms % 3600000 / 60000),
+                static_cast<int>(ms % 60000 / 1000), static_cast<int>(ms % 1000));
+  return text;
+}
+
+// Runs the character from start to end and gives the moments alarms started.
+std::vector<int64_t> Simulate(const Scenario& scenario) {
+  constexpr uint32_t kUptime = 3000000000u;  // the system has run for weeks
+  BehaviourState state;
+  Settings settings;
+  settings.alerm = true;
+  settings.al_time = scenario.al_time;
+  FakePlatform fake(&state, 42);
+  state.alarm_list = scenario.list;
+  fake.tick = kUptime;
+  SetMode(state, Idle, settings, fake);
+
+  uint32_t last_paint = 0;
+  int32_t painted_pose = -1;
+  for (int64_t ms = scenario.start; ms < scenario.end; ms += 17) {
+    fake.tick = kUptime + static_cast<uint32_t>(ms - scenario.start);
+    bool menu_open = false;
+    for (const Action& a : scenario.actions) {
+      const bool now_in = a.from <= ms && ms < a.until;
+      if (a.kind == Action::MenuOpen) menu_open |= now_in;
+      if (a.kind == Action::AlarmsOff) {
+        // The menu command: switching off also ends a running alarm.
+        if (now_in && settings.alerm) {
+          settings.alerm = false;
+          SetMode(state, Idle, settings, fake);
+        } else if (!now_in && ms >= a.until && !settings.alerm) {
+          settings.alerm = true;
+        }
+      }
+      if (a.kind == Action::Stop && a.from <= ms && ms < a.from + 17 && state.mode != Idle) {
+        fake.KillAlarmTimer();
+        SetMode(state, Idle, settings, fake);
+      }
+    }
+    // The alarm-length timer repeats until killed; only its first expiry counts.
+    if (fake.timer_running && fake.tick - fake.timer_set_at >= fake.timer_interval) {
+      fake.timer_set_at += fake.timer_interval;
+      SetMode(state, Idle, settings, fake);
+    }
+    if (menu_open) continue;  // the frame timer stands still
+    CheckAlarm(state, settings, fake);
+    BehaviourTick(state, settings, Edition::Full, fake);
+    if (fake.tick - last_paint > 100 || state.pose != painted_pose) {
+      state.now_sec = static_cast<int32_t>(ms % kDay / 1000);
+      SelectNextAlarm(state, state.now_sec);
+      painted_pose = state.pose;
+      last_paint = fake.tick;
+    }
+  }
+  std::vector<int64_t> rings;
+  for (const FakeCall& c : fake.calls) {
+    if (c.kind == FakeCall::PlayResource) rings.push_back(scenario.start + (c.tick - kUptime));
+  }
+  return rings;
+}
+
+std::vector<std::string> Clocks(const std::vector<int64_t>& moments) {
+  std::vector<std::string> out;
+  for (int64_t ms : moments) out.push_back(Clock(ms / 1000 * 1000));
+  return out;
+}
+
+TEST(AlarmDayTest, EveryOtherEntryRingsOnTimeTodayAndTomorrow) {
+  const Scenario scenarios[] = {
+      {"two days",
+       {
+           Sec(0, 0, 30),                 // first entry: stopped in its first second
+           Sec(6, 0, 0),                  // plays its ten seconds
+           Sec(7, 0, 0),                  // stopped while the dance runs
+           Sec(8, 0, 0), Sec(8, 0, 5),    // the second comes due while the first plays
+           Sec(9, 0, 0),                  // passes while the menu is open (first day)
+           Sec(12, 0, 0), Sec(12, 0, 0),  // duplicates ring once
+           Sec(15, 10, 0),                // passes while alarms are off (first day)
+           Sec(23, 59, 58),               // rings into the next day
+           Sec(25, 0, 0),                 // never rings
+       },
+       1,
+       {
+           {Action::Stop, At(1, 0, 0, 31), 0},
+           {Action::Stop, At(2, 0, 0, 31), 0},
+           {Action::Stop, At(1, 7, 0, 5), 0},
+           {Action::Stop, At(2, 7, 0, 5), 0},
+           {Action::MenuOpen, At(1, 8, 59, 50), At(1, 9, 0, 10)},
+           {Action::AlarmsOff, At(1, 15, 0, 0), At(1, 15, 30, 0)},
+       },
+       At(1, 0, 0, 0), At(3, 0, 0, 0),
+       {At(1, 0, 0, 30), At(1, 6, 0, 0), At(1, 7, 0, 0), At(1, 8, 0, 0), At(1, 12, 0, 0),
+        At(1, 23, 59, 58), At(2, 0, 0, 30), At(2, 6, 0, 0), At(2, 7, 0, 0), At(2, 8, 0, 0),
+        At(2, 9, 0, 0), At(2, 12, 0, 0), At(2, 15, 10, 0), At(2, 23, 59, 58)}},
+      {"stopped in the last seconds of the day",
+       {Sec(0, 0, 0), Sec(23, 59, 58)},
+       0,
+       {{Action::Stop, At(1, 23, 59, 58, 500), 0}},
+       At(1, 23, 59, 0), At(2, 0, 1, 0),
+       {At(1, 23, 59, 58), At(2, 0, 0, 0)}},
+      {"no frames from late evening past midnight",
+       {Sec(6, 0, 0), Sec(23, 30, 0)},
+       0,
+       {{Action::MenuOpen, At(1, 23, 0, 0), At(2, 1, 0, 0)}},
+       At(1, 22, 0, 0), At(2, 7, 0, 0),
+       {At(2, 6, 0, 0)}},
+  };
+  for (const Scenario& scenario : scenarios) {
+    const std::vector<int64_t> rings = Simulate(scenario);
+    EXPECT_EQ(Clocks(rings), Clocks(scenario.rings)) << scenario.name;
+    // On time: early in the entry's own second.
+    for (int64_t ms : rings) EXPECT_LT(ms % 1000, 200) << scenario.name << " " << Clock(ms);
+  }
+}
+
+}  // namespace
