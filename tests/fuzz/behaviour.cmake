@@ -1,0 +1,3 @@
+kurimaro_fuzzer(alarm_list_fuzz alarm_list_fuzz.cpp)
+target_link_libraries(alarm_list_fuzz PRIVATE kurimaro_behaviour)
+target_compile_options(kurimaro_behaviour PRIVATE -fsanitize=address,undefined,fuzzer-no-link)
