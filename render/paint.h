@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstdint>
+
+#include "behaviour/behaviour_state.h"
+#include "render/sprites.h"
+#include "settings/settings.h"
+
+// The local time as the clock reports it, read once per paint.
+struct LocalTime {
+  int32_t year;
+  int32_t month;    // 1..12
+  int32_t day;      // 1..31
+  int32_t weekday;  // 0 Sunday .. 6 Saturday
+  int32_t hour;     // 0..23
+  int32_t minute;
+  int32_t second;
+};
+
+// A position in screen pixels; may be negative left of or above the main monitor.
+struct ScreenPoint {
+  int32_t x;
+  int32_t y;
+};
+
+// What the last paint did, for the tick timer's repaint test.
+struct RenderState {
+  int32_t painted_pose = 0;      // frame the last paint drew
+  uint32_t last_paint_tick = 0;  // tick count at the end of the last paint, ms
+};
+
+inline constexpr uint32_t kPupilColour = Rgb(128, 128, 128);
+
+// Composes one whole picture of the main window into sprites.compose_surface
+// at the scale of the last RescaleSprites: the character in its pose (frame 0
+// with pupils looking towards pointer), the bubble over it, the clock face for
+// time and, when the settings ask, the date and the next alarm. Publishes
+// behaviour.now_sec and, through SelectNextAlarm, the next alarm; records the
+// frame and tick in render. Returns the frame drawn.
+int32_t PaintFrame(Sprites& sprites, RenderState& render, BehaviourState& behaviour,
+                   const Settings& settings, const LocalTime& time, ScreenPoint pointer,
+                   ScreenPoint window_origin, uint32_t tick);

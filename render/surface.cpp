@@ -1,0 +1,111 @@
+#include "render/surface.h"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+Surface MakeSurface(int32_t width, int32_t height, uint32_t fill) {
+  Surface surface;
+  if (width <= 0 || height <= 0) return surface;
+  surface.width = width;
+  surface.height = height;
+  surface.stride = width * 4;
+  surface.pixels.assign(static_cast<std::size_t>(width) * height, fill);
+  return surface;
+}
+
+void FreeSurface(Surface& surface) {
+  surface = Surface{};
+}
+
+void CopyRect(const Surface& src, int32_t sx, int32_t sy, int32_t w, int32_t h, Surface& dst,
+              int32_t dx, int32_t dy) {
+  // Clip against both surfaces, moving the other corner along.
+  if (sx < 0) { w += sx; dx -= sx; sx = 0; }
+  if (sy < 0) { h += sy; dy -= sy; sy = 0; }
+  if (dx < 0) { w += dx; sx -= dx; dx = 0; }
+  if (dy < 0) { h += dy; sy -= dy; dy = 0; }
+  w = std::min({w, src.width - sx, dst.width - dx});
+  h = std::min({h, src.height - sy, dst.height - dy});
+  if (w <= 0 || h <= 0) return;
+  for (int32_t y = 0; y < h; ++y) {
+    std::memcpy(SurfaceRow(dst, dy + y) + dx, SurfaceRow(src, sy + y) + sx,
+                static_cast<std::size_t>(w) * 4);
+  }
+}
+
+void Enlarge(const Surface& src, int32_t scale, Surface& dst) {
+  if (scale < 1 || dst.width != src.width * scale || dst.height != src.height * scale) return;
+  const std::size_t row_bytes = static_cast<std::size_t>(dst.width) * 4;
+  for (int32_t y = 0; y < src.height; ++y) {
+    const uint32_t* in = SurfaceRow(src, y);
+    uint32_t* first = SurfaceRow(dst, y * scale);
+    if (scale == 1) {
+      std::memcpy(first, in, row_bytes);
+      continue;
+    }
+    // Build the enlarged row once, then repeat it: the copies come from cache.
+    uint32_t* out = first;
+    for (int32_t x = 0; x < src.width; ++x, out += scale) std::fill_n(out, scale, in[x]);
+    for (int32_t k = 1; k < scale; ++k) std::memcpy(SurfaceRow(dst, y * scale + k), first, row_bytes);
+  }
+}
+
+namespace {
+
+uint32_t ReadU32(const uint8_t* p) {
+  return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
+}
+uint16_t ReadU16(const uint8_t* p) {
+  return static_cast<uint16_t>(p[0] | p[1] << 8);
+}
+
+}  // namespace
+
+bool DecodeBitmap(ByteView bytes, int32_t width, int32_t height, Surface& out) {
+  const uint8_t* data = bytes.data;
+  std::size_t size = bytes.size;
+  if (data == nullptr || width <= 0 || height <= 0) return false;
+  std::size_t pixel_offset = 0;  // from the start of the information header; 0 = right after it
+  if (size >= 14 && data[0] == 'B' && data[1] == 'M') {
+    const uint32_t file_offset = ReadU32(data + 10);
+    if (file_offset < 14) return false;
+    data += 14;
+    size -= 14;
+    pixel_offset = file_offset - 14;
+  }
+  if (size < 40) return false;
+  const uint32_t header_size = ReadU32(data);
+  const int32_t bmp_width = static_cast<int32_t>(ReadU32(data + 4));
+  const int32_t bmp_height = static_cast<int32_t>(ReadU32(data + 8));
+  const uint16_t planes = ReadU16(data + 12);
+  const uint16_t bits = ReadU16(data + 14);
+  const uint32_t compression = ReadU32(data + 16);
+  const uint32_t colours_used = ReadU32(data + 32);
+  if (header_size < 40 || header_size > size || planes != 1 || bits != 24 || compression != 0) {
+    return false;
+  }
+  const bool top_down = bmp_height < 0;
+  if (bmp_width != width || (top_down ? -static_cast<int64_t>(bmp_height) : bmp_height) != height) {
+    return false;
+  }
+  if (pixel_offset == 0) {
+    // A packed DIB may carry a colour table even at 24 bits; skip it.
+    if (colours_used > 256) return false;
+    pixel_offset = header_size + std::size_t{colours_used} * 4;
+  }
+  const std::size_t row_bytes = (static_cast<std::size_t>(width) * 3 + 3) & ~std::size_t{3};
+  if (pixel_offset < header_size || pixel_offset > size ||
+      (size - pixel_offset) / row_bytes < static_cast<std::size_t>(height)) {
+    return false;
+  }
+  Surface surface = MakeSurface(width, height);
+  for (int32_t y = 0; y < height; ++y) {
+    const int32_t stored_row = top_down ? y : height - 1 - y;
+    const uint8_t* in = data + pixel_offset + static_cast<std::size_t>(stored_row) * row_bytes;
+    uint32_t* row = SurfaceRow(surface, y);
+    for (int32_t x = 0; x < width; ++x, in += 3) row[x] = Rgb(in[2], in[1], in[0]);
+  }
+  out = std::move(surface);
+  return true;
+}
