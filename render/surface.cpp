@@ -34,19 +34,46 @@ void CopyRect(const Surface& src, int32_t sx, int32_t sy, int32_t w, int32_t h, 
   }
 }
 
+namespace {
+
+// One source row grown scale times; a constant scale lets the compiler unroll
+// and vectorise the fill.
+template <int32_t kScale>
+void GrowRow(const uint32_t* in, int32_t width, uint32_t* out) {
+  for (int32_t x = 0; x < width; ++x, out += kScale) {
+    for (int32_t k = 0; k < kScale; ++k) out[k] = in[x];
+  }
+}
+
+void GrowRowAnyScale(const uint32_t* in, int32_t width, int32_t scale, uint32_t* out) {
+  switch (scale) {
+    case 2: return GrowRow<2>(in, width, out);
+    case 3: return GrowRow<3>(in, width, out);
+    case 4: return GrowRow<4>(in, width, out);
+    case 5: return GrowRow<5>(in, width, out);
+    case 6: return GrowRow<6>(in, width, out);
+    case 7: return GrowRow<7>(in, width, out);
+    case 8: return GrowRow<8>(in, width, out);
+    case 9: return GrowRow<9>(in, width, out);
+    case 10: return GrowRow<10>(in, width, out);
+    default:
+      for (int32_t x = 0; x < width; ++x, out += scale) std::fill_n(out, scale, in[x]);
+  }
+}
+
+}  // namespace
+
 void Enlarge(const Surface& src, int32_t scale, Surface& dst) {
   if (scale < 1 || dst.width != src.width * scale || dst.height != src.height * scale) return;
   const std::size_t row_bytes = static_cast<std::size_t>(dst.width) * 4;
+  if (scale == 1) {
+    std::memcpy(dst.pixels.data(), src.pixels.data(), row_bytes * dst.height);
+    return;
+  }
   for (int32_t y = 0; y < src.height; ++y) {
-    const uint32_t* in = SurfaceRow(src, y);
-    uint32_t* first = SurfaceRow(dst, y * scale);
-    if (scale == 1) {
-      std::memcpy(first, in, row_bytes);
-      continue;
-    }
     // Build the enlarged row once, then repeat it: the copies come from cache.
-    uint32_t* out = first;
-    for (int32_t x = 0; x < src.width; ++x, out += scale) std::fill_n(out, scale, in[x]);
+    uint32_t* first = SurfaceRow(dst, y * scale);
+    GrowRowAnyScale(SurfaceRow(src, y), src.width, scale, first);
     for (int32_t k = 1; k < scale; ++k) std::memcpy(SurfaceRow(dst, y * scale + k), first, row_bytes);
   }
 }
