@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <string>
 #include <vector>
 
+#include "glyph_probe.h"
 #include "render_fixtures.h"
 #include "render_synthetic.h"
 
@@ -162,6 +165,47 @@ TEST(PaintFrame, WithoutRescaleStillPublishesAndRecords) {
   EXPECT_EQ(behaviour.now_sec, 12 * 3600 + 34 * 60 + 56);
   EXPECT_EQ(render.last_paint_tick, 42u);
   EXPECT_TRUE(sprites.compose_surface.pixels.empty());
+}
+
+// Which rows one paint writes, from one reading of the clock, and the clamp
+// of the alarm row's hour.
+TEST(PaintFrame, ClockRowsFollowTheSettingsAndOneReading) {
+  struct Row {
+    const char* name;
+    bool calendar, alerm;
+    std::vector<int32_t> list;
+    LocalTime time;
+    std::vector<std::string> want;
+  };
+  const Row rows[] = {
+      {"time row only", false, false, {3600}, {2024, 3, 5, 2, 9, 41, 20},
+       {"L9@12,10", "L4@23,10", "L1@31,10", "AM@39,14"}},
+      {"alarm row needs an entry", false, true, {}, {2024, 3, 5, 2, 9, 41, 20},
+       {"L9@12,10", "L4@23,10", "L1@31,10", "AM@39,14"}},
+      {"date and time from one reading", true, false, {}, {2024, 12, 31, 2, 23, 59, 59},
+       {"S1@3,4", "S2@8,4", "/@13,4", "S3@17,4", "S1@22,4", "Tue@28,4", "L1@4,10", "L1@12,10",
+        "colon@20,10", "L5@23,10", "L9@31,10", "PM@39,14"}},
+      {"25:00 shows as 23:00", false, true, {25 * 3600}, {2024, 3, 5, 2, 9, 41, 20},
+       {"L9@12,10", "L4@23,10", "L1@31,10", "AM@39,14", "S2@29,18", "S3@34,18", "S0@41,18",
+        "S0@46,18", "ALM@5,18"}},
+      {"the next entry after now, colons with the odd second", false, true,
+       {6 * 3600 + 5 * 60, 10 * 3600 + 45 * 60}, {2024, 3, 5, 2, 9, 41, 21},
+       {"L9@12,10", "colon@20,10", "L4@23,10", "L1@31,10", "AM@39,14", "S1@29,18", "S0@34,18",
+        "scolon@39,18", "S4@41,18", "S5@46,18", "ALM@5,18"}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    Rig rig(1);
+    rig.sprites.atlas = fixture::ProbeAtlas();
+    rig.settings.calendar = row.calendar;
+    rig.settings.alerm = row.alerm;
+    rig.behaviour.alarm_list = row.list;
+    rig.Paint(row.time);
+    std::vector<std::string> want = row.want;
+    std::sort(want.begin(), want.end());
+    // The synthetic bubble is white inside its outline.
+    EXPECT_EQ(fixture::Placed(rig.sprites.compose_surface, 1, 1, 54, 24), want);
+  }
 }
 
 // Everything lies on the scale grid, so the picture at scale s is the
