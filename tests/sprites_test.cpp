@@ -42,6 +42,24 @@ TEST(DecodeBitmap, SkipsAColourTableInAPackedDib) {
   EXPECT_EQ(got.pixels, want.pixels);
 }
 
+TEST(DecodeBitmap, EveryTruncationFailsCleanly) {
+  const Surface image = fixture::SurfaceFromGrid(R"(
+      #.r.#
+      b-s-b
+      .....)");
+  for (bool file_header : {false, true}) {
+    const std::vector<uint8_t> whole = fixture::EncodeBitmap(image, file_header);
+    for (size_t size = 0; size < whole.size(); ++size) {
+      const std::vector<uint8_t> cut(whole.begin(), whole.begin() + static_cast<long>(size));
+      Surface got;
+      ASSERT_FALSE(DecodeBitmap(View(cut), 5, 3, got)) << size << " bytes";
+      ASSERT_TRUE(got.pixels.empty());
+    }
+    Surface got;
+    EXPECT_TRUE(DecodeBitmap(View(whole), 5, 3, got));
+  }
+}
+
 struct BadCase {
   const char* name;
   std::function<void(std::vector<uint8_t>&)> spoil;
