@@ -1,0 +1,209 @@
+// The clock face as drawn from the committed glyph atlas, as pictures. When
+// the artwork changes on purpose, each failure prints the new picture to
+// paste in.
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "behaviour/behaviour_state.h"
+#include "render/clock_face.h"
+#include "render/paint.h"
+#include "render/sprites.h"
+#include "render_fixtures.h"
+#include "render_synthetic.h"
+
+namespace {
+
+const uint32_t kWhite = Rgb(255, 255, 255);
+
+struct Golden {
+  const char* name;
+  std::function<void(Surface&, const Surface&)> draw;
+  int32_t left, top, width, height;
+  const char* picture;
+};
+
+void CheckGoldens(const std::vector<Golden>& goldens) {
+  Surface atlas;
+  if (!fixture::LoadGeneratedAtlas(atlas)) GTEST_SKIP() << "glyph atlas not generated yet";
+  for (const Golden& g : goldens) {
+    SCOPED_TRACE(g.name);
+    Surface picture = MakeSurface(kPictureWidth, kPictureHeight, kWhite);
+    g.draw(picture, atlas);
+    EXPECT_EQ(fixture::GridOf(picture, g.left, g.top, g.width, g.height),
+              fixture::Canonical(g.picture));
+  }
+}
+
+auto TimeRow(int32_t h, int32_t m, int32_t s, bool hour24) {
+  return [=](Surface& p, const Surface& a) {
+    DrawClockRow(p, a, h, m, s, s % 2 != 0, false, hour24, Idle);
+  };
+}
+
+auto AlarmRow(int32_t h, int32_t m, int32_t s, int32_t mode) {
+  return [=](Surface& p, const Surface& a) {
+    DrawClockRow(p, a, h, m, s, s % 2 != 0, true, false, mode);
+  };
+}
+
+auto DateRow(int32_t month, int32_t day, int32_t weekday) {
+  return [=](Surface& p, const Surface& a) { DrawDateRow(p, a, month, day, weekday); };
+}
+
+TEST(ClockFaceGolden, TimeRow) {
+  CheckGoldens({
+      {"12-hour 00:05 is 0:05 AM without hour tens",
+       TimeRow(0, 5, 0, false), 3, 10, 48, 7, R"(
+          ..........####.......####...######..............
+          .........##..##.....##..##..##..................
+          .........##..##.....##..##..#####...............
+          .........##..##.....##..##......##..............
+          .........##..##.....##..##......##...###..##.##.
+          .........##..##.....##..##..##..##..#####.#.#.#.
+          ..........####.......####....####...#...#.#...#.)"},
+      {"12-hour 12:30 is 0:30 PM",
+       TimeRow(12, 30, 0, false), 3, 10, 48, 7, R"(
+          ..........####......#####....####...............
+          .........##..##.........##..##..##..............
+          .........##..##.........##..##..##..............
+          .........##..##......####...##..##..............
+          .........##..##.........##..##..##..####..##.##.
+          .........##..##.........##..##..##..#.##..#.#.#.
+          ..........####......#####....####...#.....#...#.)"},
+      {"12-hour 11:59 on an odd second, tens at 4 and the colon",
+       TimeRow(11, 59, 1, false), 3, 10, 48, 7, R"(
+          .....##......##.....######...####...............
+          .....##......##..#..##......##..##..............
+          .....##......##.....#####...##..##..............
+          .....##......##.........##...#####..............
+          .....##......##.........##......##...###..##.##.
+          .....##......##..#..##..##......##..#####.#.#.#.
+          .....##......##......####....####...#...#.#...#.)"},
+      {"24-hour 07:08:09 on an odd second with both colons",
+       TimeRow(7, 8, 9, true), 3, 10, 48, 7, R"(
+          ...####..######....####...####.....####...####..
+          ..##..##.....##.#.##..##.##..##.#.##..##.##..##.
+          ..##..##....##....##..##.##..##...##..##.##..##.
+          ..##..##...##.....##..##..####....##..##..#####.
+          ..##..##...##.....##..##.##..##...##..##.....##.
+          ..##..##...##...#.##..##.##..##.#.##..##.....##.
+          ...####....##......####...####.....####...####..)"},
+      {"24-hour 07:08:08 on an even second without colons",
+       TimeRow(7, 8, 8, true), 3, 10, 48, 7, R"(
+          ...####..######....####...####.....####...####..
+          ..##..##.....##...##..##.##..##...##..##.##..##.
+          ..##..##....##....##..##.##..##...##..##.##..##.
+          ..##..##...##.....##..##..####....##..##..####..
+          ..##..##...##.....##..##.##..##...##..##.##..##.
+          ..##..##...##.....##..##.##..##...##..##.##..##.
+          ...####....##......####...####.....####...####..)"},
+  });
+}
+
+TEST(ClockFaceGolden, DateRow) {
+  CheckGoldens({
+      {"1 January, a Monday in black",
+       DateRow(1, 1, 1), 3, 4, 48, 5, R"(
+          ........#........#.......##.#...#..###..#...#.##
+          .......##...#...##.......#..##.##.#...#.##..#..#
+          ........#..#.....#.......#..#.#.#.#...#.#.#.#..#
+          ........#.#......#.......#..#...#.#...#.#..##..#
+          ........#........#.......##.#...#..###..#...#.##)"},
+      {"12 December, a Saturday in blue",
+       DateRow(12, 12, 6), 3, 4, 48, 5, R"(
+          ...#.###.........#.###...##..bbbb..bbb..bbbbb.##
+          ..##....#...#...##....#..#..b.....b...b...b....#
+          ...#..##...#.....#..##...#...bbb..bbbbb...b....#
+          ...#.#....#......#.#.....#......b.b...b...b....#
+          ...#.####........#.####..##.bbbb..b...b...b...##)"},
+  });
+}
+
+TEST(ClockFaceGolden, AlarmRow) {
+  CheckGoldens({
+      {"steady tag while idle, even second",
+       AlarmRow(7, 30, 0, Idle), 5, 18, 46, 5, R"(
+          rrrrrrrrrrrrrrrrrrrrr....##..####...###...##..
+          rrr...rrr.rrrr..r..rr...#..#....#......#.#..#.
+          rr.....rr.rrrr.r.r.rr...#..#...#.....##..#..#.
+          rr.rrr.rr...rr.rrr.rr...#..#..#........#.#..#.
+          rrrrrrrrrrrrrrrrrrrrr....##...#.....###...##..)"},
+      {"no tag on an even second while an alarm runs",
+       AlarmRow(7, 30, 0, AlarmRun), 5, 18, 46, 5, R"(
+          .........................##..####...###...##..
+          ........................#..#....#......#.#..#.
+          ........................#..#...#.....##..#..#.
+          ........................#..#..#........#.#..#.
+          .........................##...#.....###...##..)"},
+      {"tag and colon on an odd second while an alarm runs",
+       AlarmRow(7, 30, 1, AlarmRun), 5, 18, 46, 5, R"(
+          rrrrrrrrrrrrrrrrrrrrr....##..####...###...##..
+          rrr...rrr.rrrr..r..rr...#..#....#.#....#.#..#.
+          rr.....rr.rrrr.r.r.rr...#..#...#.....##..#..#.
+          rr.rrr.rr...rr.rrr.rr...#..#..#...#....#.#..#.
+          rrrrrrrrrrrrrrrrrrrrr....##...#.....###...##..)"},
+  });
+}
+
+// A whole paint at scale 1 on the committed bubble: Sunday's label in red,
+// colons on an odd second, and an alarm at 25:00 shown as 23:00.
+TEST(ClockFaceGolden, WholeBubble) {
+  const std::vector<uint8_t> atlas = fixture::ReadFile(fixture::GeneratedArt("glyph_atlas.bmp"));
+  const std::vector<uint8_t> bubble = fixture::ReadFile(fixture::GeneratedArt("bubble.bmp"));
+  const std::vector<uint8_t> sheet = fixture::EncodeBitmap(fixture::SyntheticSheet(), false);
+  Sprites sprites;
+  if (!LoadSprites(sprites, fixture::View(atlas), fixture::View(sheet), fixture::View(bubble))) {
+    GTEST_SKIP() << "glyph atlas or bubble not generated yet";
+  }
+  ASSERT_TRUE(RescaleSprites(sprites, 1));
+  RenderState render;
+  BehaviourState behaviour;
+  behaviour.mode = Idle;
+  behaviour.alarm_list = {25 * 3600};
+  Settings settings;
+  settings.alerm = true;
+  settings.calendar = true;
+  PaintFrame(sprites, render, behaviour, settings, {2024, 3, 3, 0, 9, 41, 21}, {0, 0}, {0, 0}, 1);
+  EXPECT_EQ(fixture::GridOf(sprites.compose_surface, 0, 0, 56, 35), fixture::Canonical(R"(
+      ---##################################################---
+      -##.................................................s##-
+      -#...................................................s#-
+      #.....................................................s#
+      #.......###......###........##..rrrr.r...r.r...r.##...s#
+      #..........#...#....#.......#..r.....r...r.rr..r..#...s#
+      #........##...#...##........#...rrr..r...r.r.r.r..#...s#
+      #..........#.#......#.......#......r.r...r.r..rr..#...s#
+      #.......###......###........##.rrrr...rrr..r...r.##...s#
+      #.....................................................s#
+      #............####......##..##......##.................s#
+      #...........##..##..#..##..##......##.................s#
+      #...........##..##.....##..##......##.................s#
+      #............#####.....######......##.................s#
+      #...............##.........##......##...###..##.##....s#
+      #...............##..#......##......##..#####.#.#.#....s#
+      #............####..........##......##..#...#.#...#....s#
+      #.....................................................s#
+      #....rrrrrrrrrrrrrrrrrrrrr...###..###.....##...##.....s#
+      #....rrr...rrr.rrrr..r..rr......#....#.#.#..#.#..#....s#
+      #....rr.....rr.rrrr.r.r.rr....##...##....#..#.#..#....s#
+      #....rr.rrr.rr...rr.rrr.rr...#.......#.#.#..#.#..#....s#
+      #....rrrrrrrrrrrrrrrrrrrrr...####.###.....##...##.....s#
+      -#s.................................................ss#-
+      -##sssssssssssssssssssssssssssssssssssssss...ssssssss##-
+      ---#######################################...s#######---
+      ------------------------------------------#...s#--------
+      -------------------------------------------#..s#--------
+      --------------------------------------------#..s#-------
+      ---------------------------------------------#.s#-------
+      ----------------------------------------------#.s#------
+      -----------------------------------------------#s#------
+      ------------------------------------------------#s#-----
+      -------------------------------------------------##-----
+      --------------------------------------------------##----)"));
+}
+
+}  // namespace
