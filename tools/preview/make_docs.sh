@@ -10,5 +10,5 @@ for pose in 0 1 2 3 4; do
 done
 "$preview" "${moment[@]}" --no-calendar docs/clock_12h.png
 "$preview" "${moment[@]}" --no-calendar --hour24 --time 19:08:37 docs/clock_24h.png
-"$preview" "${moment[@]}" --date 2024-12-07 docs/clock_calendar.png
+"$preview" "${moment[@]}" --date 2024-12-08 docs/clock_calendar.png
 "$preview" "${moment[@]}" --alerm --alarms 7:00,12:30,18:45 docs/clock_alarm.png
