@@ -1,86 +1,200 @@
+// The clock face drawn from the committed glyph atlas, as pictures. When the
+// artwork changes on purpose, each failure prints the new picture to paste in.
+
 #include "render/clock_face.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <climits>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "behaviour/behaviour_state.h"
+#include "render/paint.h"
 #include "render/sprites.h"
-#include "glyph_probe.h"
 #include "render_fixtures.h"
+#include "render_synthetic.h"
 
 namespace {
 
-struct RowCase {
+const uint32_t kWhite = Rgb(255, 255, 255);
+
+struct Golden {
   const char* name;
-  int32_t hour, minute, second;
-  bool alarm_row;
-  bool hour24;
-  int32_t mode;
-  std::vector<std::string> want;
+  std::function<void(Surface&, const Surface&)> draw;
+  int32_t left, top, width, height;
+  const char* picture;
 };
 
-TEST(DrawClockRow, EveryGlyphAtItsPlace) {
-  const RowCase cases[] = {
-      {"12-hour midnight shows 0 with AM and no tens", 0, 5, 0, false, false, Idle,
-       {"L0@12,10", "L0@23,10", "L5@31,10", "AM@39,14"}},
-      {"12-hour noon shows 0 with PM", 12, 30, 0, false, false, Idle,
-       {"L0@12,10", "L3@23,10", "L0@31,10", "PM@39,14"}},
-      {"12-hour 11:59 has the tens at 4 and a colon on an odd second", 11, 59, 1, false, false,
-       Idle, {"L1@4,10", "L1@12,10", "colon@20,10", "L5@23,10", "L9@31,10", "AM@39,14"}},
-      {"12-hour 23:00 is 11 PM", 23, 0, 0, false, false, Idle,
-       {"L1@4,10", "L1@12,10", "L0@23,10", "L0@31,10", "PM@39,14"}},
-      {"24-hour 07:08:09 with leading zeros and both colons", 7, 8, 9, false, true, Idle,
-       {"L0@5,10", "L7@12,10", "colon@19,10", "L0@21,10", "L8@28,10", "colon@35,10", "L0@37,10",
-        "L9@44,10"}},
-      {"24-hour on an even second has no colons", 23, 59, 58, false, true, AlarmRun,
-       {"L2@5,10", "L3@12,10", "L5@21,10", "L9@28,10", "L5@37,10", "L8@44,10"}},
-      {"alarm row on an odd second while idle", 7, 30, 1, true, false, Idle,
-       {"S0@29,18", "S7@34,18", "scolon@39,18", "S3@41,18", "S0@46,18", "ALM@5,18"}},
-      {"alarm row keeps the tag steady while idle", 7, 30, 0, true, false, Idle,
-       {"S0@29,18", "S7@34,18", "S3@41,18", "S0@46,18", "ALM@5,18"}},
-      {"alarm row hides the tag on even seconds while an alarm runs", 19, 5, 0, true, true,
-       AlarmStart, {"S1@29,18", "S9@34,18", "S0@41,18", "S5@46,18"}},
-      {"alarm row shows the tag on odd seconds while an alarm runs", 19, 5, 59, true, false,
-       AlarmRun, {"S1@29,18", "S9@34,18", "scolon@39,18", "S0@41,18", "S5@46,18", "ALM@5,18"}},
-      {"alarm row is 24-hour whatever the setting", 23, 0, 0, true, false, Idle,
-       {"S2@29,18", "S3@34,18", "S0@41,18", "S0@46,18", "ALM@5,18"}},
-  };
-  const Surface atlas = fixture::ProbeAtlas();
-  for (const RowCase& c : cases) {
-    SCOPED_TRACE(c.name);
-    Surface picture = MakeSurface(kPictureWidth, kPictureHeight, Rgb(255, 255, 255));
-    DrawClockRow(picture, atlas, c.hour, c.minute, c.second, c.second % 2 != 0, c.alarm_row,
-                 c.hour24, c.mode);
-    std::vector<std::string> want = c.want;
-    std::sort(want.begin(), want.end());
-    EXPECT_EQ(fixture::Placed(picture), want);
+void CheckGoldens(const std::vector<Golden>& goldens) {
+  Surface atlas;
+  ASSERT_TRUE(fixture::LoadGeneratedAtlas(atlas));
+  for (const Golden& g : goldens) {
+    SCOPED_TRACE(g.name);
+    Surface picture = MakeSurface(kPictureWidth, kPictureHeight, kWhite);
+    g.draw(picture, atlas);
+    EXPECT_EQ(fixture::GridOf(picture, g.left, g.top, g.width, g.height),
+              fixture::Canonical(g.picture));
   }
 }
 
-TEST(DrawDateRow, MonthRightOfTheSlashDayLeftOfIt) {
-  struct DateCase {
-    int32_t month, day, weekday;
-    std::vector<std::string> want;
+auto TimeRow(int32_t h, int32_t m, int32_t s, bool hour24) {
+  return [=](Surface& p, const Surface& a) {
+    DrawClockRow(p, a, h, m, s, s % 2 != 0, false, hour24, Idle);
   };
-  const DateCase cases[] = {
-      {1, 1, 1, {"S1@8,4", "/@13,4", "S1@17,4", "Mon@28,4"}},
-      {12, 12, 6, {"S1@3,4", "S2@8,4", "/@13,4", "S1@17,4", "S2@22,4", "Sat@28,4"}},
-      {10, 9, 0, {"S1@3,4", "S0@8,4", "/@13,4", "S9@17,4", "Sun@28,4"}},
-      {9, 30, 3, {"S9@8,4", "/@13,4", "S3@17,4", "S0@22,4", "Wed@28,4"}},
+}
+
+auto AlarmRow(int32_t h, int32_t m, int32_t s, int32_t mode) {
+  return [=](Surface& p, const Surface& a) {
+    DrawClockRow(p, a, h, m, s, s % 2 != 0, true, false, mode);
   };
-  const Surface atlas = fixture::ProbeAtlas();
-  for (const DateCase& c : cases) {
-    SCOPED_TRACE(::testing::Message() << c.month << "/" << c.day);
-    Surface picture = MakeSurface(kPictureWidth, kPictureHeight, Rgb(255, 255, 255));
-    DrawDateRow(picture, atlas, c.month, c.day, c.weekday);
-    std::vector<std::string> want = c.want;
-    std::sort(want.begin(), want.end());
-    EXPECT_EQ(fixture::Placed(picture), want);
-  }
+}
+
+auto DateRow(int32_t month, int32_t day, int32_t weekday) {
+  return [=](Surface& p, const Surface& a) { DrawDateRow(p, a, month, day, weekday); };
+}
+
+TEST(ClockFaceGolden, TimeRow) {
+  CheckGoldens({
+      {"12-hour 00:05 is 0:05 AM without hour tens",
+       TimeRow(0, 5, 0, false), 3, 10, 48, 7, R"(
+          ..........####.......####...######..............
+          .........##..##.....##..##..##..................
+          .........##..##.....##..##..#####...............
+          .........##..##.....##..##......##..............
+          .........##..##.....##..##......##...###..##.##.
+          .........##..##.....##..##..##..##..#####.#.#.#.
+          ..........####.......####....####...#...#.#...#.)"},
+      {"12-hour 12:30 is 0:30 PM",
+       TimeRow(12, 30, 0, false), 3, 10, 48, 7, R"(
+          ..........####......#####....####...............
+          .........##..##.........##..##..##..............
+          .........##..##.........##..##..##..............
+          .........##..##......####...##..##..............
+          .........##..##.........##..##..##..####..##.##.
+          .........##..##.........##..##..##..#.##..#.#.#.
+          ..........####......#####....####...#.....#...#.)"},
+      {"12-hour 11:59 on an odd second, tens at 4 and the colon",
+       TimeRow(11, 59, 1, false), 3, 10, 48, 7, R"(
+          .....##......##.....######...####...............
+          .....##......##..#..##......##..##..............
+          .....##......##.....#####...##..##..............
+          .....##......##.........##...#####..............
+          .....##......##.........##......##...###..##.##.
+          .....##......##..#..##..##......##..#####.#.#.#.
+          .....##......##......####....####...#...#.#...#.)"},
+      {"24-hour 07:08:09 on an odd second with both colons",
+       TimeRow(7, 8, 9, true), 3, 10, 48, 7, R"(
+          ...####..######....####...####.....####...####..
+          ..##..##.....##.#.##..##.##..##.#.##..##.##..##.
+          ..##..##....##....##..##.##..##...##..##.##..##.
+          ..##..##...##.....##..##..####....##..##..#####.
+          ..##..##...##.....##..##.##..##...##..##.....##.
+          ..##..##...##...#.##..##.##..##.#.##..##.....##.
+          ...####....##......####...####.....####...####..)"},
+      {"24-hour 07:08:08 on an even second without colons",
+       TimeRow(7, 8, 8, true), 3, 10, 48, 7, R"(
+          ...####..######....####...####.....####...####..
+          ..##..##.....##...##..##.##..##...##..##.##..##.
+          ..##..##....##....##..##.##..##...##..##.##..##.
+          ..##..##...##.....##..##..####....##..##..####..
+          ..##..##...##.....##..##.##..##...##..##.##..##.
+          ..##..##...##.....##..##.##..##...##..##.##..##.
+          ...####....##......####...####.....####...####..)"},
+  });
+}
+
+TEST(ClockFaceGolden, DateRow) {
+  CheckGoldens({
+      {"1 January, a Monday in black",
+       DateRow(1, 1, 1), 3, 4, 48, 5, R"(
+          ........#........#.......##.#...#..###..#...#.##
+          .......##...#...##.......#..##.##.#...#.##..#..#
+          ........#..#.....#.......#..#.#.#.#...#.#.#.#..#
+          ........#.#......#.......#..#...#.#...#.#..##..#
+          ........#........#.......##.#...#..###..#...#.##)"},
+      {"12 December, a Saturday in blue",
+       DateRow(12, 12, 6), 3, 4, 48, 5, R"(
+          ...#.###.........#.###...##..bbbb..bbb..bbbbb.##
+          ..##....#...#...##....#..#..b.....b...b...b....#
+          ...#..##...#.....#..##...#...bbb..bbbbb...b....#
+          ...#.#....#......#.#.....#......b.b...b...b....#
+          ...#.####........#.####..##.bbbb..b...b...b...##)"},
+  });
+}
+
+TEST(ClockFaceGolden, AlarmRow) {
+  CheckGoldens({
+      {"steady tag while idle, even second",
+       AlarmRow(7, 30, 0, Idle), 5, 18, 46, 5, R"(
+          rrrrrrrrrrrrrrrrrrrrr....##..####...###...##..
+          rrr...rrr.rrrr..r..rr...#..#....#......#.#..#.
+          rr.....rr.rrrr.r.r.rr...#..#...#.....##..#..#.
+          rr.rrr.rr...rr.rrr.rr...#..#..#........#.#..#.
+          rrrrrrrrrrrrrrrrrrrrr....##...#.....###...##..)"},
+      {"no tag on an even second while an alarm runs",
+       AlarmRow(7, 30, 0, AlarmRun), 5, 18, 46, 5, R"(
+          .........................##..####...###...##..
+          ........................#..#....#......#.#..#.
+          ........................#..#...#.....##..#..#.
+          ........................#..#..#........#.#..#.
+          .........................##...#.....###...##..)"},
+      {"tag and colon on an odd second while an alarm runs",
+       AlarmRow(7, 30, 1, AlarmRun), 5, 18, 46, 5, R"(
+          rrrrrrrrrrrrrrrrrrrrr....##..####...###...##..
+          rrr...rrr.rrrr..r..rr...#..#....#.#....#.#..#.
+          rr.....rr.rrrr.r.r.rr...#..#...#.....##..#..#.
+          rr.rrr.rr...rr.rrr.rr...#..#..#...#....#.#..#.
+          rrrrrrrrrrrrrrrrrrrrr....##...#.....###...##..)"},
+  });
+}
+
+// The bubble box of a whole paint at scale 1: Sunday's label in red,
+// colons on an odd second, and an alarm at 25:00 shown as 23:00.
+TEST(ClockFaceGolden, WholeBubble) {
+  const std::vector<uint8_t> atlas = fixture::ReadFile(fixture::GeneratedArt("glyph_atlas.bmp"));
+  const std::vector<uint8_t> bubble = fixture::ReadFile(fixture::GeneratedArt("bubble.bmp"));
+  const std::vector<uint8_t> sheet = fixture::EncodeBitmap(fixture::SyntheticSheet(), false);
+  Sprites sprites;
+  ASSERT_TRUE(
+      LoadSprites(sprites, fixture::View(atlas), fixture::View(sheet), fixture::View(bubble)));
+  ASSERT_TRUE(RescaleSprites(sprites, 1));
+  RenderState render;
+  BehaviourState behaviour;
+  behaviour.mode = Idle;
+  behaviour.alarm_list = {25 * 3600};
+  Settings settings;
+  settings.alerm = true;
+  settings.calendar = true;
+  PaintFrame(sprites, render, behaviour, settings, {2024, 3, 3, 0, 9, 41, 21}, {0, 0}, {0, 0}, 1);
+  EXPECT_EQ(fixture::GridOf(sprites.compose_surface, 0, 0, 56, 26), fixture::Canonical(R"(
+      ---##################################################---
+      -##.................................................s##-
+      -#...................................................s#-
+      #.....................................................s#
+      #.......###......###........##..rrrr.r...r.r...r.##...s#
+      #..........#...#....#.......#..r.....r...r.rr..r..#...s#
+      #........##...#...##........#...rrr..r...r.r.r.r..#...s#
+      #..........#.#......#.......#......r.r...r.r..rr..#...s#
+      #.......###......###........##.rrrr...rrr..r...r.##...s#
+      #.....................................................s#
+      #............####......##..##......##.................s#
+      #...........##..##..#..##..##......##.................s#
+      #...........##..##.....##..##......##.................s#
+      #............#####.....######......##.................s#
+      #...............##.........##......##...###..##.##....s#
+      #...............##..#......##......##..#####.#.#.#....s#
+      #............####..........##......##..#...#.#...#....s#
+      #.....................................................s#
+      #....rrrrrrrrrrrrrrrrrrrrr...###..###.....##...##.....s#
+      #....rrr...rrr.rrrr..r..rr......#....#.#.#..#.#..#....s#
+      #....rr.....rr.rrrr.r.r.rr....##...##....#..#.#..#....s#
+      #....rr.rrr.rr...rr.rrr.rr...#.......#.#.#..#.#..#....s#
+      #....rrrrrrrrrrrrrrrrrrrrr...####.###.....##...##.....s#
+      -#s.................................................ss#-
+      -##sssssssssssssssssssssssssssssssssssssss...ssssssss##-
+      ---#######################################...s#######---)"));
 }
 
 TEST(AtlasTransfer, BlackMaskTakesTheColourWhiteMaskKeepsTheTarget) {

@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "glyph_probe.h"
 #include "render_fixtures.h"
 #include "render_synthetic.h"
 
@@ -25,7 +24,7 @@ struct Rig {
     behaviour.mode = Idle;
     const bool loaded = real_art ? fixture::LoadGeneratedSprites(sprites)
                                  : fixture::LoadSyntheticSprites(sprites);
-    if (loaded) RescaleSprites(sprites, scale);
+    EXPECT_TRUE(loaded && RescaleSprites(sprites, scale));
   }
   int32_t Paint(const LocalTime& time = kNoon, ScreenPoint pointer = {0, 0},
                 ScreenPoint origin = {0, 0}, uint32_t tick = 1) {
@@ -128,83 +127,43 @@ TEST(PaintFrame, BubbleCoversTheCharacterWholeKeyColourIncluded) {
   }
 }
 
-TEST(PaintFrame, PublishesTheTimeAndTheNextAlarm) {
+// Whether anything was drawn on rows top..bottom of the bubble interior.
+bool DrawnOn(const Sprites& sprites, int32_t top, int32_t bottom) {
+  for (int32_t y = top; y <= bottom; ++y) {
+    for (int32_t x = 1; x < 54; ++x) {
+      if (SurfaceRow(sprites.compose_surface, y)[x] != SurfaceRow(sprites.bubble, y)[x]) return true;
+    }
+  }
+  return false;
+}
+
+TEST(PaintFrame, PublishesTheTimeAndTheNextAlarmAndDrawsTheRowsAsked) {
   struct Row {
     std::vector<int32_t> list;
-    bool alerm;
+    bool alerm, calendar;
     LocalTime time;
-    int32_t now_sec;
-    int32_t next_alarm;
+    int32_t now_sec, next_alarm;
+    bool alarm_row;
   };
   const Row rows[] = {
-      {{}, true, {2024, 1, 1, 1, 0, 0, 0}, 0, -1},
-      {{}, false, {2024, 1, 1, 1, 23, 59, 59}, 86399, -1},
-      {{7 * 3600, 18 * 3600}, true, {2024, 1, 1, 1, 8, 0, 0}, 28800, 18 * 3600},
-      {{7 * 3600, 18 * 3600}, false, {2024, 1, 1, 1, 19, 0, 1}, 68401, 7 * 3600},
+      {{}, true, false, {2024, 1, 1, 1, 0, 0, 0}, 0, -1, false},
+      {{}, false, true, {2024, 1, 1, 1, 23, 59, 59}, 86399, -1, false},
+      {{7 * 3600, 18 * 3600}, true, true, {2024, 1, 1, 1, 8, 0, 0}, 28800, 18 * 3600, true},
+      {{7 * 3600, 18 * 3600}, false, false, {2024, 1, 1, 1, 19, 0, 1}, 68401, 7 * 3600, false},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.now_sec);
-    Rig rig(1);
+    Rig rig(1, true);
     rig.behaviour.alarm_list = row.list;
     rig.settings.alerm = row.alerm;
+    rig.settings.calendar = row.calendar;
     rig.Paint(row.time);
     EXPECT_EQ(rig.behaviour.now_sec, row.now_sec);
     EXPECT_EQ(rig.behaviour.next_alarm, row.next_alarm);
     EXPECT_EQ(rig.behaviour.armed_alarm, row.next_alarm);
-  }
-}
-
-TEST(PaintFrame, WithoutRescaleStillPublishesAndRecords) {
-  Sprites sprites;
-  RenderState render;
-  BehaviourState behaviour;
-  behaviour.mode = Idle;
-  behaviour.pose = 3;
-  const Settings settings;
-  EXPECT_EQ(PaintFrame(sprites, render, behaviour, settings, kNoon, {0, 0}, {0, 0}, 42), 3);
-  EXPECT_EQ(behaviour.now_sec, 12 * 3600 + 34 * 60 + 56);
-  EXPECT_EQ(render.last_paint_tick, 42u);
-  EXPECT_TRUE(sprites.compose_surface.pixels.empty());
-}
-
-// Which rows one paint writes, from one reading of the clock, and the clamp
-// of the alarm row's hour.
-TEST(PaintFrame, ClockRowsFollowTheSettingsAndOneReading) {
-  struct Row {
-    const char* name;
-    bool calendar, alerm;
-    std::vector<int32_t> list;
-    LocalTime time;
-    std::vector<std::string> want;
-  };
-  const Row rows[] = {
-      {"time row only", false, false, {3600}, {2024, 3, 5, 2, 9, 41, 20},
-       {"L9@12,10", "L4@23,10", "L1@31,10", "AM@39,14"}},
-      {"alarm row needs an entry", false, true, {}, {2024, 3, 5, 2, 9, 41, 20},
-       {"L9@12,10", "L4@23,10", "L1@31,10", "AM@39,14"}},
-      {"date and time from one reading", true, false, {}, {2024, 12, 31, 2, 23, 59, 59},
-       {"S1@3,4", "S2@8,4", "/@13,4", "S3@17,4", "S1@22,4", "Tue@28,4", "L1@4,10", "L1@12,10",
-        "colon@20,10", "L5@23,10", "L9@31,10", "PM@39,14"}},
-      {"25:00 shows as 23:00", false, true, {25 * 3600}, {2024, 3, 5, 2, 9, 41, 20},
-       {"L9@12,10", "L4@23,10", "L1@31,10", "AM@39,14", "S2@29,18", "S3@34,18", "S0@41,18",
-        "S0@46,18", "ALM@5,18"}},
-      {"the next entry after now, colons with the odd second", false, true,
-       {6 * 3600 + 5 * 60, 10 * 3600 + 45 * 60}, {2024, 3, 5, 2, 9, 41, 21},
-       {"L9@12,10", "colon@20,10", "L4@23,10", "L1@31,10", "AM@39,14", "S1@29,18", "S0@34,18",
-        "scolon@39,18", "S4@41,18", "S5@46,18", "ALM@5,18"}},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
-    Rig rig(1);
-    rig.sprites.atlas = fixture::ProbeAtlas();
-    rig.settings.calendar = row.calendar;
-    rig.settings.alerm = row.alerm;
-    rig.behaviour.alarm_list = row.list;
-    rig.Paint(row.time);
-    std::vector<std::string> want = row.want;
-    std::sort(want.begin(), want.end());
-    // The synthetic bubble is white inside its outline.
-    EXPECT_EQ(fixture::Placed(rig.sprites.compose_surface, 1, 1, 54, 24), want);
+    EXPECT_EQ(DrawnOn(rig.sprites, 4, 8), row.calendar);
+    EXPECT_TRUE(DrawnOn(rig.sprites, 10, 16));
+    EXPECT_EQ(DrawnOn(rig.sprites, 18, 22), row.alarm_row);
   }
 }
 
@@ -212,10 +171,8 @@ TEST(PaintFrame, ClockRowsFollowTheSettingsAndOneReading) {
 // picture at scale 1 with every pixel grown to an s x s block.
 TEST(PaintFrame, ScaledPictureIsTheSmallOneEnlarged) {
   Rig small(1, true);
-  const bool real = !small.sprites.compose_surface.pixels.empty();
-  if (!real) small = Rig(1);
   for (int32_t scale : {2, 3, 10}) {
-    Rig big(scale, real);
+    Rig big(scale, true);
     for (Rig* rig : {&small, &big}) {
       rig->settings.alerm = true;
       rig->settings.calendar = true;

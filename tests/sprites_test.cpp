@@ -67,9 +67,6 @@ struct BadCase {
 
 TEST(LoadSprites, BadBytesFailAndChangeNothing) {
   const BadCase cases[] = {
-      {"empty", [](std::vector<uint8_t>& b) { b.clear(); }},
-      {"header only", [](std::vector<uint8_t>& b) { b.resize(40); }},
-      {"one byte short", [](std::vector<uint8_t>& b) { b.pop_back(); }},
       {"wrong width", [](std::vector<uint8_t>& b) { b[4] += 1; }},
       {"wrong height", [](std::vector<uint8_t>& b) { b[8] -= 1; }},
       {"32 bits per pixel", [](std::vector<uint8_t>& b) { b[14] = 32; }},
@@ -97,17 +94,6 @@ TEST(LoadSprites, BadBytesFailAndChangeNothing) {
       EXPECT_FALSE(RescaleSprites(sprites, 2));
     }
   }
-}
-
-TEST(LoadSprites, AcceptsResourceAndFileForms) {
-  const fixture::SyntheticArt art;
-  const std::vector<uint8_t> bubble_file = fixture::EncodeBitmap(fixture::SyntheticBubble(), true);
-  Sprites from_resource;
-  Sprites from_file;
-  ASSERT_TRUE(LoadSprites(from_resource, View(art.atlas), View(art.sheet), View(art.bubble)));
-  ASSERT_TRUE(LoadSprites(from_file, View(art.atlas), View(art.sheet), View(bubble_file)));
-  EXPECT_EQ(from_resource.bubble.pixels, from_file.bubble.pixels);
-  EXPECT_EQ(from_resource.frame_masks, from_file.frame_masks);
 }
 
 TEST(LoadSprites, RefusesOnceRescaled) {
