@@ -55,7 +55,7 @@ struct TempDir {
   ~TempDir() { std::system(("rm -rf '" + path + "'").c_str()); }
 };
 
-// Bounding box of the cells's ink (mask black) as {x0, y0, x1, y1}, cell-relative.
+// Bounding box of a cell's ink (mask black) as {x0, y0, x1, y1}, cell-relative.
 std::vector<int32_t> InkBox(const Image& atlas, int32_t cx, int32_t cy, int32_t w, int32_t h) {
   std::vector<int32_t> box = {w, h, -1, -1};
   for (int32_t y = 0; y < h; ++y) {
