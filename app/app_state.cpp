@@ -1,5 +1,7 @@
 #include "app/app_state.h"
 
+#include "resources/resource_ids.h"
+
 Settings g_settings;
 AppState g_app;
 
@@ -27,4 +29,22 @@ void SaveSettings() {
   RECT rect = {};
   GetWindowRect(g_app.main_window, &rect);
   ::SaveSettings(g_settings, rect.left, rect.top, StartDirPath(kSettingsFileName).c_str());
+}
+
+namespace {
+
+// A bitmap resource is a packed DIB, the layout the core reads.
+ByteView BitmapResource(int id) {
+  HRSRC found = FindResourceA(g_app.instance_handle, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(2));
+  HGLOBAL loaded = found ? LoadResource(g_app.instance_handle, found) : nullptr;
+  if (!loaded) return {};
+  return {static_cast<const uint8_t*>(LockResource(loaded)),
+          SizeofResource(g_app.instance_handle, found)};
+}
+
+}  // namespace
+
+bool LoadSpritesFromResources() {
+  return LoadSprites(g_app.sprites, BitmapResource(IDB_GLYPH_ATLAS),
+                     BitmapResource(IDB_CHARACTER_SHEET), BitmapResource(IDB_BUBBLE_IMAGE));
 }

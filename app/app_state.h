@@ -2,6 +2,10 @@
 
 #include <windows.h>
 
+#include "app/behaviour_platform_win.h"
+#include "behaviour/behaviour_state.h"
+#include "render/paint.h"
+#include "render/sprites.h"
 #include "settings/edition.h"
 #include "settings/settings.h"
 
@@ -38,6 +42,10 @@ struct AppState {
   HWND shadow_window = nullptr;         // drop shadow, owner of the main window
   int screen_width = 0;                 // virtual-screen size last recorded
   int screen_height = 0;
+  Sprites sprites;                      // every image and frame region
+  RenderState render;                   // what the last paint drew
+  BehaviourState behaviour;             // modes, pose, alarm list and arming
+  Win32BehaviourPlatform platform;      // the behaviour's system calls
 };
 
 extern Settings g_settings;
@@ -50,4 +58,6 @@ int VirtualScreenHeight();
 ScreenRect VirtualScreenRect();
 
 std::string StartDirPath(const char* file_name);
+// Reads the three sprite bitmaps from the program's resources.
+bool LoadSpritesFromResources();
 void SaveSettings();

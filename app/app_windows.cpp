@@ -30,6 +30,7 @@ bool CreateAppWindows() {
   const StartPosition pos = LoadSettings(g_settings, StartDirPath(kSettingsFileName).c_str(),
                                          kEdition, VirtualScreenRect());
   const int s = g_settings.viewscale;
+  if (!RescaleSprites(g_app.sprites, s)) return false;
 
   if (!RegisterWindowClass(kNames.shadow_class, ShadowWindowProc)) return false;
   g_app.shadow_window = CreateWindowExA(kExStyle, kNames.shadow_class, kNames.title, WS_POPUP,
@@ -40,6 +41,8 @@ bool CreateAppWindows() {
   g_app.main_window = CreateWindowExA(kExStyle, kNames.main_class, kNames.title, WS_POPUP, pos.x,
                                       pos.y, kWindowWidth * s, kWindowHeight * s,
                                       g_app.shadow_window, nullptr, g_app.instance_handle, nullptr);
+  g_app.platform.main_window = g_app.main_window;
+  g_app.platform.shadow_window = g_app.shadow_window;
   ApplyTopmost();
   return true;
 }

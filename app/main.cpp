@@ -5,6 +5,8 @@
 #include "app/app_state.h"
 #include "app/app_windows.h"
 #include "app/instance_lock.h"
+#include "behaviour/alarm_list.h"
+#include "behaviour/behaviour.h"
 
 namespace {
 
@@ -40,8 +42,17 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     ShowAlreadyRunning();
     return 0;
   }
+  if (!LoadSpritesFromResources()) {
+    FreeSprites(g_app.sprites);
+    ReleaseInstanceLock();
+    return 0;
+  }
+  g_app.platform.module = instance;
+  LoadAlarmList(g_app.behaviour, StartDirPath(kAlarmFileName).c_str(), g_app.platform);
+  SetMode(g_app.behaviour, Idle, g_settings, g_app.platform);
   if (!CreateAppWindows()) {
     ReleaseInstanceLock();
+    FreeSprites(g_app.sprites);
     return 0;
   }
   g_app.screen_width = VirtualScreenWidth();
@@ -49,6 +60,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   ShowAppWindows();
 
   const int code = RunMessageLoop();
+  FreeSprites(g_app.sprites);
   ReleaseInstanceLock();
   return code;
 }
