@@ -34,9 +34,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   g_app.instance_handle = instance;
   std::srand(GetTickCount());
   g_settings.sd_file[0] = '\0';
-  // A directory too long for the buffer leaves start_dir empty.
-  if (GetCurrentDirectoryA(sizeof g_app.start_dir, g_app.start_dir) >= sizeof g_app.start_dir)
-    g_app.start_dir[0] = '\0';
+  // Limit 511 with the terminator; a longer directory leaves start_dir empty.
+  const DWORD limit = sizeof g_app.start_dir - 1;
+  if (GetCurrentDirectoryA(limit, g_app.start_dir) >= limit) g_app.start_dir[0] = '\0';
 
   if (!AcquireInstanceLock()) {
     ShowAlreadyRunning();
