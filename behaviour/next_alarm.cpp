@@ -1,6 +1,6 @@
-#include "behaviour/behaviour_state.h"
+#include <algorithm>
 
-#include <cstddef>
+#include "behaviour/behaviour_state.h"
 
 int SelectNextAlarm(BehaviourState& state, int32_t now) {
   const std::vector<int32_t>& list = state.alarm_list;
@@ -9,13 +9,15 @@ int SelectNextAlarm(BehaviourState& state, int32_t now) {
     state.armed_alarm = -1;
     return -1;
   }
-  // The first entry not before now; when every entry is before now, the first
-  // entry again (tomorrow's first alarm).
-  std::size_t best = 0;
-  for (std::size_t i = 0; i < list.size(); ++i) {
-    if (list[i] > now && list[best] < now) best = i;
+  // The first entry when it is not before now; otherwise the first entry after
+  // now; when every entry is before now, the first again (tomorrow's). The list
+  // is ascending, so a binary search finds it: this runs on every paint.
+  auto best = list.begin();
+  if (list.front() < now) {
+    best = std::upper_bound(list.begin(), list.end(), now);
+    if (best == list.end()) best = list.begin();
   }
-  state.next_alarm = list[best];
+  state.next_alarm = *best;
   if (state.armed_alarm == -1) state.armed_alarm = state.next_alarm;
-  return static_cast<int>(best);
+  return static_cast<int>(best - list.begin());
 }

@@ -375,6 +375,32 @@ TEST(CheckAlarmTest, OnceTheWindowIsOverTheNextEntryIsArmed) {
   }
 }
 
+TEST(SelectNextAlarmTest, ChoosesTheEntryTheAlarmRowShows) {
+  struct Row {
+    std::vector<int32_t> list;
+    int32_t now;
+    int index;  // -1: empty list
+  };
+  const Row rows[] = {
+      {{}, 100, -1},
+      {{100, 200, 300}, 50, 0},    // first entry not before now
+      {{100, 200, 300}, 100, 0},   // equal to now: only the first entry is chosen
+      {{100, 200, 300}, 200, 2},   // a later entry equal to now is passed over
+      {{100, 200, 300}, 150, 1},
+      {{100, 200, 300}, 301, 0},   // every entry before now: tomorrow's first
+      {{100, 200, 200, 300}, 150, 1},  // duplicates: the first of them
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.now);
+    BehaviourState state;
+    state.alarm_list = row.list;
+    state.armed_alarm = 7;
+    EXPECT_EQ(SelectNextAlarm(state, row.now), row.index);
+    EXPECT_EQ(state.next_alarm, row.index < 0 ? -1 : row.list[static_cast<size_t>(row.index)]);
+    EXPECT_EQ(state.armed_alarm, row.index < 0 ? -1 : 7);  // kept while something is armed
+  }
+}
+
 TEST(AllocationTest, TickAndCheckAllocateNothing) {
   for (Edition edition : {Edition::Full, Edition::Lite}) {
     Rig rig(edition);
