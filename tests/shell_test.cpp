@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,7 @@ struct FakeShell : FakePlatformFor<ShellPlatform> {
   ScreenPoint cursor = {0, 0};
   LocalTime time = {2024, 6, 15, 6, 12, 34, 56};
   bool captured = false;
+  std::string chosen;  // what the file dialog picks; empty: cancelled
   std::vector<std::string> log;
 
   explicit FakeShell(BehaviourState* shaped) : FakePlatformFor(shaped) {}
@@ -46,6 +48,26 @@ struct FakeShell : FakePlatformFor<ShellPlatform> {
   void ShowPicture(const Surface&) override { log.push_back("show"); }
   void FillShadow() override { log.push_back("fill shadow"); }
   void CloseProgram() override { log.push_back("close"); }
+  void ShowWindowNow(AppWindow w, bool shown) override {
+    log.push_back(std::string(shown ? "show " : "hide ") + Name(w));
+  }
+  void MinimiseShadow() override { log.push_back("minimise shadow"); }
+  void RestoreShadow() override { log.push_back("restore shadow"); }
+  void BringToFront(AppWindow w) override { log.push_back(std::string("front ") + Name(w)); }
+  void ApplyTopmost(bool topmost) override { log.push_back(topmost ? "topmost" : "not topmost"); }
+  void TrackMenu(AppWindow w, const std::vector<MenuItemState>&) override {
+    log.push_back(std::string("menu ") + Name(w));
+  }
+  bool ChooseWaveFile(char* path, uint32_t size) override {
+    log.push_back("dialog");
+    if (chosen.empty() || chosen.size() >= size) return false;
+    std::snprintf(path, size, "%s", chosen.c_str());
+    return true;
+  }
+  void ShowAbout() override { log.push_back("about"); }
+  void OpenDocument(const char* path, const char* dir) override {
+    log.push_back(std::string("open ") + path + " in " + dir);
+  }
 
   int Count(const std::string& what) const {
     int n = 0;
