@@ -50,6 +50,17 @@ LRESULT OnQueryEndSession(HWND window) {
   return TRUE;
 }
 
+// Windows keeps an owned window above its owner; Wine without a window
+// manager puts the owner on top when it is shown again, and the black shadow
+// would cover the character. So any move in the z-order lands just under the
+// character. The topmost switch keeps its own placing.
+void KeepUnderMain(LPARAM lparam) {
+  auto* pos = reinterpret_cast<WINDOWPOS*>(lparam);
+  if (!g_win.main_window || (pos->flags & SWP_NOZORDER)) return;
+  if (pos->hwndInsertAfter == HWND_TOPMOST || pos->hwndInsertAfter == HWND_NOTOPMOST) return;
+  pos->hwndInsertAfter = g_win.main_window;
+}
+
 }  // namespace
 
 LRESULT CALLBACK ShadowWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -63,6 +74,7 @@ LRESULT CALLBACK ShadowWindowProc(HWND window, UINT message, WPARAM wparam, LPAR
     case WM_COMMAND:
       HandleCommand(g_app, g_settings, kEdition, g_win.platform, LOWORD(wparam));
       return 0;
+    case WM_WINDOWPOSCHANGING: KeepUnderMain(lparam); break;
   }
   // A restarted shell has lost the icon; it announces itself with this.
   if (message == g_win.taskbar_created && message != 0) {
