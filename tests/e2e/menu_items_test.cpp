@@ -1,0 +1,170 @@
+// The context menu as the user sees it, for several settings. Another process
+// cannot read a popup menu under Wine, so the menu is built here as the
+// program builds it: its resource, loaded from the built program, rewritten
+// by the program's own menu code, then read back item by item.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "app/menu_state.h"
+#include "app/menu_win.h"
+#include "driver.h"
+
+using namespace e2e;
+
+namespace {
+
+// One item of the shown menu; id 0 is a popup heading, -1 a separator.
+struct Item {
+  const wchar_t* label;
+  int id;
+  std::vector<Item> items;
+};
+
+const Item kSeparator = {L"", -1, {}};
+
+// Every item, label and id as shown, top to bottom.
+const std::vector<Item>& ShownMenu() {
+  static const std::vector<Item> menu = {
+      {L"表示", 0,
+       {{L"24時間表示", 40034, {}},
+        {L"アラームモード", 40033, {}},
+        {L"カレンダー表示", 40032, {}},
+        {L"最前面表示", 40031, {}},
+        {L"位置固定", 40041, {}},
+        {L"ドロップシャドウ", 40061, {}}}},
+      {L"サイズ", 0,
+       {{L"x1", 40009, {}}, {L"x2", 40010, {}}, {L"x3", 40011, {}}, {L"x4", 40012, {}},
+        {L"x5", 40013, {}}, {L"x6", 40014, {}}, {L"x7", 40015, {}}, {L"x8", 40016, {}},
+        {L"x9", 40017, {}}, {L"x10", 40018, {}}}},
+      {L"アラーム音", 0,
+       {{L"\"LAUGH\"", 40051, {}},
+        {L"\"OK\"", 40046, {}},
+        kSeparator,
+        {L"WAVEファイル", 40048, {}},
+        {L"WAVEファイル(LOOP)", 40050, {}},
+        kSeparator,
+        {L"アラーム再生時間", 0,
+         {{L"5秒", 40059, {}}, {L"10秒", 40055, {}}, {L"30秒", 40056, {}}, {L"60秒", 40057, {}}}}}},
+      kSeparator,
+      {L"アラーム時刻の編集", 40066, {}},
+      kSeparator,
+      {L"(tray)", 40064, {}},
+      kSeparator,
+      {L"Kurimaroについて", 40040, {}},
+      kSeparator,
+      {L"終了", 40037, {}},
+  };
+  return menu;
+}
+
+constexpr wchar_t kStore[] = L"タスクトレイに格納";
+constexpr wchar_t kTakeOut[] = L"タスクトレイから出す";
+
+struct Case {
+  const char* name;
+  Settings settings;
+  std::set<int> checked;
+  std::set<int> grayed;
+};
+
+Settings Make(int scale, bool on, bool shadow, bool hide, int sd, int al_time) {
+  Settings s;
+  s.viewscale = scale;
+  s.alerm = s.hour24 = s.movelock = on;
+  s.topmost = s.calendar = on;
+  s.shadow = shadow;
+  s.hide = hide;
+  s.sd = sd;
+  s.al_time = al_time;
+  return s;
+}
+
+const std::set<int> kLiteGrey = {40061, 40014, 40015, 40016, 40017, 40018};
+
+std::vector<Case> FullCases() {
+  Settings defaults;
+  return {
+      {"defaults", defaults, {40031, 40032, 40061, 40010, 40051, 40059}, {}},
+      {"all on, stored, x10, looped file, 60 s", Make(10, true, true, true, 3, 3),
+       {40034, 40033, 40032, 40031, 40041, 40061, 40018, 40050, 40057}, {}},
+      {"all off, x1, OK, 30 s", Make(1, false, false, false, 1, 2), {40009, 40046, 40056}, {}},
+      {"x7, file once, 10 s", Make(7, false, false, false, 2, 1), {40015, 40048, 40055}, {}},
+      // Values the loader never lets through still check one item of each group.
+      {"unknown sound and play time", Make(4, false, false, false, 9, -4), {40012, 40051, 40059}, {}},
+  };
+}
+
+std::vector<Case> LiteCases() {
+  Settings defaults;
+  return {
+      // The shadow is on in the settings but never checked in this edition.
+      {"defaults", defaults, {40031, 40032, 40010, 40051, 40059}, kLiteGrey},
+      {"all on, stored, x5, file once, 10 s", Make(5, true, true, true, 2, 1),
+       {40034, 40033, 40032, 40031, 40041, 40013, 40048, 40055}, kLiteGrey},
+      {"all off, x1, looped file, 60 s", Make(1, false, false, false, 3, 3), {40009, 40050, 40057},
+       kLiteGrey},
+  };
+}
+
+void ExpectItems(HMENU menu, const std::vector<Item>& expected, const Case& c, const std::string& path) {
+  ASSERT_EQ(GetMenuItemCount(menu), static_cast<int>(expected.size())) << path;
+  for (size_t i = 0; i < expected.size(); ++i) {
+    const Item& want = expected[i];
+    SCOPED_TRACE(path + "/" + std::to_string(i + 1));
+    wchar_t label[128] = {};
+    MENUITEMINFOW info = {};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_FTYPE | MIIM_ID | MIIM_STATE | MIIM_STRING | MIIM_SUBMENU;
+    info.dwTypeData = label;
+    info.cch = 128;
+    ASSERT_TRUE(GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info));
+    if (want.id == -1) {
+      EXPECT_TRUE(info.fType & MFT_SEPARATOR);
+      continue;
+    }
+    EXPECT_FALSE(info.fType & (MFT_SEPARATOR | MFT_OWNERDRAW | MFT_BITMAP));
+    std::wstring want_label = want.label;
+    if (want.id == 40064) want_label = c.settings.hide ? kTakeOut : kStore;
+    EXPECT_EQ(std::wstring(label), want_label);
+    if (want.id == 0) {
+      ASSERT_TRUE(info.hSubMenu);
+      ExpectItems(info.hSubMenu, want.items, c, path + "/" + std::to_string(i + 1));
+      continue;
+    }
+    EXPECT_FALSE(info.hSubMenu);
+    EXPECT_EQ(static_cast<int>(info.wID), want.id);
+    EXPECT_EQ((info.fState & MFS_CHECKED) != 0, c.checked.count(want.id) == 1) << "check of " << want.id;
+    EXPECT_EQ((info.fState & MFS_GRAYED) != 0, c.grayed.count(want.id) == 1) << "grey of " << want.id;
+    // The same as another caller of the menu API sees it.
+    const UINT state = GetMenuState(menu, want.id, MF_BYCOMMAND);
+    EXPECT_EQ((state & MF_CHECKED) != 0, c.checked.count(want.id) == 1);
+  }
+}
+
+void CheckProgram(const char* exe, ::Edition edition, const std::vector<Case>& cases) {
+  HMODULE module =
+      LoadLibraryExA(JoinPath(DriverDir(), exe).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_TRUE(module);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    // Afresh for every showing, as the program does.
+    HMENU menu = LoadContextMenu(module);
+    ASSERT_TRUE(menu);
+    ApplyMenuState(menu, MenuState(c.settings, edition));
+    ASSERT_EQ(GetMenuItemCount(menu), 1);
+    HMENU shown = GetSubMenu(menu, 0);
+    ASSERT_TRUE(shown);
+    ExpectItems(shown, ShownMenu(), c, "menu");
+    DestroyMenu(menu);
+  }
+  FreeLibrary(module);
+}
+
+TEST(MenuItemsTest, FullEditionMenuAsShown) { CheckProgram("Kurimaro.exe", ::Edition::Full, FullCases()); }
+
+TEST(MenuItemsTest, LiteEditionMenuAsShown) {
+  CheckProgram("KurimaroLite.exe", ::Edition::Lite, LiteCases());
+}
+
+}  // namespace

@@ -1,0 +1,122 @@
+#pragma once
+
+// What a user does to the running programs and what they see, read from the
+// driver's side under Wine: settings files written and read back, window
+// pictures and outlines, popup menus driven by keys, the tray icon and the
+// alarm file.
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "driver.h"
+
+namespace e2e {
+
+// The settings file's thirteen lines, in the form the programs write them.
+struct Conf {
+  int viewscale = 2;
+  int shadow = 1;
+  int alerm = 0;
+  int h24 = 0;
+  int topmost = 1;
+  int movelock = 0;
+  int calendar = 1;
+  int hide = 0;
+  int sd = 0;
+  int al_time = 0;
+  std::string sd_file;
+  // Clear of the Wine tray window in the top-left corner, which would
+  // otherwise show in the pictures read back.
+  int x = 400;
+  int y = 300;
+};
+std::string ConfText(const Conf& conf);
+void WriteConf(const std::string& dir, const Conf& conf);
+// The file as the program left it; ok is false when it is missing or does not
+// have the thirteen lines.
+struct ReadBack {
+  bool ok = false;
+  Conf conf;
+};
+ReadBack ReadConf(const std::string& dir);
+
+// Starts the edition on a settings file of its own and waits until it paints.
+Running LaunchWith(const Edition& edition, const std::string& dir, const Conf& conf);
+
+// The message goes through the window's queue like a menu choice.
+void PostCommand(HWND window, int id);
+// Handled before this returns: the program has done all the command does.
+bool SendCommand(HWND window, int id, DWORD timeout_ms = 5000);
+// The tray icon's callback to the shadow window, with the mouse message.
+void PostTray(HWND shadow, UINT mouse_message);
+// The same, handled before this returns (for clicks that open nothing modal).
+bool SendTray(HWND shadow, UINT mouse_message);
+
+// The window's pixels as the display shows them, 0x00RRGGBB, top row first.
+struct Picture {
+  int width = 0;
+  int height = 0;
+  std::vector<uint32_t> pixels;
+  uint32_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+  bool operator==(const Picture& other) const {
+    return width == other.width && height == other.height && pixels == other.pixels;
+  }
+};
+Picture Capture(HWND window);
+// Pixels inside a box given in scale-1 window pixels (right and bottom
+// exclusive), multiplied out by the scale.
+int CountDark(const Picture& picture, int scale, RECT box);
+int CountColour(const Picture& picture, int scale, RECT box, uint32_t rgb);
+// Sets the picture of the box, for before-and-after comparisons.
+std::vector<uint32_t> Crop(const Picture& picture, int scale, RECT box);
+
+// The window's outline as a grid of window pixels.
+struct Outline {
+  int width = 0;
+  int height = 0;
+  std::vector<bool> inside;
+  bool operator==(const Outline& other) const {
+    return width == other.width && height == other.height && inside == other.inside;
+  }
+  bool operator!=(const Outline& other) const { return !(*this == other); }
+  int Area() const;
+  RECT Bounds() const;  // the smallest box around the inside pixels
+};
+Outline ReadOutline(HWND window);
+// Polls until the outline is (or is not) the given one; true when it came.
+bool WaitForOutline(HWND window, const Outline& outline, bool equal, DWORD timeout_ms);
+
+// A popup menu window ("#32768") of the process, shown; null when none came.
+HWND WaitForMenu(const Process& process, DWORD timeout_ms);
+bool WaitForNoMenu(const Process& process, DWORD timeout_ms);
+void PressKey(HWND window, UINT vk);
+// The tray icon's right click, and the menu it opened; null when none stayed.
+HWND OpenTrayMenu(const Running& app);
+// The popup owner lies under the window it owns, as Windows keeps them.
+bool MainAboveShadow(const Running& app);
+// A #32770 window of the process with that title (UTF-16); null when none came.
+HWND WaitForDialog(const Process& process, const std::wstring& title, DWORD timeout_ms);
+std::wstring WindowTextW(HWND window);
+
+// Visible icons in Wine's own tray window; 0 when it is not there.
+int CountTrayIcons();
+bool WaitForTrayIcons(int count, DWORD timeout_ms);
+
+// Local time of day in seconds.
+int SecondsOfDay();
+// An alarm file with one line per given time of day (seconds), as "h:m:s".
+void WriteAlarms(const std::string& dir, const std::vector<int>& times);
+// Starts the edition with alarms on and one alarm `ahead` seconds from now,
+// and waits until it rings (full edition: the outline leaves frame 0).
+// frame0 receives the idle outline.
+Running LaunchWithAlarmAhead(const Edition& edition, const std::string& dir, Conf conf, int ahead,
+                             Outline* frame0);
+
+// Polls every 10 ms; true as soon as done() holds.
+bool WaitUntil(DWORD timeout_ms, const std::function<bool()>& done);
+
+}  // namespace e2e
