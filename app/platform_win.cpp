@@ -106,7 +106,9 @@ LocalTime Win32Platform::LocalNow() {
   return {t.wYear, t.wMonth, t.wDay, t.wDayOfWeek, t.wHour, t.wMinute, t.wSecond};
 }
 
-ScreenRect Win32Platform::VirtualScreen() { return VirtualScreenRect(); }
+ScreenRect Win32Platform::VirtualScreen() { return screen; }
+
+void Win32Platform::RefreshVirtualScreen() { screen = VirtualScreenRect(); }
 
 void Win32Platform::ShowPicture(const Surface& picture) {
   if (paint_dc) {
