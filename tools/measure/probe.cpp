@@ -232,10 +232,16 @@ void WriteAlarmFile(const std::string& work_dir, int alarm_sec) {
   MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING);
 }
 
+struct TrialResult {
+  int alarm_sec;
+  bool changed;    // the outline changed before the trial gave up
+  double latency;  // ms from the alarm's second to the change; negative: before it
+};
+
 // One alarm: written a few seconds ahead, then the time from the start of its
-// second until the main window's outline first changes. Negative: no change.
-double AlarmTrial(HWND main, const std::string& work_dir, const std::string& baseline,
-                  int& last_alarm_sec) {
+// second until the main window's outline first changes.
+TrialResult AlarmTrial(HWND main, const std::string& work_dir, const std::string& baseline,
+                       int last_alarm_sec) {
   double now = LocalMsOfDay();
   // Alarm times past midnight would wrap; wait for the new day instead.
   if (now > (86400 - 15) * 1000.0) {
@@ -245,16 +251,15 @@ double AlarmTrial(HWND main, const std::string& work_dir, const std::string& bas
   }
   // Two to three seconds ahead: the file watch needs up to a second and the
   // next paint arms the alarm.
-  int alarm_sec = static_cast<int>(now / 1000) + 3;
-  if (alarm_sec < last_alarm_sec + 3) alarm_sec = last_alarm_sec + 3;
-  last_alarm_sec = alarm_sec;
-  WriteAlarmFile(work_dir, alarm_sec);
+  TrialResult result = {static_cast<int>(now / 1000) + 3, false, 0};
+  if (result.alarm_sec < last_alarm_sec + 3) result.alarm_sec = last_alarm_sec + 3;
+  WriteAlarmFile(work_dir, result.alarm_sec);
 
-  const double alarm_ms = alarm_sec * 1000.0;
-  double latency = -1;
+  const double alarm_ms = result.alarm_sec * 1000.0;
   while (LocalMsOfDay() < alarm_ms + 4000) {
     if (RegionRects(main) != baseline) {
-      latency = LocalMsOfDay() - alarm_ms;
+      result.changed = true;
+      result.latency = LocalMsOfDay() - alarm_ms;
       break;
     }
     Sleep(1);
@@ -263,7 +268,7 @@ double AlarmTrial(HWND main, const std::string& work_dir, const std::string& bas
   // The stopped alarm returns to the idle outline; the next trial measures from it.
   const double stop = NowMs();
   while (NowMs() - stop < 3000 && RegionRects(main) != baseline) Sleep(5);
-  return latency;
+  return result;
 }
 
 int Alarm(char** argv) {
@@ -287,13 +292,15 @@ int Alarm(char** argv) {
   int last_alarm_sec = -10;
   int misses_in_a_row = 0;
   for (int i = 1; i <= trials; ++i) {
-    const double latency = AlarmTrial(main, work_dir, baseline, last_alarm_sec);
-    if (latency < 0) {
-      std::printf("trial %d %d none\n", i, last_alarm_sec);
+    const TrialResult trial = AlarmTrial(main, work_dir, baseline, last_alarm_sec);
+    last_alarm_sec = trial.alarm_sec;
+    if (!trial.changed) {
+      std::printf("trial %d %d none\n", i, trial.alarm_sec);
       // Two silent alarms in a row: the program does not ring yet.
       if (++misses_in_a_row == 2) break;
     } else {
-      std::printf("trial %d %d %.1f\n", i, last_alarm_sec, latency);
+      std::printf("trial %d %d %s%.1f\n", i, trial.alarm_sec, trial.latency < 0 ? "early " : "",
+                  trial.latency < 0 ? -trial.latency : trial.latency);
       misses_in_a_row = 0;
     }
     std::fflush(stdout);
