@@ -18,9 +18,8 @@ constexpr char kMainClass[] = "KurimaroLite";  // the full edition's character w
 constexpr DWORD kWindowTimeoutMs = 15000;
 
 double NowMs() {
-  static LARGE_INTEGER frequency = {};
-  if (frequency.QuadPart == 0) QueryPerformanceFrequency(&frequency);
-  LARGE_INTEGER count;
+  LARGE_INTEGER frequency, count;
+  QueryPerformanceFrequency(&frequency);
   QueryPerformanceCounter(&count);
   return static_cast<double>(count.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
 }
