@@ -36,6 +36,15 @@ struct Win32Platform final : ShellPlatform {
   void ShowPicture(const Surface& picture) override;
   void FillShadow() override;
   void CloseProgram() override;
+  void ShowWindowNow(AppWindow window, bool shown) override;
+  void MinimiseShadow() override;
+  void RestoreShadow() override;
+  void BringToFront(AppWindow window) override;
+  void ApplyTopmost(bool topmost) override;
+  void TrackMenu(AppWindow owner, const std::vector<MenuItemState>& items) override;
+  bool ChooseWaveFile(char* path, uint32_t size) override;
+  void ShowAbout() override;
+  void OpenDocument(const char* path, const char* directory) override;
 
   HWND Handle(AppWindow window) const {
     return window == AppWindow::Main ? main_window : shadow_window;

@@ -7,66 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "behaviour/behaviour.h"
-#include "behaviour_fake.h"
-#include "render_synthetic.h"
+#include "shell_fake.h"
 
 namespace {
-
-// A window system that keeps two rectangles and logs what the rules asked.
-struct FakeShell : FakePlatformFor<ShellPlatform> {
-  ScreenRect main = {100, 100, 176, 160};
-  ScreenRect shadow = {106, 106, 176, 160};
-  ScreenRect screen = {0, 0, 1280, 1024};
-  ScreenPoint cursor = {0, 0};
-  LocalTime time = {2024, 6, 15, 6, 12, 34, 56};
-  bool captured = false;
-  std::vector<std::string> log;
-
-  explicit FakeShell(BehaviourState* shaped) : FakePlatformFor(shaped) {}
-
-  ScreenRect& Rect(AppWindow w) { return w == AppWindow::Main ? main : shadow; }
-  static const char* Name(AppWindow w) { return w == AppWindow::Main ? "main" : "shadow"; }
-
-  ScreenRect WindowBounds(AppWindow w) override { return Rect(w); }
-  void PlaceWindow(AppWindow w, const ScreenRect& b, bool) override {
-    Rect(w) = b;
-    log.push_back(std::string("place ") + Name(w));
-  }
-  void ApplyRegion(AppWindow w, const Region&, bool) override {
-    log.push_back(std::string("region ") + Name(w));
-  }
-  void StartTimer(uint32_t, uint32_t) override {}
-  void StopTimer(uint32_t) override {}
-  void CaptureMouse() override { captured = true; }
-  void ReleaseMouse() override { captured = false; }
-  ScreenPoint CursorPosition() override { return cursor; }
-  LocalTime LocalNow() override { return time; }
-  ScreenRect VirtualScreen() override { return screen; }
-  void ShowPicture(const Surface&) override { log.push_back("show"); }
-  void FillShadow() override { log.push_back("fill shadow"); }
-  void CloseProgram() override { log.push_back("close"); }
-
-  int Count(const std::string& what) const {
-    int n = 0;
-    for (const std::string& entry : log) n += entry == what;
-    return n;
-  }
-};
-
-struct Rig {
-  AppState app;
-  Settings settings;
-  FakeShell shell{&app.behaviour};
-
-  Rig() {
-    EXPECT_TRUE(fixture::LoadSyntheticSprites(app.sprites));
-    EXPECT_TRUE(RescaleSprites(app.sprites, settings.viewscale));
-    SetMode(app.behaviour, Idle, settings, shell);
-    app.screen_width = shell.screen.width;
-    app.screen_height = shell.screen.height;
-  }
-};
 
 TEST(ShellTest, ClampAfterShrinkKeepsTheWindowOnTheVirtualScreen) {
   struct Row {
