@@ -63,11 +63,21 @@ AlarmFileTime Win32Platform::FileWriteTime(const char* path) {
   return result;
 }
 
-ScreenRect Win32Platform::WindowBounds(AppWindow window) {
+namespace {
+
+ScreenRect ReadBounds(HWND hwnd) {
   RECT r = {};
-  GetWindowRect(Handle(window), &r);
+  GetWindowRect(hwnd, &r);
   return {r.left, r.top, r.right - r.left, r.bottom - r.top};
 }
+
+}  // namespace
+
+ScreenRect Win32Platform::WindowBounds(AppWindow window) {
+  return window == AppWindow::Main ? main_bounds : ReadBounds(shadow_window);
+}
+
+void Win32Platform::RefreshMainBounds() { main_bounds = ReadBounds(main_window); }
 
 void Win32Platform::PlaceWindow(AppWindow window, const ScreenRect& b, bool repaint) {
   MoveWindow(Handle(window), b.left, b.top, b.width, b.height, repaint);

@@ -92,15 +92,16 @@ void PaintMain(AppState& app, const Settings& settings, ShellPlatform& platform,
   const LocalTime time = platform.LocalNow();
   const ScreenPoint pointer = platform.CursorPosition();
   const ScreenRect main = platform.WindowBounds(AppWindow::Main);
-  PaintFrame(app.sprites, app.render, app.behaviour, settings, time, pointer,
-             {main.left, main.top}, 0);
+  ComposeFrame(app.sprites, app.render, app.behaviour, settings, time, pointer,
+               {main.left, main.top}, 0);
   // Under Wine the transfer is what costs: only what differs from the
-  // picture on the window goes, and an equal picture not at all.
+  // picture on the window is enlarged and sent, and an equal picture not at all.
   const Surface& picture = app.sprites.picture;
   PixelBox box = DifferingBox(app.shown_picture, picture);
   if (always) box = {0, 0, picture.width, picture.height};
   if (!box.empty()) {
     const int32_t s = app.sprites.scale;
+    EnlargeBox(picture, s, app.sprites.compose_surface, box);
     platform.ShowPicture(app.sprites.compose_surface,
                          {box.left * s, box.top * s, box.right * s, box.bottom * s});
     app.shown_picture = picture;

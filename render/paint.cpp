@@ -27,9 +27,9 @@ void DrawPupils(Surface& picture, int32_t scale, ScreenPoint pointer, ScreenPoin
 
 }  // namespace
 
-int32_t PaintFrame(Sprites& sprites, RenderState& render, BehaviourState& behaviour,
-                   const Settings& settings, const LocalTime& time, ScreenPoint pointer,
-                   ScreenPoint window_origin, uint32_t tick) {
+int32_t ComposeFrame(Sprites& sprites, RenderState& render, BehaviourState& behaviour,
+                     const Settings& settings, const LocalTime& time, ScreenPoint pointer,
+                     ScreenPoint window_origin, uint32_t tick) {
   const bool known_mode = behaviour.mode >= Idle && behaviour.mode <= AlarmRun;
   const bool known_pose = behaviour.pose >= 0 && behaviour.pose < kFrameCount;
   const int32_t frame = known_mode && known_pose ? behaviour.pose : 0;
@@ -59,8 +59,18 @@ int32_t PaintFrame(Sprites& sprites, RenderState& render, BehaviourState& behavi
                  std::min(t % 60, 59), blink, true, settings.hour24, behaviour.mode);
   }
 
-  if (ready) Enlarge(picture, sprites.scale, sprites.compose_surface);
   render.painted_pose = frame;
   render.last_paint_tick = tick;
+  return frame;
+}
+
+int32_t PaintFrame(Sprites& sprites, RenderState& render, BehaviourState& behaviour,
+                   const Settings& settings, const LocalTime& time, ScreenPoint pointer,
+                   ScreenPoint window_origin, uint32_t tick) {
+  const int32_t frame =
+      ComposeFrame(sprites, render, behaviour, settings, time, pointer, window_origin, tick);
+  if (sprites.scale > 0 && !sprites.character_sheet.pixels.empty()) {
+    Enlarge(sprites.picture, sprites.scale, sprites.compose_surface);
+  }
   return frame;
 }

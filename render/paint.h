@@ -40,3 +40,9 @@ inline constexpr uint32_t kPupilColour = Rgb(128, 128, 128);
 int32_t PaintFrame(Sprites& sprites, RenderState& render, BehaviourState& behaviour,
                    const Settings& settings, const LocalTime& time, ScreenPoint pointer,
                    ScreenPoint window_origin, uint32_t tick);
+
+// PaintFrame's work at scale 1 only: sprites.picture is composed, and
+// compose_surface is left as it was, for a caller that enlarges only what changed.
+int32_t ComposeFrame(Sprites& sprites, RenderState& render, BehaviourState& behaviour,
+                     const Settings& settings, const LocalTime& time, ScreenPoint pointer,
+                     ScreenPoint window_origin, uint32_t tick);

@@ -61,6 +61,9 @@ struct PixelBox {
 };
 PixelBox DifferingBox(const Surface& before, const Surface& after);
 
+// Enlarge for the box of src alone (src pixels); the rest of dst is left as it was.
+void EnlargeBox(const Surface& src, int32_t scale, Surface& dst, const PixelBox& box);
+
 // Reads a 24-bit BI_RGB bitmap of exactly width x height: either a packed DIB
 // (information header, optional colour table, rows) as a bitmap resource holds
 // it, or a .bmp file with its 14-byte file header. Bottom-up and top-down rows

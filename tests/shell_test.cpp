@@ -112,6 +112,10 @@ TEST(ShellTest, FrameTimerSendsOnlyPicturesThatDiffer) {
   rig.settings.hour24 = true;
   PaintMain(rig.app, rig.settings, shell, false);
   EXPECT_EQ(shell.Count("show"), 4);
+  // The parts enlarged one by one add up to the whole picture enlarged.
+  Surface whole = MakeSurface(176, 160);
+  Enlarge(rig.app.sprites.picture, 2, whole);
+  EXPECT_EQ(whole.pixels, rig.app.sprites.compose_surface.pixels);
   PaintMain(rig.app, rig.settings, shell, true);  // a paint message always draws it all
   EXPECT_EQ(shell.Count("show"), 5);
   EXPECT_EQ(shell.shown_area.right, 176);
