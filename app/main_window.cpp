@@ -13,9 +13,15 @@ void OnCreate(HWND window) {
   // Timers and outline are set up while CreateWindowEx is still running.
   g_win.main_window = window;
   Platform().main_window = window;
+  Platform().RefreshMainBounds();
   MainCreated(g_app, Platform());
   // A layered window stays invisible until it is given its opacity.
   if (kEdition == Edition::Full) SetLayeredWindowAttributes(window, 0, 255, LWA_ALPHA);
+}
+
+void OnMove() {
+  Platform().RefreshMainBounds();
+  FollowMain(g_settings, kEdition, Platform());
 }
 
 void OnPaint(HWND window) {
@@ -49,7 +55,8 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM
     // Alt+F4 on the character ends the program the way Exit does, rather
     // than leaving the shadow and the tray icon behind.
     case WM_CLOSE: Platform().CloseProgram(); return 0;
-    case WM_MOVE: FollowMain(g_settings, kEdition, Platform()); return 0;
+    case WM_MOVE: OnMove(); return 0;
+    case WM_SIZE: Platform().RefreshMainBounds(); return 0;
     case WM_ACTIVATE: OnActivate(wparam); return 0;
     // The picture covers the whole window: erasing first would flash black.
     case WM_ERASEBKGND: return 1;
@@ -66,6 +73,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM
     case WM_COMMAND:
       HandleCommand(g_app, g_settings, kEdition, Platform(), LOWORD(wparam));
       return 0;
+    // Every top-level window hears of a change of the displays; the shrink
+    // watch of the next timer message then sees the new size.
+    case WM_DISPLAYCHANGE: Platform().RefreshVirtualScreen(); return 0;
     case WM_APP_RESHAPE: ReshapeMain(g_app, g_settings, Platform()); return 0;
   }
   return DefWindowProcA(window, message, wparam, lparam);

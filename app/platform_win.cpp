@@ -63,11 +63,21 @@ AlarmFileTime Win32Platform::FileWriteTime(const char* path) {
   return result;
 }
 
-ScreenRect Win32Platform::WindowBounds(AppWindow window) {
+namespace {
+
+ScreenRect ReadBounds(HWND hwnd) {
   RECT r = {};
-  GetWindowRect(Handle(window), &r);
+  GetWindowRect(hwnd, &r);
   return {r.left, r.top, r.right - r.left, r.bottom - r.top};
 }
+
+}  // namespace
+
+ScreenRect Win32Platform::WindowBounds(AppWindow window) {
+  return window == AppWindow::Main ? main_bounds : ReadBounds(shadow_window);
+}
+
+void Win32Platform::RefreshMainBounds() { main_bounds = ReadBounds(main_window); }
 
 void Win32Platform::PlaceWindow(AppWindow window, const ScreenRect& b, bool repaint) {
   MoveWindow(Handle(window), b.left, b.top, b.width, b.height, repaint);
@@ -106,15 +116,17 @@ LocalTime Win32Platform::LocalNow() {
   return {t.wYear, t.wMonth, t.wDay, t.wDayOfWeek, t.wHour, t.wMinute, t.wSecond};
 }
 
-ScreenRect Win32Platform::VirtualScreen() { return VirtualScreenRect(); }
+ScreenRect Win32Platform::VirtualScreen() { return screen; }
 
-void Win32Platform::ShowPicture(const Surface& picture) {
+void Win32Platform::RefreshVirtualScreen() { screen = VirtualScreenRect(); }
+
+void Win32Platform::ShowPicture(const Surface& picture, const PixelBox& area) {
   if (paint_dc) {
-    PresentPicture(paint_dc, picture);
+    PresentPicture(paint_dc, picture, area);
     return;
   }
   HDC dc = GetDC(main_window);
-  PresentPicture(dc, picture);
+  PresentPicture(dc, picture, area);
   ReleaseDC(main_window, dc);
 }
 

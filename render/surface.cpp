@@ -136,3 +136,41 @@ bool DecodeBitmap(ByteView bytes, int32_t width, int32_t height, Surface& out) {
   out = std::move(surface);
   return true;
 }
+
+PixelBox DifferingBox(const Surface& before, const Surface& after) {
+  if (before.width != after.width || before.height != after.height ||
+      before.pixels.size() != after.pixels.size()) {
+    return {0, 0, after.width, after.height};
+  }
+  PixelBox box = {after.width, after.height, 0, 0};
+  for (int32_t y = 0; y < after.height; ++y) {
+    const uint32_t* a = SurfaceRow(before, y);
+    const uint32_t* b = SurfaceRow(after, y);
+    for (int32_t x = 0; x < after.width; ++x) {
+      if (a[x] == b[x]) continue;
+      box.left = std::min(box.left, x);
+      box.right = std::max(box.right, x + 1);
+      box.top = std::min(box.top, y);
+      box.bottom = y + 1;
+    }
+  }
+  return box.empty() ? PixelBox{0, 0, 0, 0} : box;
+}
+
+void EnlargeBox(const Surface& src, int32_t scale, Surface& dst, const PixelBox& box) {
+  if (scale < 1 || dst.width != src.width * scale || dst.height != src.height * scale) return;
+  const int32_t left = std::max(box.left, 0);
+  const int32_t right = std::min(box.right, src.width);
+  if (right <= left) return;
+  const std::size_t run_bytes = static_cast<std::size_t>(right - left) * scale * 4;
+  for (int32_t y = std::max(box.top, 0); y < std::min(box.bottom, src.height); ++y) {
+    const uint32_t* from = SurfaceRow(src, y);
+    uint32_t* first = SurfaceRow(dst, y * scale) + left * scale;
+    for (int32_t x = left; x < right; ++x) {
+      for (int32_t k = 0; k < scale; ++k) first[(x - left) * scale + k] = from[x];
+    }
+    for (int32_t k = 1; k < scale; ++k) {
+      std::memcpy(SurfaceRow(dst, y * scale + k) + left * scale, first, run_bytes);
+    }
+  }
+}
