@@ -324,6 +324,31 @@ bool WaitForTrayIcons(int count, DWORD timeout_ms) {
   return WaitUntil(timeout_ms, [&] { return CountTrayIcons() == count; });
 }
 
+StartedTogether::~StartedTogether() {
+  for (Process& process : processes) Kill(process);
+}
+
+void StartTogether(StartedTogether& group, const std::vector<const Edition*>& editions,
+                   const std::vector<std::string>& dirs) {
+  std::vector<HANDLE> threads;
+  for (size_t i = 0; i < editions.size(); ++i) {
+    std::string command = "\"" + JoinPath(DriverDir(), editions[i]->exe) + "\"";
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    Process process;
+    if (CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
+                       dirs[i].c_str(), &si, &pi)) {
+      threads.push_back(pi.hThread);
+      process.handle = pi.hProcess;
+      process.id = pi.dwProcessId;
+    }
+    group.processes.push_back(process);
+  }
+  for (HANDLE thread : threads) ResumeThread(thread);
+  for (HANDLE thread : threads) CloseHandle(thread);
+}
+
 int SecondsOfDay() {
   SYSTEMTIME t;
   GetLocalTime(&t);

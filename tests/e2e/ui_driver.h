@@ -106,6 +106,16 @@ std::wstring WindowTextW(HWND window);
 int CountTrayIcons();
 bool WaitForTrayIcons(int count, DWORD timeout_ms);
 
+// Starts every edition in its directory at the same moment: all are created
+// suspended, then let go together. The processes are ended, if still running,
+// when the group goes.
+struct StartedTogether {
+  std::vector<Process> processes;
+  ~StartedTogether();
+};
+void StartTogether(StartedTogether& group, const std::vector<const Edition*>& editions,
+                   const std::vector<std::string>& dirs);
+
 // Local time of day in seconds.
 int SecondsOfDay();
 // An alarm file with one line per given time of day (seconds), as "h:m:s".

@@ -1,0 +1,79 @@
+// Many starts at the same moment, as an impatient double click on both
+// programs' icons makes them: exactly one copy runs.
+#include <gtest/gtest.h>
+
+#include "driver.h"
+#include "ui_driver.h"
+
+using namespace e2e;
+
+namespace {
+
+constexpr wchar_t kAlreadyRunning[] =
+    L"Kurimaro\u3001\u3042\u308b\u3044\u306fKurimaroLite\u304c\u3059\u3067\u306b\u8d77\u52d5"
+    L"\u3057\u3066\u3044\u307e\u3059";
+
+TEST(ReliabilityTest, TwentyStartsAtOnceLeaveOneRunning) {
+  constexpr int kStarts = 20;
+  std::vector<const Edition*> editions;
+  std::vector<std::string> dirs;
+  for (int i = 0; i < kStarts; ++i) {
+    editions.push_back(i % 3 ? &kFull : &kLite);
+    dirs.push_back(MakeWorkDir("start20-" + std::to_string(i)));
+  }
+  StartedTogether group;
+  const DWORD start = GetTickCount();
+  StartTogether(group, editions, dirs);
+  ASSERT_EQ(group.processes.size(), static_cast<size_t>(kStarts));
+
+  // Each start ends up either running (its character window) or refused (its
+  // already-running box).
+  std::vector<HWND> boxes(kStarts, nullptr);
+  std::vector<HWND> mains(kStarts, nullptr);
+  const bool settled = WaitUntil(45000, [&] {
+    int done = 0;
+    for (int i = 0; i < kStarts; ++i) {
+      const Process& p = group.processes[i];
+      if (!boxes[i]) boxes[i] = WaitForMessageBox(p, editions[i]->title, 0);
+      if (!mains[i]) mains[i] = WaitForWindow(p, editions[i]->main_class, 0);
+      done += boxes[i] || mains[i];
+    }
+    return done == kStarts;
+  });
+  const DWORD settle_ms = GetTickCount() - start;
+  int running = 0;
+  int refused = 0;
+  for (int i = 0; i < kStarts; ++i) {
+    running += mains[i] != nullptr;
+    refused += boxes[i] != nullptr;
+  }
+  std::printf("%d starts settled in %lu ms: %d running, %d refused\n", kStarts, settle_ms,
+              running, refused);
+  EXPECT_TRUE(settled);
+  EXPECT_EQ(running, 1);
+  EXPECT_EQ(refused, kStarts - 1);
+
+  for (int i = 0; i < kStarts; ++i) {
+    if (!boxes[i]) continue;
+    SCOPED_TRACE("start " + std::to_string(i));
+    EXPECT_EQ(MessageBoxText(boxes[i]), kAlreadyRunning);
+    PressOk(boxes[i]);
+  }
+  for (int i = 0; i < kStarts; ++i) {
+    if (!boxes[i]) continue;
+    SCOPED_TRACE("start " + std::to_string(i));
+    EXPECT_EQ(WaitForExit(group.processes[i], 15000), 0);
+    EXPECT_TRUE(ListDir(dirs[i]).empty()) << "a refused start wrote a file";
+  }
+  for (int i = 0; i < kStarts; ++i) {
+    if (!mains[i]) continue;
+    Running winner;
+    winner.process = group.processes[i];
+    group.processes[i] = {};
+    winner.shadow = WaitForWindow(winner.process, "Kurimaro_Shadow", 1000);
+    EXPECT_EQ(CloseAndWait(winner), 0);
+    EXPECT_TRUE(FileExists(JoinPath(dirs[i], "KurimaroConf.dat")));
+  }
+}
+
+}  // namespace
