@@ -1,0 +1,109 @@
+// Keeps the full edition busy for a while, for tools/soak.sh to watch its
+// memory: x10, an alarm every 20 seconds, the size changed back and forth,
+// stored in the tray and taken out again. Prints what it did, one line per
+// event with the seconds since the start; the last line counts the alarms.
+//   kurimaro_soak.exe SECONDS
+#include <cstdio>
+#include <cstdlib>
+
+#include "driver.h"
+#include "ui_driver.h"
+
+using namespace e2e;
+
+namespace {
+
+constexpr int kSizeX1 = 40009;
+constexpr int kTray = 40064;
+constexpr int kExit = 40037;
+constexpr int kAlarmEvery = 20;
+
+Outline Magnify(const Outline& one, int s) {
+  Outline big;
+  big.width = one.width * s;
+  big.height = one.height * s;
+  big.inside.resize(static_cast<size_t>(big.width) * big.height);
+  for (int y = 0; y < big.height; ++y) {
+    for (int x = 0; x < big.width; ++x) {
+      big.inside[static_cast<size_t>(y) * big.width + x] =
+          one.inside[static_cast<size_t>(y / s) * one.width + x / s];
+    }
+  }
+  return big;
+}
+
+void Say(DWORD start, const char* what, int value = -1) {
+  const double t = (GetTickCount() - start) / 1000.0;
+  if (value >= 0) std::printf("%7.1f s  %s %d\n", t, what, value);
+  else std::printf("%7.1f s  %s\n", t, what);
+  std::fflush(stdout);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int seconds = argc > 1 ? std::atoi(argv[1]) : 600;
+  const std::string dir = MakeWorkDir("soak");
+  std::vector<int> alarms;
+  const int first = SecondsOfDay() + 10;
+  for (int t = first; t < first + seconds; t += kAlarmEvery) alarms.push_back(t);
+  WriteAlarms(dir, alarms);
+  Conf conf;
+  conf.viewscale = 10;
+  conf.alerm = 1;
+  conf.x = 50;
+  conf.y = 50;
+  Running app = LaunchWith(kFull, dir, conf);
+  if (!app.main) {
+    std::printf("no main window\n");
+    return 1;
+  }
+  // The idle outline at every size, to tell an alarm's frames from it.
+  SendCommand(app.main, kSizeX1);
+  const Outline one = ReadOutline(app.main);
+  SendCommand(app.main, kSizeX1 + 9);
+
+  const DWORD start = GetTickCount();
+  Say(start, "started at x10, alarms due:", static_cast<int>(alarms.size()));
+  int scale = 10;
+  Outline idle = Magnify(one, scale);
+  bool ringing = false;
+  int rang = 0;
+  int next_size = 15, next_store = 40, next_restore = -1, restores = 0;
+  while (GetTickCount() - start < static_cast<DWORD>(seconds) * 1000) {
+    const int t = static_cast<int>((GetTickCount() - start) / 1000);
+    if (t >= next_size) {
+      scale = scale == 10 ? 4 : 10;
+      SendCommand(app.main, kSizeX1 + scale - 1);
+      idle = Magnify(one, scale);
+      Say(start, "size x", scale);
+      next_size += 15;
+    }
+    if (t >= next_store) {
+      SendCommand(app.main, kTray);
+      Say(start, "stored in the tray");
+      next_store += 40;
+      next_restore = t + 5;
+    }
+    if (next_restore >= 0 && t >= next_restore) {
+      // Taken out by the menu and by the icon in turn.
+      if (restores++ % 2) SendCommand(app.shadow, kTray);
+      else SendTray(app.shadow, WM_LBUTTONDBLCLK);
+      Say(start, "taken out of the tray");
+      next_restore = -1;
+    }
+    const bool now = ReadOutline(app.main) != idle;
+    if (now && !ringing) {
+      ++rang;
+      Say(start, "alarm rings");
+    }
+    ringing = now;
+    Sleep(250);
+  }
+  PostCommand(app.main, kExit);
+  const int code = WaitForExit(app.process, 15000);
+  Say(start, "exit code", code);
+  std::printf("alarms rung: %d of %d due\n", rang,
+              static_cast<int>((seconds - 10 + kAlarmEvery - 1) / kAlarmEvery));
+  return code == 0 ? 0 : 1;
+}
