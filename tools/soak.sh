@@ -43,6 +43,12 @@ if [ -z "$pid" ]; then
   exit 1
 fi
 
+# Samples start when the driver has the program at x10.
+for _ in $(seq 600); do
+  grep -q "started at x10" "$log" 2>/dev/null && break
+  sleep 0.1
+done
+
 kib() { awk -v key="$1:" '$1 == key { print $2 }' "/proc/$pid/status" 2>/dev/null; }
 samples=$state/samples.txt
 : >"$samples"
@@ -63,17 +69,19 @@ wait "$driver" || status=$?
 echo
 tr -d '\r' <"$log"
 echo
-# First and last minute of samples, side by side.
-awk -v total="$seconds" '
+# First and last minute of samples, side by side. The size changes back and
+# forth, so the lowest and highest readings of each minute are what compare.
+awk '
   { t[NR] = $1; rss[NR] = $2; hwm[NR] = $3 }
   END {
+    lo1 = lo2 = 1e12
     for (i = 1; i <= NR; i++) {
-      if (t[i] < 60) { n1++; r1 += rss[i]; if (rss[i] > m1) m1 = rss[i]; h1 = hwm[i] }
-      if (t[i] >= t[NR] - 60) { n2++; r2 += rss[i]; if (rss[i] > m2) m2 = rss[i]; h2 = hwm[i] }
+      if (t[i] < 60) { if (rss[i] < lo1) lo1 = rss[i]; if (rss[i] > hi1) hi1 = rss[i]; h1 = hwm[i] }
+      if (t[i] >= t[NR] - 60) { if (rss[i] < lo2) lo2 = rss[i]; if (rss[i] > hi2) hi2 = rss[i]; h2 = hwm[i] }
     }
     printf "%-22s %14s %14s\n", "", "first minute", "last minute"
-    printf "%-22s %14d %14d\n", "VmRSS mean, KiB", r1 / n1, r2 / n2
-    printf "%-22s %14d %14d\n", "VmRSS max, KiB", m1, m2
-    printf "%-22s %14d %14d\n", "VmHWM at end, KiB", h1, h2
+    printf "%-22s %14d %14d\n", "VmRSS lowest, KiB", lo1, lo2
+    printf "%-22s %14d %14d\n", "VmRSS highest, KiB", hi1, hi2
+    printf "%-22s %14d %14d\n", "VmHWM at its end, KiB", h1, h2
   }' "$samples"
 exit "$status"

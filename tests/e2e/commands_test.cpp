@@ -3,6 +3,8 @@
 // menu, to the shadow window.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "driver.h"
 #include "ui_driver.h"
 
@@ -24,20 +26,6 @@ class CommandsTest : public ::testing::TestWithParam<const Edition*> {
     return MakeWorkDir(std::string(edition().name) + "-command-" + what);
   }
 };
-
-Outline Magnify(const Outline& one, int s) {
-  Outline big;
-  big.width = one.width * s;
-  big.height = one.height * s;
-  big.inside.resize(static_cast<size_t>(big.width) * big.height);
-  for (int y = 0; y < big.height; ++y) {
-    for (int x = 0; x < big.width; ++x) {
-      big.inside[static_cast<size_t>(y) * big.width + x] =
-          one.inside[static_cast<size_t>(y / s) * one.width + x / s];
-    }
-  }
-  return big;
-}
 
 void ExpectRect(HWND window, int left, int top, int width, int height) {
   const RECT r = ReadWindow(window).rect;
@@ -127,8 +115,14 @@ Face ReadFace(HWND main, int s) {
           CountDark(p, s, kAlarmRow) > 0};
 }
 
+// The display's own drawing may reach the screen a moment after the program
+// returns from the command; a short wait allows for that.
 void ExpectFace(HWND main, int s, Face want) {
-  const Face got = ReadFace(main, s);
+  Face got = {};
+  WaitUntil(500, [&] {
+    got = ReadFace(main, s);
+    return got.date == want.date && got.seconds == want.seconds && got.alarm == want.alarm;
+  });
   EXPECT_EQ(got.date, want.date) << "date row";
   EXPECT_EQ(got.seconds, want.seconds) << "24-hour seconds";
   EXPECT_EQ(got.alarm, want.alarm) << "alarm row";
@@ -185,7 +179,7 @@ TEST_P(CommandsTest, AlarmDisplayOffStopsARunningAlarm) {
 
   ASSERT_TRUE(SendCommand(app.main, kAlarmDisplay));
   // Back to the folded arms at once, and no menu is refused any more.
-  if (edition().layered) EXPECT_TRUE(WaitForOutline(app.main, idle, true, 300));
+  if (edition().layered) EXPECT_TRUE(WaitForOutline(app.main, idle, true, 1000));
   const POINT at = {Conf().x + 140, Conf().y + 140};
   SetCursorPos(at.x, at.y);
   PostMessageA(app.main, WM_RBUTTONUP, 0, MAKELPARAM(140, 140));

@@ -18,20 +18,6 @@ constexpr int kTray = 40064;
 constexpr int kExit = 40037;
 constexpr int kAlarmEvery = 20;
 
-Outline Magnify(const Outline& one, int s) {
-  Outline big;
-  big.width = one.width * s;
-  big.height = one.height * s;
-  big.inside.resize(static_cast<size_t>(big.width) * big.height);
-  for (int y = 0; y < big.height; ++y) {
-    for (int x = 0; x < big.width; ++x) {
-      big.inside[static_cast<size_t>(y) * big.width + x] =
-          one.inside[static_cast<size_t>(y / s) * one.width + x / s];
-    }
-  }
-  return big;
-}
-
 void Say(DWORD start, const char* what, int value = -1) {
   const double t = (GetTickCount() - start) / 1000.0;
   if (value >= 0) std::printf("%7.1f s  %s %d\n", t, what, value);

@@ -191,12 +191,6 @@ int CountDark(const Picture& picture, int scale, RECT box) {
   return n;
 }
 
-int CountColour(const Picture& picture, int scale, RECT box, uint32_t rgb) {
-  int n = 0;
-  EachPixel(picture, scale, box, [&](uint32_t p) { n += p == rgb; });
-  return n;
-}
-
 std::vector<uint32_t> Crop(const Picture& picture, int scale, RECT box) {
   std::vector<uint32_t> pixels;
   EachPixel(picture, scale, box, [&](uint32_t p) { pixels.push_back(p); });
@@ -207,20 +201,6 @@ int Outline::Area() const {
   int n = 0;
   for (bool in : inside) n += in;
   return n;
-}
-
-RECT Outline::Bounds() const {
-  RECT r = {width, height, 0, 0};
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
-      if (!inside[static_cast<size_t>(y) * width + x]) continue;
-      r.left = std::min<LONG>(r.left, x);
-      r.top = std::min<LONG>(r.top, y);
-      r.right = std::max<LONG>(r.right, x + 1);
-      r.bottom = std::max<LONG>(r.bottom, y + 1);
-    }
-  }
-  return r;
 }
 
 Outline ReadOutline(HWND window) {
@@ -249,6 +229,20 @@ Outline ReadOutline(HWND window) {
   }
   DeleteObject(region);
   return outline;
+}
+
+Outline Magnify(const Outline& one, int s) {
+  Outline big;
+  big.width = one.width * s;
+  big.height = one.height * s;
+  big.inside.resize(static_cast<size_t>(big.width) * big.height);
+  for (int y = 0; y < big.height; ++y) {
+    for (int x = 0; x < big.width; ++x) {
+      big.inside[static_cast<size_t>(y) * big.width + x] =
+          one.inside[static_cast<size_t>(y / s) * one.width + x / s];
+    }
+  }
+  return big;
 }
 
 bool WaitForOutline(HWND window, const Outline& outline, bool equal, DWORD timeout_ms) {
@@ -367,14 +361,14 @@ void WriteAlarms(const std::string& dir, const std::vector<int>& times) {
 }
 
 Running LaunchWithAlarmAhead(const Edition& edition, const std::string& dir, Conf conf, int ahead,
-                             Outline* frame0) {
+                             Outline* idle_outline) {
   conf.alerm = 1;
   const int due = SecondsOfDay() + ahead;
   WriteAlarms(dir, {due});
   Running running = LaunchWith(edition, dir, conf);
   if (!running.main) return running;
   const Outline idle = ReadOutline(running.main);
-  if (frame0) *frame0 = idle;
+  if (idle_outline) *idle_outline = idle;
   if (edition.layered) {
     // Half a second into the alarm the character drops its folded arms.
     WaitForOutline(running.main, idle, false, (ahead + 3) * 1000);

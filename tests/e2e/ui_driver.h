@@ -44,7 +44,8 @@ struct ReadBack {
 };
 ReadBack ReadConf(const std::string& dir);
 
-// Starts the edition on a settings file of its own and waits until it paints.
+// Starts the edition on a settings file of its own and waits until both its
+// windows exist.
 Running LaunchWith(const Edition& edition, const std::string& dir, const Conf& conf);
 
 // The message goes through the window's queue like a menu choice.
@@ -62,16 +63,12 @@ struct Picture {
   int height = 0;
   std::vector<uint32_t> pixels;
   uint32_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
-  bool operator==(const Picture& other) const {
-    return width == other.width && height == other.height && pixels == other.pixels;
-  }
 };
 Picture Capture(HWND window);
-// Pixels inside a box given in scale-1 window pixels (right and bottom
+// Dark pixels inside a box given in scale-1 window pixels (right and bottom
 // exclusive), multiplied out by the scale.
 int CountDark(const Picture& picture, int scale, RECT box);
-int CountColour(const Picture& picture, int scale, RECT box, uint32_t rgb);
-// Sets the picture of the box, for before-and-after comparisons.
+// The pixels of such a box, for before-and-after comparisons.
 std::vector<uint32_t> Crop(const Picture& picture, int scale, RECT box);
 
 // The window's outline as a grid of window pixels.
@@ -84,9 +81,11 @@ struct Outline {
   }
   bool operator!=(const Outline& other) const { return !(*this == other); }
   int Area() const;
-  RECT Bounds() const;  // the smallest box around the inside pixels
 };
 Outline ReadOutline(HWND window);
+// The outline at scale s of one read at scale 1: the scaled sprites are
+// whole-number enlargements, and so are their outlines.
+Outline Magnify(const Outline& one, int s);
 // Polls until the outline is (or is not) the given one; true when it came.
 bool WaitForOutline(HWND window, const Outline& outline, bool equal, DWORD timeout_ms);
 
@@ -96,7 +95,8 @@ bool WaitForNoMenu(const Process& process, DWORD timeout_ms);
 void PressKey(HWND window, UINT vk);
 // The tray icon's right click, and the menu it opened; null when none stayed.
 HWND OpenTrayMenu(const Running& app);
-// The popup owner lies under the window it owns, as Windows keeps them.
+// The character lies above its shadow, as Windows keeps an owned window
+// above its owner.
 bool MainAboveShadow(const Running& app);
 // A #32770 window of the process with that title (UTF-16); null when none came.
 HWND WaitForDialog(const Process& process, const std::wstring& title, DWORD timeout_ms);
@@ -121,10 +121,10 @@ int SecondsOfDay();
 // An alarm file with one line per given time of day (seconds), as "h:m:s".
 void WriteAlarms(const std::string& dir, const std::vector<int>& times);
 // Starts the edition with alarms on and one alarm `ahead` seconds from now,
-// and waits until it rings (full edition: the outline leaves frame 0).
-// frame0 receives the idle outline.
+// and waits until it rings (full edition: the outline leaves the idle one,
+// which goes to *idle).
 Running LaunchWithAlarmAhead(const Edition& edition, const std::string& dir, Conf conf, int ahead,
-                             Outline* frame0);
+                             Outline* idle);
 
 // Polls every 10 ms; true as soon as done() holds.
 bool WaitUntil(DWORD timeout_ms, const std::function<bool()>& done);
