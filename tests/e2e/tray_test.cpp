@@ -32,15 +32,10 @@ void ExpectStored(const Running& app) {
   EXPECT_TRUE(IsIconic(app.shadow)) << "owner not minimised";
 }
 
-// Under Wine the activation that the tray icon's clicks ask for raises the
-// owner over the character without a message to the program (Windows keeps
-// owned windows above their owner), so the stacking is checked only where
-// the program decides it.
-void ExpectShown(const Running& app, bool shadow, bool check_stacking = true) {
+void ExpectShown(const Running& app, bool shadow) {
   EXPECT_TRUE(IsWindowVisible(app.main)) << "character not shown";
   EXPECT_FALSE(IsIconic(app.shadow)) << "owner still minimised";
   EXPECT_EQ(IsWindowVisible(app.shadow) != FALSE, shadow) << "shadow shown wrongly";
-  if (check_stacking) EXPECT_TRUE(MainAboveShadow(app)) << "the shadow lies over the character";
 }
 
 TEST_P(TrayTest, StoreAndTakeOutByMenuAndByDoubleClick) {
@@ -70,7 +65,7 @@ TEST_P(TrayTest, StoreAndTakeOutByMenuAndByDoubleClick) {
   {
     SCOPED_TRACE("double click while shown");
     ASSERT_TRUE(SendTray(app.shadow, WM_LBUTTONDBLCLK));
-    ExpectShown(app, shadow, false);
+    ExpectShown(app, shadow);
   }
   {
     SCOPED_TRACE("tray icon's menu while shown");
@@ -78,7 +73,7 @@ TEST_P(TrayTest, StoreAndTakeOutByMenuAndByDoubleClick) {
     ASSERT_TRUE(menu);
     PressKey(menu, VK_ESCAPE);
     EXPECT_TRUE(WaitForNoMenu(app.process, 3000));
-    ExpectShown(app, shadow, false);
+    ExpectShown(app, shadow);
   }
   ASSERT_TRUE(SendCommand(app.main, kTray));
   EXPECT_EQ(CloseAndWait(app), 0);
@@ -106,7 +101,12 @@ TEST_P(TrayTest, DropShadowFollowsTheSettingAndWaitsWhileStored) {
   EXPECT_FALSE(IsWindowVisible(app.shadow));
   ASSERT_TRUE(SendCommand(app.shadow, kShadow));
   EXPECT_TRUE(IsWindowVisible(app.shadow));
-  EXPECT_TRUE(MainAboveShadow(app));
+  // Shown again, the shadow stays under the character. (Only here does the
+  // program decide the stacking under Wine: when the tray icon's clicks or
+  // taking the program out of the tray activate the shadow window, Wine may
+  // raise it over the character a moment later, without a message to the
+  // program. Windows keeps an owned window above its owner.)
+  EXPECT_TRUE(MainAboveShadow(app)) << "the shadow lies over the character";
 
   // Stored, a change shows nothing until the program is taken out.
   ASSERT_TRUE(SendCommand(app.main, kTray));
