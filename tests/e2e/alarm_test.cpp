@@ -1,0 +1,284 @@
+// Alarms of the running programs: the thumbs-up animation seen through the
+// window outline, the double click that stops it, and the alarm row that
+// follows alerm.txt while the program runs.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "driver.h"
+#include "screen.h"
+
+using namespace e2e;
+
+namespace {
+
+constexpr int kUnknown = -1;
+
+// The outlines of frames 0, 2, 3 and 4 at one scale (frame 1 has frame 0's).
+class Outlines {
+ public:
+  Outlines(Artwork& art, int scale) {
+    for (int frame = 0; frame < kFrameCount; ++frame) masks_.push_back(art.Mask(frame, scale));
+  }
+  // The frame whose outline the window carries now, kUnknown for none.
+  int Of(HWND window) const {
+    PixelSet region;
+    if (!ReadRegion(window, region)) return kUnknown;
+    for (int frame : {0, 2, 3, 4}) {
+      if (region.in == masks_[frame].in) return frame;
+    }
+    return kUnknown;
+  }
+
+ private:
+  std::vector<PixelSet> masks_;
+};
+
+// One outline held from a moment on, in ms of the tick count.
+struct Span {
+  int frame;
+  DWORD from;
+};
+
+void Add(std::vector<Span>& runs, int frame, DWORD tick) {
+  if (runs.empty() || runs.back().frame != frame) runs.push_back({frame, tick});
+}
+
+std::string Describe(const std::vector<Span>& runs) {
+  std::ostringstream text;
+  for (const Span& run : runs) {
+    text << run.frame << "@" << static_cast<long>(run.from - runs.front().from) << " ";
+  }
+  return text.str();
+}
+
+// An alarm due at the start of the second three seconds from now; the tick
+// count at which that second begins.
+struct Due {
+  int32_t second;
+  DWORD tick;
+};
+
+Due AlarmSoon() {
+  const SYSTEMTIME now = WaitForMidSecond();
+  const DWORD tick = GetTickCount();
+  return {(SecondOfDay(now) + 3) % 86400, tick - now.wMilliseconds + 3000};
+}
+
+Conf AlarmConf() {
+  Conf conf;
+  conf.alerm = 1;
+  conf.al_time = 0;  // 5 seconds
+  conf.sd = 1;
+  return conf;
+}
+
+class AlarmTest : public ::testing::TestWithParam<const e2e::Edition*> {
+ protected:
+  const e2e::Edition& edition() const { return *GetParam(); }
+};
+
+// Whether the alarm row shows the ALM tag as it stands with that mode now,
+// checked in the middle of the next second of the wanted parity.
+std::string AlarmRowAt(Artwork& art, HWND main, const Conf& conf, const std::vector<int32_t>& alarms,
+                       int32_t mode, bool even) {
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    const SYSTEMTIME t = WaitForMidSecond();
+    if ((t.wSecond % 2 == 0) != even) {
+      Sleep(600);
+      continue;
+    }
+    RECT rect;
+    GetWindowRect(main, &rect);
+    const Surface shot = Capture(rect);
+    Moment moment;
+    moment.settings = SettingsOf(conf);
+    moment.alarms = alarms;
+    moment.time = ToLocalTime(t);
+    moment.mode = mode;
+    moment.origin = {rect.left, rect.top};
+    return PictureDifference(shot, art.Picture(moment), art.Mask(0, conf.viewscale),
+                             conf.viewscale, kAlarmRow);
+  }
+  return "no second of that parity";
+}
+
+TEST_P(AlarmTest, AlarmPlaysTheThumbsUpForItsPlayTime) {
+  Artwork art(edition());
+  ASSERT_TRUE(art.ok());
+  const Conf conf = AlarmConf();
+  const Outlines outlines(art, conf.viewscale);
+  const std::string dir = MakeWorkDir(std::string(edition().name) + "-alarm");
+  WriteFileBytes(JoinPath(dir, kConfName), conf.Text());
+  const Due due = AlarmSoon();
+  WriteFileBytes(JoinPath(dir, kAlarmName), AlarmFileText({due.second}));
+  Running app = Launch(edition(), dir);
+  ASSERT_TRUE(app.main && app.shadow);
+
+  // Watch both outlines from before the alarm until after its five seconds.
+  std::vector<Span> main_runs, shadow_runs;
+  const DWORD end = due.tick + (edition().layered ? 7000 : 6000);
+  bool tag_hidden_checked = false;
+  std::string tag_hidden;
+  while (static_cast<LONG>(GetTickCount() - end) < 0) {
+    const DWORD tick = GetTickCount();
+    Add(main_runs, outlines.Of(app.main), tick);
+    Add(shadow_runs, outlines.Of(app.shadow), tick);
+    if (edition().layered && main_runs.size() >= 3 && main_runs.back().frame == 0) break;
+    // Lite: the outline tells nothing, the ALM tag does: while an alarm runs
+    // it is hidden on even seconds.
+    if (!edition().layered && !tag_hidden_checked &&
+        static_cast<LONG>(tick - due.tick) > 1500) {
+      tag_hidden = AlarmRowAt(art, app.main, conf, {due.second}, AlarmRun, true);
+      tag_hidden_checked = true;
+    }
+    Sleep(15);
+  }
+  SCOPED_TRACE("main outlines: " + Describe(main_runs));
+
+  if (edition().layered) {
+    // 0 until the alarm, 0 for half a second more, then 2, 3, 4, then 3 and
+    // 4 in turn, back to 0 at five seconds.
+    ASSERT_GE(main_runs.size(), 5u);
+    EXPECT_EQ(main_runs[0].frame, 0);
+    EXPECT_EQ(main_runs[1].frame, 2);
+    EXPECT_EQ(main_runs[2].frame, 3);
+    EXPECT_EQ(main_runs[3].frame, 4);
+    for (size_t i = 4; i + 1 < main_runs.size(); ++i) {
+      EXPECT_EQ(main_runs[i].frame, i % 2 ? 4 : 3) << "run " << i;
+    }
+    EXPECT_EQ(main_runs.back().frame, 0);
+    const long two = static_cast<long>(main_runs[2].from - main_runs[1].from);
+    EXPECT_NEAR(two, 500, 200) << "ms of frame 2";
+    const long play = static_cast<long>(main_runs.back().from - main_runs[1].from);
+    EXPECT_NEAR(play, 4500, 400) << "ms from frame 2 to the return to frame 0";
+    // The shadow takes every outline the character takes.
+    std::vector<int> main_frames, shadow_frames;
+    for (const Span& run : main_runs) main_frames.push_back(run.frame);
+    for (const Span& run : shadow_runs) shadow_frames.push_back(run.frame);
+    EXPECT_EQ(shadow_frames, main_frames) << "shadow outlines: " << Describe(shadow_runs);
+  } else {
+    EXPECT_EQ(main_runs.size(), 1u);
+    EXPECT_EQ(main_runs[0].frame, 0);
+    EXPECT_EQ(shadow_runs.size(), 1u);
+    EXPECT_TRUE(tag_hidden_checked);
+    EXPECT_EQ(tag_hidden, "") << "the ALM tag during the alarm, even second";
+    EXPECT_EQ(AlarmRowAt(art, app.main, conf, {due.second}, Idle, true), "")
+        << "the ALM tag after the alarm, even second";
+  }
+  EXPECT_EQ(CloseAndWait(app), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Editions, AlarmTest, ::testing::Values(&kFull, &kLite),
+                         [](const auto& info) { return std::string(info.param->name); });
+
+// The stop is the same in both editions; the full one shows it in the outline.
+TEST(AlarmStopTest, DoubleClickStopsItAndItDoesNotRingAgainInItsWindow) {
+  Artwork art(kFull);
+  ASSERT_TRUE(art.ok());
+  const Conf conf = AlarmConf();
+  const Outlines outlines(art, conf.viewscale);
+  const std::string dir = MakeWorkDir("Full-alarm-stop");
+  const std::string alarm_path = JoinPath(dir, kAlarmName);
+  WriteFileBytes(JoinPath(dir, kConfName), conf.Text());
+  const Due due = AlarmSoon();
+  WriteFileBytes(alarm_path, AlarmFileText({due.second}));
+  Running app = Launch(kFull, dir);
+  ASSERT_TRUE(app.main);
+
+  ASSERT_TRUE(WaitUntil([&] { return outlines.Of(app.main) == 2; },
+                        due.tick + 2500 - GetTickCount()))
+      << "the alarm did not start";
+  ASSERT_TRUE(Send(app.main, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(130, 90)));
+  const DWORD stopped = GetTickCount();
+  EXPECT_TRUE(WaitUntil([&] { return outlines.Of(app.main) == 0; }, 300))
+      << "still frame " << outlines.Of(app.main) << " after the double click";
+  // Saved again while the alarm's three seconds still run: the file watch
+  // (once a second) reads it well inside them.
+  WriteFileBytes(alarm_path, AlarmFileText({due.second}));
+  EXPECT_LT(GetTickCount() - due.tick, 1500u);
+
+  std::vector<Span> runs;
+  Add(runs, 0, stopped);
+  while (static_cast<LONG>(GetTickCount() - (due.tick + 4500)) < 0) {
+    Add(runs, outlines.Of(app.main), GetTickCount());
+    Sleep(15);
+  }
+  EXPECT_EQ(runs.size(), 1u) << "outlines after the stop: " << Describe(runs);
+  EXPECT_EQ(CloseAndWait(app), 0);
+}
+
+// Saving, replacing, deleting and re-creating alerm.txt while the program runs.
+TEST(AlarmRowTest, AlarmRowFollowsTheFileWithinASecond) {
+  Artwork art(kFull);
+  ASSERT_TRUE(art.ok());
+  Conf conf;
+  conf.alerm = 1;
+  const int s = conf.viewscale;
+  const std::string dir = MakeWorkDir("Full-alarm-row");
+  const std::string path = JoinPath(dir, kAlarmName);
+  WriteFileBytes(JoinPath(dir, kConfName), conf.Text());
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  auto later = [&](int hours) { return (SecondOfDay(now) + hours * 3600 + 61) % 86400; };
+  WriteFileBytes(path, AlarmFileText({later(1)}));
+  Running app = Launch(kFull, dir);
+  ASSERT_TRUE(app.main);
+  RECT rect;
+  GetWindowRect(app.main, &rect);
+  const PixelSet inside = art.Mask(0, s);
+
+  // Whether the alarm row shows the list's next alarm now (the colon blinks
+  // with the seconds, so either side of the screenshot counts).
+  auto shows = [&](const std::vector<int32_t>& alarms) {
+    Moment moment;
+    moment.settings = SettingsOf(conf);
+    moment.alarms = alarms;
+    moment.origin = {rect.left, rect.top};
+    SYSTEMTIME before, after;
+    GetLocalTime(&before);
+    const Surface shot = Capture(rect);
+    GetLocalTime(&after);
+    for (const SYSTEMTIME& t : {before, after}) {
+      moment.time = ToLocalTime(t);
+      if (PictureDifference(shot, art.Picture(moment), inside, s, kAlarmRow).empty()) return true;
+    }
+    return false;
+  };
+  EXPECT_TRUE(WaitUntil([&] { return shows({later(1)}); }, 1000)) << "at start";
+
+  struct Step {
+    const char* name;
+    std::vector<int32_t> shown;
+  };
+  const Step steps[] = {{"saved", {later(2)}},
+                        {"replaced", {later(3)}},
+                        {"deleted", {later(3)}},
+                        {"re-created", {later(4)}}};
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.name);
+    const std::string name = step.name;
+    if (name == "saved" || name == "re-created") {
+      WriteFileBytes(path, AlarmFileText(step.shown));
+    } else if (name == "replaced") {
+      const std::string fresh = JoinPath(dir, "alerm.new");
+      WriteFileBytes(fresh, AlarmFileText(step.shown));
+      ASSERT_TRUE(MoveFileExA(fresh.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING));
+    } else {
+      ASSERT_TRUE(DeleteFileA(path.c_str()));
+    }
+    const DWORD start = GetTickCount();
+    if (name == "deleted") {
+      // The list loaded last stays.
+      Sleep(1300);
+      EXPECT_TRUE(shows(step.shown));
+      continue;
+    }
+    // The watch looks once a second and the next paint follows within 0.1 s.
+    EXPECT_TRUE(WaitUntil([&] { return shows(step.shown); }, 1500))
+        << "not shown after " << GetTickCount() - start << " ms";
+  }
+  EXPECT_EQ(CloseAndWait(app), 0);
+}
+
+}  // namespace
