@@ -124,6 +124,7 @@ void SetMode(BehaviourState& state, int32_t mode, const Settings& settings,
     StartAlarmSound(settings, platform);
     // Stopped inside its window, the alarm must not start again there.
     state.alarm_fired = 1;
+    state.rang_alarm = state.armed_alarm;
   } else if (mode == Idle) {
     platform.StopSound();
   }
@@ -181,10 +182,15 @@ void CheckAlarm(BehaviourState& state, const Settings& settings, BehaviourPlatfo
     if (window_over || day_turned) Arm(state, AlarmAfter(state, now));
   }
   state.checked_sec = now;
+  // A reload of the alarm file clears the latch; this remembers past it that
+  // the entry already rang in its window.
+  const int64_t rang = state.rang_alarm;
+  if (rang != -1 && (now < rang || now >= rang + kAlarmWindow)) state.rang_alarm = -1;
 
   const int64_t armed = state.armed_alarm;
   if (armed != -1 && armed <= now && now < armed + kAlarmWindow) {
-    if (state.alarm_fired == 0 && state.mode == Idle && settings.alerm) {
+    if (state.alarm_fired == 0 && state.mode == Idle && settings.alerm &&
+        armed != state.rang_alarm) {
       SetMode(state, AlarmStart, settings, platform);
     }
     return;

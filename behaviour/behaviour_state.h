@@ -30,6 +30,7 @@ struct BehaviourState {
   uint8_t alarm_fired = 0;         // keeps one alarm from starting twice in its window
   int32_t next_alarm = -1;         // chosen by the last paint
   int32_t armed_alarm = -1;        // what the alarm check compares against
+  int32_t rang_alarm = -1;         // the entry that started last, until its window ends
   int32_t shaped_pose = 0;         // frame whose region the windows carry
   int32_t now_sec = -1;            // local time of the last paint
   int32_t checked_sec = -1;        // now_sec seen by the previous alarm check

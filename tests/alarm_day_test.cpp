@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "behaviour/alarm_list.h"
 #include "behaviour/behaviour.h"
 #include "behaviour_fake.h"
 
@@ -22,7 +23,7 @@ constexpr int64_t At(int day, int h, int m, int s, int ms = 0) {
 constexpr int32_t Sec(int h, int m, int s) { return (h * 60 + m) * 60 + s; }
 
 struct Action {
-  enum Kind { Stop, MenuOpen, AlarmsOff } kind;
+  enum Kind { Stop, MenuOpen, AlarmsOff, Reload } kind;
   int64_t from;   // ms since the first midnight
   int64_t until;  // MenuOpen, AlarmsOff: when it ends
 };
@@ -73,6 +74,14 @@ std::vector<int64_t> Simulate(const Scenario& scenario) {
         } else if (!now_in && ms >= a.until && !settings.alerm) {
           settings.alerm = true;
         }
+      }
+      if (a.kind == Action::Reload && a.from <= ms && ms < a.from + 17) {
+        // The file saved again with the same lines, as the watch reloads it.
+        const std::string path = ::testing::TempDir() + "alarm_day_reload.txt";
+        std::FILE* f = std::fopen(path.c_str(), "wb");
+        for (int32_t t : scenario.list) std::fprintf(f, "%d:%d:%d\n", t / 3600, t / 60 % 60, t % 60);
+        std::fclose(f);
+        LoadAlarmList(state, path.c_str(), fake);
       }
       if (a.kind == Action::Stop && a.from <= ms && ms < a.from + 17 && state.mode != Idle) {
         fake.KillAlarmTimer();
@@ -140,6 +149,16 @@ TEST(AlarmDayTest, EveryOtherEntryRingsOnTimeTodayAndTomorrow) {
        {{Action::Stop, At(1, 23, 59, 58, 500), 0}},
        At(1, 23, 59, 0), At(2, 0, 1, 0),
        {At(1, 23, 59, 58), At(2, 0, 0, 0)}},
+      {"stopped, then the file saved again inside the window",
+       {Sec(7, 0, 0), Sec(7, 0, 2)},
+       0,
+       {{Action::Stop, At(1, 7, 0, 0, 600), 0},
+        {Action::Reload, At(1, 7, 0, 1, 0), 0},
+        {Action::Stop, At(1, 7, 0, 2, 600), 0},
+        {Action::Reload, At(1, 7, 0, 3, 0), 0},
+        {Action::Reload, At(1, 7, 0, 4, 500), 0}},
+       At(1, 6, 59, 50), At(1, 7, 0, 10),
+       {At(1, 7, 0, 0), At(1, 7, 0, 2)}},
       {"the last second of the day", {Sec(23, 59, 59)}, 0, {}, At(1, 23, 59, 0), At(2, 0, 1, 0),
        {At(1, 23, 59, 59)}},
       {"an empty list, midnight included", {}, 0, {}, At(1, 23, 59, 0), At(2, 0, 1, 0), {}},
