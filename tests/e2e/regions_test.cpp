@@ -2,6 +2,8 @@
 // user can choose.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "driver.h"
 #include "screen.h"
 
@@ -11,6 +13,27 @@ namespace {
 
 constexpr uint32_t kBlack = 0x000000;
 constexpr uint32_t kWhite = 0xFFFFFF;  // the bare Xvfb root
+
+// "" when every screen pixel outside the character's outline is the shadow's
+// black where the shadow's outline lies, else the bare desktop.
+std::string AroundTheCharacter(const Surface& shot, const PixelSet& main, const PixelSet& shadow,
+                               int offset, bool shadow_shown) {
+  int wrong = 0;
+  char first[96] = {};
+  for (int y = 0; y < shot.height; ++y) {
+    for (int x = 0; x < shot.width; ++x) {
+      if (main.Contains(x, y)) continue;
+      const bool shaded = shadow_shown && shadow.Contains(x - offset, y - offset);
+      const uint32_t want = shaded ? kBlack : kWhite;
+      const uint32_t got = SurfaceRow(shot, y)[x];
+      if (got != want && wrong++ == 0) {
+        std::snprintf(first, sizeof first, "(%d, %d) is %06X, expected %06X", x, y,
+                      static_cast<unsigned>(got), static_cast<unsigned>(want));
+      }
+    }
+  }
+  return wrong ? std::to_string(wrong) + " pixels differ, first " + first : "";
+}
 
 class RegionsTest : public ::testing::TestWithParam<const e2e::Edition*> {
  protected:
@@ -51,25 +74,18 @@ TEST_P(RegionsTest, BothWindowsTakeFrameZerosOutlineAtEveryScale) {
     if (edition().layered) EXPECT_TRUE(shadow.has_alpha && shadow.alpha == 127);
 
     // On screen: the character inside its outline, the shadow black where it
-    // shows past it (plain Xvfb draws alpha 127 opaque), the desktop elsewhere.
+    // shows past it (plain Xvfb draws alpha 127 opaque), the desktop elsewhere;
+    // polled, as the windows may still be on their way to the screen.
     const RECT around = {100, 100, 100 + 91 * s, 100 + 83 * s};
-    const Surface shot = Capture(around);
-    int wrong = 0;
-    std::string first;
-    for (int y = 0; y < shot.height && wrong < 1000; ++y) {
-      for (int x = 0; x < shot.width; ++x) {
-        if (region.Contains(x, y)) continue;
-        const bool shaded = edition().layered && shadow_region.Contains(x - offset, y - offset);
-        const uint32_t want = shaded ? kBlack : kWhite;
-        const uint32_t got = SurfaceRow(shot, y)[x];
-        if (got != want && wrong++ == 0) {
-          first = "(" + std::to_string(x) + ", " + std::to_string(y) + ") is " +
-                  std::to_string(got) + ", expected " + std::to_string(want);
-        }
-      }
-    }
-    EXPECT_EQ(wrong, 0) << "screen pixels around the character, first " << first;
-    if (wrong) SaveBitmap(JoinPath(dir, "screen.bmp"), shot);
+    Surface shot;
+    std::string wrong;
+    WaitUntil([&] {
+      shot = Capture(around);
+      wrong = AroundTheCharacter(shot, region, shadow_region, offset, edition().layered);
+      return wrong.empty();
+    }, 1000);
+    EXPECT_EQ(wrong, "") << "screen pixels around the character";
+    if (!wrong.empty()) SaveBitmap(JoinPath(dir, "screen.bmp"), shot);
     EXPECT_EQ(CloseAndWait(app), 0);
   }
 }
