@@ -1,6 +1,6 @@
 #include "app/app_windows.h"
 
-#include "app/app_state.h"
+#include "app/app_win.h"
 #include "app/main_window.h"
 #include "app/shadow_window.h"
 #include "resources/resource_ids.h"
@@ -15,8 +15,8 @@ bool RegisterWindowClass(const char* name, WNDPROC procedure) {
   wc.cbSize = sizeof wc;
   wc.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
   wc.lpfnWndProc = procedure;
-  wc.hInstance = g_app.instance_handle;
-  wc.hIcon = LoadIconA(g_app.instance_handle, MAKEINTRESOURCEA(IDI_WINDOW_ICON));
+  wc.hInstance = g_win.instance_handle;
+  wc.hIcon = LoadIconA(g_win.instance_handle, MAKEINTRESOURCEA(IDI_WINDOW_ICON));
   wc.hIconSm = wc.hIcon;
   wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
   wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
@@ -33,16 +33,14 @@ bool CreateAppWindows() {
   if (!RescaleSprites(g_app.sprites, s)) return false;
 
   if (!RegisterWindowClass(kNames.shadow_class, ShadowWindowProc)) return false;
-  g_app.shadow_window = CreateWindowExA(kExStyle, kNames.shadow_class, kNames.title, WS_POPUP,
-                                        pos.x + 4, pos.y + 4, kWindowWidth * s, kWindowHeight * s,
-                                        nullptr, nullptr, g_app.instance_handle, nullptr);
+  g_win.shadow_window = CreateWindowExA(kExStyle, kNames.shadow_class, kNames.title, WS_POPUP,
+                                        pos.x + 4, pos.y + 4, kPictureWidth * s, kPictureHeight * s,
+                                        nullptr, nullptr, g_win.instance_handle, nullptr);
 
   if (!RegisterWindowClass(kNames.main_class, MainWindowProc)) return false;
-  g_app.main_window = CreateWindowExA(kExStyle, kNames.main_class, kNames.title, WS_POPUP, pos.x,
-                                      pos.y, kWindowWidth * s, kWindowHeight * s,
-                                      g_app.shadow_window, nullptr, g_app.instance_handle, nullptr);
-  g_app.platform.main_window = g_app.main_window;
-  g_app.platform.shadow_window = g_app.shadow_window;
+  g_win.main_window = CreateWindowExA(kExStyle, kNames.main_class, kNames.title, WS_POPUP, pos.x,
+                                      pos.y, kPictureWidth * s, kPictureHeight * s,
+                                      g_win.shadow_window, nullptr, g_win.instance_handle, nullptr);
   ApplyTopmost();
   return true;
 }
@@ -50,21 +48,21 @@ bool CreateAppWindows() {
 void ApplyTopmost() {
   HWND band = g_settings.topmost ? HWND_TOPMOST : HWND_NOTOPMOST;
   const UINT flags = SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE;
-  SetWindowPos(g_app.shadow_window, band, 0, 0, 0, 0, flags);
-  SetWindowPos(g_app.main_window, band, 0, 0, 0, 0, flags);
+  SetWindowPos(g_win.shadow_window, band, 0, 0, 0, 0, flags);
+  SetWindowPos(g_win.main_window, band, 0, 0, 0, 0, flags);
 }
 
 void ShowAppWindows() {
   const bool show_shadow = kEdition == Edition::Full && !g_settings.hide && g_settings.shadow;
-  ShowWindow(g_app.shadow_window, show_shadow ? SW_SHOW : SW_HIDE);
-  UpdateWindow(g_app.shadow_window);
+  ShowWindow(g_win.shadow_window, show_shadow ? SW_SHOW : SW_HIDE);
+  UpdateWindow(g_win.shadow_window);
   if (g_settings.hide) {
     // Minimising the owner hides the owned character window with it.
-    ShowWindow(g_app.main_window, SW_HIDE);
-    CloseWindow(g_app.shadow_window);
-    ShowWindow(g_app.shadow_window, SW_HIDE);
+    ShowWindow(g_win.main_window, SW_HIDE);
+    CloseWindow(g_win.shadow_window);
+    ShowWindow(g_win.shadow_window, SW_HIDE);
   } else {
-    ShowWindow(g_app.main_window, SW_SHOW);
+    ShowWindow(g_win.main_window, SW_SHOW);
   }
-  UpdateWindow(g_app.main_window);
+  UpdateWindow(g_win.main_window);
 }

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "app/app_state.h"
+#include "app/app_win.h"
 #include "app/app_windows.h"
 #include "app/instance_lock.h"
 #include "behaviour/alarm_list.h"
@@ -31,7 +31,7 @@ int RunMessageLoop() {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-  g_app.instance_handle = instance;
+  g_win.instance_handle = instance;
   std::srand(GetTickCount());
   g_settings.sd_file[0] = '\0';
   // Limit 511 with the terminator; a longer directory leaves start_dir empty.
@@ -47,9 +47,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     ReleaseInstanceLock();
     return 0;
   }
-  g_app.platform.module = instance;
-  LoadAlarmList(g_app.behaviour, StartDirPath(kAlarmFileName).c_str(), g_app.platform);
-  SetMode(g_app.behaviour, Idle, g_settings, g_app.platform);
+  g_win.platform.module = instance;
+  LoadAlarmList(g_app.behaviour, StartDirPath(kAlarmFileName).c_str(), g_win.platform);
+  SetMode(g_app.behaviour, Idle, g_settings, g_win.platform);
   if (!CreateAppWindows()) {
     ReleaseInstanceLock();
     FreeSprites(g_app.sprites);

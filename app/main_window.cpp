@@ -1,24 +1,38 @@
 #include "app/main_window.h"
 
-#include "app/app_state.h"
+#include "app/app_win.h"
+#include "app/shell.h"
+#include "app/window_messages.h"
 
 namespace {
 
+Win32Platform& Platform() { return g_win.platform; }
+
 void OnCreate(HWND window) {
+  // Timers and outline are set up while CreateWindowEx is still running.
+  g_win.main_window = window;
+  Platform().main_window = window;
+  MainCreated(g_app, Platform());
   // A layered window stays invisible until it is given its opacity.
   if (kEdition == Edition::Full) SetLayeredWindowAttributes(window, 0, 255, LWA_ALPHA);
 }
 
-void OnDestroy() { SaveSettings(); }
+void OnPaint(HWND window) {
+  PAINTSTRUCT ps;
+  Platform().paint_dc = BeginPaint(window, &ps);
+  PaintMain(g_app, g_settings, Platform(), true);
+  Platform().paint_dc = nullptr;
+  EndPaint(window, &ps);
+}
 
-// The shadow follows the character, 3 scaled pixels right of and below it.
-void OnMove(HWND window) {
-  RECT rect;
-  GetWindowRect(window, &rect);
-  const int s = g_settings.viewscale;
-  const int offset = kEdition == Edition::Lite ? 0 : 3 * s;
-  MoveWindow(g_app.shadow_window, rect.left + offset, rect.top + offset, kWindowWidth * s,
-             kWindowHeight * s, FALSE);
+void OnActivate(WPARAM wparam) {
+  if (wparam == 0) Deactivated(g_app, Platform());
+}
+
+// The grab point is read from lParam unsigned, as the press can only lie
+// inside the window.
+void OnLeftDown(LPARAM lparam) {
+  PressLeft(g_app, g_settings, Platform(), LOWORD(lparam), HIWORD(lparam));
 }
 
 }  // namespace
@@ -26,8 +40,25 @@ void OnMove(HWND window) {
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_CREATE: OnCreate(window); return 0;
-    case WM_DESTROY: OnDestroy(); return 0;
-    case WM_MOVE: OnMove(window); return 0;
+    case WM_DESTROY: MainDestroyed(g_app, g_settings, Platform()); return 0;
+    // Alt+F4 on the character ends the program the way Exit does, rather
+    // than leaving the shadow and the tray icon behind.
+    case WM_CLOSE: Platform().CloseProgram(); return 0;
+    case WM_MOVE: FollowMain(g_settings, kEdition, Platform()); return 0;
+    case WM_ACTIVATE: OnActivate(wparam); return 0;
+    // The picture covers the whole window: erasing first would flash black.
+    case WM_ERASEBKGND: return 1;
+    case WM_PAINT: OnPaint(window); return 0;
+    case WM_TIMER:
+      OnTimer(g_app, g_settings, kEdition, Platform(), static_cast<uint32_t>(wparam));
+      return 0;
+    case WM_MOUSEMOVE: MoveMouse(g_app, g_settings, Platform()); return 0;
+    case WM_LBUTTONDOWN: OnLeftDown(lparam); return 0;
+    case WM_LBUTTONUP:
+    case WM_MBUTTONUP: ReleaseLeftOrMiddle(g_app, Platform()); return 0;
+    case WM_LBUTTONDBLCLK: DoubleClicked(g_app, g_settings, Platform()); return 0;
+    case WM_RBUTTONUP: ReleaseRight(g_app, Platform()); return 0;
+    case WM_APP_RESHAPE: ReshapeMain(g_app, g_settings, Platform()); return 0;
   }
   return DefWindowProcA(window, message, wparam, lparam);
 }

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "app/app_state.h"
+#include "app/platform_win.h"
+#include "settings/edition.h"
+#include "settings/settings.h"
+
+#ifdef KURIMARO_LITE
+inline constexpr Edition kEdition = Edition::Lite;
+#else
+inline constexpr Edition kEdition = Edition::Full;
+#endif
+
+// Names and texts of the two editions. The class names cross over between
+// the editions on purpose; they are used exactly as they stand.
+struct EditionNames {
+  const char* title;         // both windows' title, box captions
+  const char* main_class;    // class of the character window
+  const char* shadow_class;  // class of the shadow window
+};
+
+inline constexpr EditionNames kNames = kEdition == Edition::Lite
+    ? EditionNames{"KurimaroLite", "Kurimaro", "Kurimaro_Shadow"}
+    : EditionNames{"Kurimaro", "KurimaroLite", "Kurimaro_Shadow"};
+
+inline constexpr const char* kInstanceLockName = "Kurimaro";
+
+// The Win32 handles of the program, beside the portable AppState.
+struct Win32State {
+  HINSTANCE instance_handle = nullptr;  // this module
+  HANDLE instance_lock = nullptr;       // the single-instance mutex while held
+  HWND main_window = nullptr;           // the character and clock
+  HWND shadow_window = nullptr;         // drop shadow, owner of the main window
+  Win32Platform platform;               // every system call the rules make
+};
+
+extern Settings g_settings;
+extern AppState g_app;
+extern Win32State g_win;
+
+std::string StartDirPath(const char* file_name);
+// Reads the three sprite bitmaps from the program's resources.
+bool LoadSpritesFromResources();

@@ -1,0 +1,143 @@
+#include "app/platform_win.h"
+
+#include <mmsystem.h>
+
+#include <cstdlib>
+
+#include "app/shell.h"
+#include "app/window_messages.h"
+#include "render/present_win.h"
+#include "render/region_win.h"
+
+void Win32Platform::PlaySoundResource(int resource_id, uint32_t flags) {
+  PlaySoundA(MAKEINTRESOURCEA(resource_id), module, flags);
+}
+
+// Without SND_FILENAME the text is tried as a sound-event name first, then as
+// a file; a missing file gives the system's default sound.
+void Win32Platform::PlaySoundFile(const char* path, uint32_t flags) {
+  PlaySoundA(path, module, flags);
+}
+
+void Win32Platform::StopSound() { PlaySoundA(nullptr, module, 0); }
+
+void Win32Platform::SetAlarmTimer(uint32_t interval_ms) {
+  if (main_window) SetTimer(main_window, TIMER_ALARM_LENGTH, interval_ms, nullptr);
+}
+
+void Win32Platform::KillAlarmTimer() {
+  if (main_window) KillTimer(main_window, TIMER_ALARM_LENGTH);
+}
+
+// Synchronous, so both handlers have applied the region when this returns.
+void Win32Platform::RequestReshape() {
+  if (main_window) SendMessageA(main_window, WM_APP_RESHAPE, 0, 0);
+  if (shadow_window) SendMessageA(shadow_window, WM_APP_RESHAPE, 0, 0);
+}
+
+uint32_t Win32Platform::TickCount() { return GetTickCount(); }
+
+// Seeded once at start-up from the tick count.
+int Win32Platform::Random() { return std::rand() & 0x7FFF; }
+
+AlarmFileTime Win32Platform::FileWriteTime(const char* path) {
+  AlarmFileTime result;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA(path, &found);
+  if (search == INVALID_HANDLE_VALUE) return result;
+  FindClose(search);
+  // The file system's own time (UTC); it is only compared, never shown.
+  SYSTEMTIME t;
+  if (!FileTimeToSystemTime(&found.ftLastWriteTime, &t)) return result;
+  result.year = t.wYear;
+  result.month = t.wMonth;
+  result.day_of_week = t.wDayOfWeek;
+  result.day = t.wDay;
+  result.hour = t.wHour;
+  result.minute = t.wMinute;
+  result.second = t.wSecond;
+  result.milliseconds = t.wMilliseconds;
+  return result;
+}
+
+ScreenRect Win32Platform::WindowBounds(AppWindow window) {
+  RECT r = {};
+  GetWindowRect(Handle(window), &r);
+  return {r.left, r.top, r.right - r.left, r.bottom - r.top};
+}
+
+void Win32Platform::PlaceWindow(AppWindow window, const ScreenRect& b, bool repaint) {
+  MoveWindow(Handle(window), b.left, b.top, b.width, b.height, repaint);
+}
+
+// Each window gets a region object of its own; once handed over, the system
+// owns it and frees it when it is replaced or the window goes.
+void Win32Platform::ApplyRegion(AppWindow window, const Region& region, bool redraw) {
+  HWND hwnd = Handle(window);
+  if (!hwnd) return;
+  HRGN copy = CreateRegionFromRects(region);
+  if (copy && !SetWindowRgn(hwnd, copy, redraw)) DeleteObject(copy);
+}
+
+void Win32Platform::StartTimer(uint32_t id, uint32_t interval_ms) {
+  if (main_window) SetTimer(main_window, id, interval_ms, nullptr);
+}
+
+void Win32Platform::StopTimer(uint32_t id) {
+  if (main_window) KillTimer(main_window, id);
+}
+
+void Win32Platform::CaptureMouse() { SetCapture(main_window); }
+
+void Win32Platform::ReleaseMouse() { ReleaseCapture(); }
+
+ScreenPoint Win32Platform::CursorPosition() {
+  POINT p = {};
+  GetCursorPos(&p);
+  return {p.x, p.y};
+}
+
+LocalTime Win32Platform::LocalNow() {
+  SYSTEMTIME t;
+  GetLocalTime(&t);
+  return {t.wYear, t.wMonth, t.wDay, t.wDayOfWeek, t.wHour, t.wMinute, t.wSecond};
+}
+
+ScreenRect Win32Platform::VirtualScreen() { return VirtualScreenRect(); }
+
+void Win32Platform::ShowPicture(const Surface& picture) {
+  if (paint_dc) {
+    PresentPicture(paint_dc, picture);
+    return;
+  }
+  HDC dc = GetDC(main_window);
+  PresentPicture(dc, picture);
+  ReleaseDC(main_window, dc);
+}
+
+void Win32Platform::FillShadow() {
+  HDC dc = GetDC(shadow_window);
+  RECT client;
+  GetClientRect(shadow_window, &client);
+  FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  ReleaseDC(shadow_window, dc);
+}
+
+void Win32Platform::CloseProgram() { PostMessageA(shadow_window, WM_CLOSE, 0, 0); }
+
+int VirtualScreenWidth() {
+  const int width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
+  return width > 0 ? width : GetSystemMetrics(SM_CXFULLSCREEN);
+}
+
+int VirtualScreenHeight() {
+  return GetSystemMetrics(SM_CXVIRTUALSCREEN) > 0 ? GetSystemMetrics(SM_CYVIRTUALSCREEN)
+                                                   : GetSystemMetrics(SM_CYFULLSCREEN);
+}
+
+ScreenRect VirtualScreenRect() {
+  const bool virtual_known = GetSystemMetrics(SM_CXVIRTUALSCREEN) > 0;
+  return {virtual_known ? GetSystemMetrics(SM_XVIRTUALSCREEN) : 0,
+          virtual_known ? GetSystemMetrics(SM_YVIRTUALSCREEN) : 0, VirtualScreenWidth(),
+          VirtualScreenHeight()};
+}

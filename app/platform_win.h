@@ -1,0 +1,49 @@
+#pragma once
+
+#include <windows.h>
+
+#include "app/shell_platform.h"
+
+// The shell's and the behaviour's system calls on Win32. The shell fills the
+// handles: the module at start-up, each window as it is created. Until then
+// calls aimed at a missing window do nothing.
+struct Win32Platform final : ShellPlatform {
+  HINSTANCE module = nullptr;      // holds the WAVE resources
+  HWND main_window = nullptr;      // owns the timers
+  HWND shadow_window = nullptr;    // takes the same outline after the main window
+  HDC paint_dc = nullptr;          // the main window's paint context while it paints
+
+  void PlaySoundResource(int resource_id, uint32_t flags) override;
+  void PlaySoundFile(const char* path, uint32_t flags) override;
+  void StopSound() override;
+  void SetAlarmTimer(uint32_t interval_ms) override;
+  void KillAlarmTimer() override;
+  void RequestReshape() override;
+  uint32_t TickCount() override;
+  int Random() override;
+  AlarmFileTime FileWriteTime(const char* path) override;
+
+  ScreenRect WindowBounds(AppWindow window) override;
+  void PlaceWindow(AppWindow window, const ScreenRect& bounds, bool repaint) override;
+  void ApplyRegion(AppWindow window, const Region& region, bool redraw) override;
+  void StartTimer(uint32_t id, uint32_t interval_ms) override;
+  void StopTimer(uint32_t id) override;
+  void CaptureMouse() override;
+  void ReleaseMouse() override;
+  ScreenPoint CursorPosition() override;
+  LocalTime LocalNow() override;
+  ScreenRect VirtualScreen() override;
+  void ShowPicture(const Surface& picture) override;
+  void FillShadow() override;
+  void CloseProgram() override;
+
+  HWND Handle(AppWindow window) const {
+    return window == AppWindow::Main ? main_window : shadow_window;
+  }
+};
+
+// Virtual-screen size; the width metric decides for both whether the
+// virtual-screen metrics are usable.
+int VirtualScreenWidth();
+int VirtualScreenHeight();
+ScreenRect VirtualScreenRect();

@@ -1,0 +1,159 @@
+#include "app/shell.h"
+
+#include <algorithm>
+
+#include "behaviour/alarm_list.h"
+#include "behaviour/behaviour.h"
+
+namespace {
+
+ScreenRect WorkingBounds(int32_t left, int32_t top, int32_t scale) {
+  return {left, top, kPictureWidth * scale, kPictureHeight * scale};
+}
+
+const Region& PoseRegion(const AppState& app) {
+  const int32_t pose = app.behaviour.pose;
+  return app.sprites.frame_regions[pose >= 0 && pose < kFrameCount ? pose : 0];
+}
+
+int32_t ShadowOffset(const Settings& settings, Edition edition) {
+  return edition == Edition::Lite ? 0 : 3 * settings.viewscale;
+}
+
+void WatchScreen(AppState& app, const Settings& settings, ShellPlatform& platform) {
+  const ScreenRect screen = platform.VirtualScreen();
+  if (!ScreenShrank(app, screen)) return;
+  const ScreenRect window = platform.WindowBounds(AppWindow::Main);
+  const ScreenPoint to = ClampToScreen(screen, window, settings.viewscale);
+  platform.PlaceWindow(AppWindow::Main, {to.x, to.y, window.width, window.height}, true);
+}
+
+}  // namespace
+
+void MainCreated(AppState& app, ShellPlatform& platform) {
+  platform.StartTimer(TIMER_FILE_WATCH, kFileWatchInterval);
+  platform.StartTimer(TIMER_FRAME, kFrameInterval);
+  platform.ApplyRegion(AppWindow::Main, app.sprites.frame_regions[0], true);
+  app.behaviour.shaped_pose = 0;
+  app.picture_shown = false;
+}
+
+void MainDestroyed(AppState& app, const Settings& settings, ShellPlatform& platform) {
+  platform.StopTimer(TIMER_FILE_WATCH);
+  platform.StopTimer(TIMER_FRAME);
+  SaveAppSettings(app, settings, platform);
+}
+
+void SaveAppSettings(const AppState& app, const Settings& settings, ShellPlatform& platform) {
+  const ScreenRect main = platform.WindowBounds(AppWindow::Main);
+  SaveSettings(settings, main.left, main.top,
+               JoinStartDir(app.start_dir, kSettingsFileName).c_str());
+}
+
+void FollowMain(const Settings& settings, Edition edition, ShellPlatform& platform) {
+  const ScreenRect main = platform.WindowBounds(AppWindow::Main);
+  const int32_t offset = ShadowOffset(settings, edition);
+  platform.PlaceWindow(AppWindow::Shadow,
+                       WorkingBounds(main.left + offset, main.top + offset, settings.viewscale),
+                       false);
+}
+
+void ShadowCreated(AppState& app, ShellPlatform& platform) {
+  platform.ApplyRegion(AppWindow::Shadow, app.sprites.frame_regions[0], true);
+}
+
+void OnTimer(AppState& app, const Settings& settings, Edition edition, ShellPlatform& platform,
+             uint32_t id) {
+  WatchScreen(app, settings, platform);
+  switch (id) {
+    case TIMER_ALARM_LENGTH:
+      // Not killed here: while Idle a further expiry changes nothing.
+      SetMode(app.behaviour, Idle, settings, platform);
+      break;
+    case TIMER_FRAME:
+      CheckAlarm(app.behaviour, settings, platform);
+      BehaviourTick(app.behaviour, settings, edition, platform);
+      if (PaintDue(app, platform.TickCount())) PaintMain(app, settings, platform, false);
+      break;
+    case TIMER_FILE_WATCH:
+      WatchAlarmFile(app.behaviour, JoinStartDir(app.start_dir, kAlarmFileName).c_str(),
+                     platform);
+      break;
+    default: break;
+  }
+}
+
+bool PaintDue(const AppState& app, uint32_t now) {
+  return now - app.render.last_paint_tick > kRepaintInterval ||
+         app.behaviour.pose != app.render.painted_pose;
+}
+
+void PaintMain(AppState& app, const Settings& settings, ShellPlatform& platform, bool always) {
+  const LocalTime time = platform.LocalNow();
+  const ScreenPoint pointer = platform.CursorPosition();
+  const ScreenRect main = platform.WindowBounds(AppWindow::Main);
+  PaintFrame(app.sprites, app.render, app.behaviour, settings, time, pointer,
+             {main.left, main.top}, 0);
+  // Under Wine the transfer is what costs; an unchanged picture stays as it is.
+  if (always || !app.picture_shown || app.render.composed != app.shown) {
+    platform.ShowPicture(app.sprites.compose_surface);
+    app.shown = app.render.composed;
+    app.picture_shown = true;
+  }
+  app.render.last_paint_tick = platform.TickCount();
+}
+
+void ReshapeMain(AppState& app, const Settings& settings, ShellPlatform& platform) {
+  platform.ApplyRegion(AppWindow::Main, PoseRegion(app), false);
+  app.behaviour.shaped_pose = app.behaviour.pose;
+  const int32_t s = settings.viewscale;
+  const ScreenRect main = platform.WindowBounds(AppWindow::Main);
+  if (main.width == kPictureWidth * s && main.height == kPictureHeight * s) {
+    PaintMain(app, settings, platform, true);
+  } else {
+    // The resized window gets a paint message, which paints.
+    platform.PlaceWindow(AppWindow::Main, WorkingBounds(main.left, main.top, s), true);
+  }
+}
+
+void ReshapeShadow(AppState& app, const Settings& settings, Edition edition,
+                   ShellPlatform& platform) {
+  if (edition == Edition::Lite) return;  // never shown; keeps its first outline
+  platform.ApplyRegion(AppWindow::Shadow, PoseRegion(app), false);
+  const ScreenRect main = platform.WindowBounds(AppWindow::Main);
+  const ScreenRect shadow = platform.WindowBounds(AppWindow::Shadow);
+  const int32_t offset = ShadowOffset(settings, edition);
+  const ScreenRect want =
+      WorkingBounds(main.left + offset, main.top + offset, settings.viewscale);
+  if (shadow.left == want.left && shadow.top == want.top && shadow.width == want.width &&
+      shadow.height == want.height) {
+    platform.FillShadow();
+  } else {
+    platform.PlaceWindow(AppWindow::Shadow, want, true);
+  }
+}
+
+void StopAlarm(AppState& app, const Settings& settings, ShellPlatform& platform) {
+  platform.KillAlarmTimer();
+  SetMode(app.behaviour, Idle, settings, platform);
+}
+
+void DoubleClicked(AppState& app, const Settings& settings, ShellPlatform& platform) {
+  if (app.behaviour.mode != Idle) StopAlarm(app, settings, platform);
+}
+
+bool ScreenShrank(AppState& app, const ScreenRect& screen) {
+  if (screen.width >= app.screen_width && screen.height >= app.screen_height) return false;
+  app.screen_width = screen.width;
+  app.screen_height = screen.height;
+  return true;
+}
+
+ScreenPoint ClampToScreen(const ScreenRect& screen, const ScreenRect& window, int32_t scale) {
+  // Raised first, then lowered: on a screen narrower than the window the
+  // right-hand limit wins.
+  const int32_t x = std::max(window.left, screen.left);
+  const int32_t y = std::max(window.top, screen.top);
+  return {std::min(x, screen.left + screen.width - kPictureWidth * scale),
+          std::min(y, screen.top + screen.height - kPictureHeight * scale)};
+}

@@ -1,0 +1,72 @@
+#pragma once
+
+// The rules of the two windows, free of any window system: each handler is
+// what one message means, and it reaches the system only through the
+// platform. The Win32 window procedures call these and nothing else decides.
+
+#include <cstdint>
+
+#include "app/app_state.h"
+#include "app/shell_platform.h"
+#include "settings/edition.h"
+#include "settings/settings.h"
+
+inline constexpr uint32_t TIMER_FILE_WATCH = 101;
+inline constexpr uint32_t TIMER_ALARM_LENGTH = 102;
+inline constexpr uint32_t TIMER_FRAME = 200;
+inline constexpr uint32_t kFrameInterval = 17;
+inline constexpr uint32_t kFileWatchInterval = 1000;
+// A still picture is refreshed after this long, which keeps the colons and
+// the pupils current.
+inline constexpr uint32_t kRepaintInterval = 100;
+
+// Main window created: its timers start and it takes frame 0's outline.
+void MainCreated(AppState& app, ShellPlatform& platform);
+// Main window going: timers stop and the settings are written with its position.
+void MainDestroyed(AppState& app, const Settings& settings, ShellPlatform& platform);
+// Writes the settings file in the start directory, the position read from the main window.
+void SaveAppSettings(const AppState& app, const Settings& settings, ShellPlatform& platform);
+// The shadow stands 3 scaled pixels right of and below the character (lite: under it).
+void FollowMain(const Settings& settings, Edition edition, ShellPlatform& platform);
+void ShadowCreated(AppState& app, ShellPlatform& platform);
+
+// Every timer: the shrink watch first, then the timer's own work.
+void OnTimer(AppState& app, const Settings& settings, Edition edition, ShellPlatform& platform,
+             uint32_t id);
+// Composes the picture of this moment; sends it to the window when it differs
+// from the one there, or always when asked (a paint message, a new outline).
+void PaintMain(AppState& app, const Settings& settings, ShellPlatform& platform, bool always);
+// The frame timer paints when the pose changed or the picture is due a refresh.
+bool PaintDue(const AppState& app, uint32_t now);
+
+// Both windows take the outline of the current pose, the main window first.
+void ReshapeMain(AppState& app, const Settings& settings, ShellPlatform& platform);
+void ReshapeShadow(AppState& app, const Settings& settings, Edition edition,
+                   ShellPlatform& platform);
+
+void StopAlarm(AppState& app, const Settings& settings, ShellPlatform& platform);
+// A double click on the character stops a running alarm; otherwise it does nothing.
+void DoubleClicked(AppState& app, const Settings& settings, ShellPlatform& platform);
+
+// Records the virtual screen's size when it shrank in either direction (both
+// dimensions at once); a screen that grew is not recorded. True on a shrink.
+bool ScreenShrank(AppState& app, const ScreenRect& screen);
+// The top-left that puts the window back on the screen after a shrink:
+// clamped to the screen's own rectangle, so that a monitor left of or above
+// the main one counts. A screen narrower than the window gives its left edge
+// less the overhang.
+ScreenPoint ClampToScreen(const ScreenRect& screen, const ScreenRect& window, int32_t scale);
+
+// Dragging with the left button. A press starts a drag unless the position is
+// locked; x and y are window pixels of the press.
+void PressLeft(AppState& app, const Settings& settings, ShellPlatform& platform, int32_t x,
+               int32_t y);
+// While dragging, the window follows the cursor at the grab offset, unclamped.
+void MoveMouse(AppState& app, const Settings& settings, ShellPlatform& platform);
+// A left or middle release ends a drag and frees the mouse, drag or not.
+void ReleaseLeftOrMiddle(AppState& app, ShellPlatform& platform);
+// Losing the activation ends a drag.
+void Deactivated(AppState& app, ShellPlatform& platform);
+// A right release ends a drag; true when it ended none and no alarm runs,
+// which is when the context menu may open.
+bool ReleaseRight(AppState& app, ShellPlatform& platform);

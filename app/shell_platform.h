@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstdint>
+
+#include "behaviour/behaviour_platform.h"
+#include "render/paint.h"
+#include "render/region.h"
+#include "render/surface.h"
+#include "settings/settings.h"
+
+enum class AppWindow { Main, Shadow };
+
+// What the shell's rules ask of the window system, beyond what the behaviour
+// asks. Rectangles are in screen pixels; ScreenRect's width and height are
+// the window's size.
+struct ShellPlatform : BehaviourPlatform {
+  virtual ScreenRect WindowBounds(AppWindow window) = 0;
+  virtual void PlaceWindow(AppWindow window, const ScreenRect& bounds, bool repaint) = 0;
+  // Gives the window a copy of region of its own (window pixels).
+  virtual void ApplyRegion(AppWindow window, const Region& region, bool redraw) = 0;
+
+  // Periodic timers of the main window, by id.
+  virtual void StartTimer(uint32_t id, uint32_t interval_ms) = 0;
+  virtual void StopTimer(uint32_t id) = 0;
+
+  // Mouse moves keep arriving outside the window while captured.
+  virtual void CaptureMouse() = 0;
+  virtual void ReleaseMouse() = 0;
+  virtual ScreenPoint CursorPosition() = 0;
+
+  virtual LocalTime LocalNow() = 0;
+  virtual ScreenRect VirtualScreen() = 0;
+
+  // The whole picture to the main window in one transfer.
+  virtual void ShowPicture(const Surface& picture) = 0;
+  virtual void FillShadow() = 0;
+  // Ends the program the one orderly way: the shadow window closes and takes
+  // the main window with it.
+  virtual void CloseProgram() = 0;
+};
