@@ -1,5 +1,5 @@
-// Alarms of the running programs: the thumbs-up animation seen through the
-// window outline, the double click that stops it, and the alarm row that
+// Alarms of the running programs: the thumbs-up animation seen in the window
+// outline and on screen, the double click that stops it, and the alarm row that
 // follows alerm.txt while the program runs.
 #include <gtest/gtest.h>
 
@@ -13,28 +13,54 @@ using namespace e2e;
 namespace {
 
 constexpr int kUnknown = -1;
+constexpr POINT kPointer = {1200, 1000};  // well away from the character
 
-// The outlines of frames 0, 2, 3 and 4 at one scale (frame 1 has frame 0's).
-class Outlines {
+// Which frame the character shows: by the window's outline, where frame 1
+// shares frame 0's and frame 4 frame 3's, and by the picture right of the
+// bubble, which tells all five apart and does not depend on the clock.
+class Frames {
  public:
-  Outlines(Artwork& art, int scale) {
-    for (int frame = 0; frame < kFrameCount; ++frame) masks_.push_back(art.Mask(frame, scale));
+  Frames(Artwork& art, const Conf& conf, POINT origin) : scale_(conf.viewscale) {
+    Moment moment;
+    moment.settings = SettingsOf(conf);
+    moment.pointer = kPointer;
+    moment.origin = origin;
+    for (int frame = 0; frame < kFrameCount; ++frame) {
+      masks_.push_back(art.Mask(frame, scale_));
+      moment.pose = frame;
+      pictures_.push_back(art.Picture(moment));
+    }
   }
-  // The frame whose outline the window carries now, kUnknown for none.
-  int Of(HWND window) const {
+  // 0, 2 or 3 (for 3 and 4), kUnknown for none of them.
+  int Outline(HWND window) const {
     PixelSet region;
     if (!ReadRegion(window, region)) return kUnknown;
-    for (int frame : {0, 2, 3, 4}) {
+    for (int frame : {0, 2, 3}) {
       if (region.in == masks_[frame].in) return frame;
+    }
+    return kUnknown;
+  }
+  // 0..4, kUnknown for none (a screenshot between outline and picture).
+  int Picture(HWND window) const {
+    RECT rect;
+    GetWindowRect(window, &rect);
+    const Surface shot = Capture(rect);
+    const Box character = {kBubbleWidth, kFrameTop, kPictureWidth - kBubbleWidth, kFrameHeight};
+    for (int frame = 0; frame < kFrameCount; ++frame) {
+      if (PictureDifference(shot, pictures_[frame], masks_[frame], scale_, character).empty()) {
+        return frame;
+      }
     }
     return kUnknown;
   }
 
  private:
+  int scale_;
   std::vector<PixelSet> masks_;
+  std::vector<Surface> pictures_;
 };
 
-// One outline held from a moment on, in ms of the tick count.
+// One frame held from a moment on, in ms of the tick count.
 struct Span {
   int frame;
   DWORD from;
@@ -103,64 +129,70 @@ std::string AlarmRowAt(Artwork& art, HWND main, const Conf& conf, const std::vec
   return "no second of that parity";
 }
 
+std::vector<int> FramesOf(const std::vector<Span>& runs) {
+  std::vector<int> frames;
+  for (const Span& run : runs) frames.push_back(run.frame);
+  return frames;
+}
+
 TEST_P(AlarmTest, AlarmPlaysTheThumbsUpForItsPlayTime) {
   Artwork art(edition());
   ASSERT_TRUE(art.ok());
   const Conf conf = AlarmConf();
-  const Outlines outlines(art, conf.viewscale);
   const std::string dir = MakeWorkDir(std::string(edition().name) + "-alarm");
   WriteFileBytes(JoinPath(dir, kConfName), conf.Text());
   const Due due = AlarmSoon();
   WriteFileBytes(JoinPath(dir, kAlarmName), AlarmFileText({due.second}));
+  PutCursor(kPointer.x, kPointer.y);
   Running app = Launch(edition(), dir);
   ASSERT_TRUE(app.main && app.shadow);
+  const Frames frames(art, conf, {conf.x, conf.y});
 
-  // Watch both outlines from before the alarm until after its five seconds.
-  std::vector<Span> main_runs, shadow_runs;
+  // Outlines of both windows and the pictures, from before the alarm until
+  // after its five seconds. A blink counts as frame 0.
+  std::vector<Span> outlines, shadow_outlines, pictures;
   const DWORD end = due.tick + (edition().layered ? 7000 : 6000);
   bool tag_hidden_checked = false;
   std::string tag_hidden;
   while (static_cast<LONG>(GetTickCount() - end) < 0) {
     const DWORD tick = GetTickCount();
-    Add(main_runs, outlines.Of(app.main), tick);
-    Add(shadow_runs, outlines.Of(app.shadow), tick);
-    if (edition().layered && main_runs.size() >= 3 && main_runs.back().frame == 0) break;
-    // Lite: the outline tells nothing, the ALM tag does: while an alarm runs
-    // it is hidden on even seconds.
+    Add(outlines, frames.Outline(app.main), tick);
+    Add(shadow_outlines, frames.Outline(app.shadow), tick);
+    const int picture = frames.Picture(app.main);
+    if (picture != kUnknown) Add(pictures, picture == 1 ? 0 : picture, tick);
+    if (edition().layered && outlines.size() >= 3 && outlines.back().frame == 0) break;
+    // Lite: neither outline nor picture tells, the ALM tag does: while an
+    // alarm runs it is hidden on even seconds.
     if (!edition().layered && !tag_hidden_checked &&
         static_cast<LONG>(tick - due.tick) > 1500) {
       tag_hidden = AlarmRowAt(art, app.main, conf, {due.second}, AlarmRun, true);
       tag_hidden_checked = true;
     }
-    Sleep(15);
+    Sleep(10);
   }
-  SCOPED_TRACE("main outlines: " + Describe(main_runs));
+  SCOPED_TRACE("outlines " + Describe(outlines) + "/ pictures " + Describe(pictures));
 
   if (edition().layered) {
-    // 0 until the alarm, 0 for half a second more, then 2, 3, 4, then 3 and
-    // 4 in turn, back to 0 at five seconds.
-    ASSERT_GE(main_runs.size(), 5u);
-    EXPECT_EQ(main_runs[0].frame, 0);
-    EXPECT_EQ(main_runs[1].frame, 2);
-    EXPECT_EQ(main_runs[2].frame, 3);
-    EXPECT_EQ(main_runs[3].frame, 4);
-    for (size_t i = 4; i + 1 < main_runs.size(); ++i) {
-      EXPECT_EQ(main_runs[i].frame, i % 2 ? 4 : 3) << "run " << i;
+    // Frame 0 until the alarm and half a second into it, then 2, 3 and 4 for
+    // half a second each, then 3 and 4 in turn, back to 0 at five seconds.
+    EXPECT_EQ(FramesOf(outlines), (std::vector<int>{0, 2, 3, 0}));
+    EXPECT_EQ(FramesOf(shadow_outlines), FramesOf(outlines)) << "shadow outlines "
+                                                            << Describe(shadow_outlines);
+    const std::vector<int> shown = FramesOf(pictures);
+    ASSERT_GE(shown.size(), 10u);
+    EXPECT_EQ(std::vector<int>(shown.begin(), shown.begin() + 4), (std::vector<int>{0, 2, 3, 4}));
+    for (size_t i = 4; i + 1 < shown.size(); ++i) EXPECT_EQ(shown[i], i % 2 ? 4 : 3) << i;
+    EXPECT_EQ(shown.back(), 0);
+    if (outlines.size() == 4) {
+      const long two = static_cast<long>(outlines[2].from - outlines[1].from);
+      EXPECT_NEAR(two, 500, 150) << "ms of frame 2";
+      const long play = static_cast<long>(outlines[3].from - outlines[1].from);
+      EXPECT_NEAR(play, 4500, 300) << "ms from frame 2 to the return to frame 0";
     }
-    EXPECT_EQ(main_runs.back().frame, 0);
-    const long two = static_cast<long>(main_runs[2].from - main_runs[1].from);
-    EXPECT_NEAR(two, 500, 200) << "ms of frame 2";
-    const long play = static_cast<long>(main_runs.back().from - main_runs[1].from);
-    EXPECT_NEAR(play, 4500, 400) << "ms from frame 2 to the return to frame 0";
-    // The shadow takes every outline the character takes.
-    std::vector<int> main_frames, shadow_frames;
-    for (const Span& run : main_runs) main_frames.push_back(run.frame);
-    for (const Span& run : shadow_runs) shadow_frames.push_back(run.frame);
-    EXPECT_EQ(shadow_frames, main_frames) << "shadow outlines: " << Describe(shadow_runs);
   } else {
-    EXPECT_EQ(main_runs.size(), 1u);
-    EXPECT_EQ(main_runs[0].frame, 0);
-    EXPECT_EQ(shadow_runs.size(), 1u);
+    EXPECT_EQ(FramesOf(outlines), std::vector<int>{0});
+    EXPECT_EQ(FramesOf(shadow_outlines), std::vector<int>{0});
+    EXPECT_EQ(FramesOf(pictures), std::vector<int>{0});
     EXPECT_TRUE(tag_hidden_checked);
     EXPECT_EQ(tag_hidden, "") << "the ALM tag during the alarm, even second";
     EXPECT_EQ(AlarmRowAt(art, app.main, conf, {due.second}, Idle, true), "")
@@ -177,7 +209,6 @@ TEST(AlarmStopTest, DoubleClickStopsItAndItDoesNotRingAgainInItsWindow) {
   Artwork art(kFull);
   ASSERT_TRUE(art.ok());
   const Conf conf = AlarmConf();
-  const Outlines outlines(art, conf.viewscale);
   const std::string dir = MakeWorkDir("Full-alarm-stop");
   const std::string alarm_path = JoinPath(dir, kAlarmName);
   WriteFileBytes(JoinPath(dir, kConfName), conf.Text());
@@ -185,26 +216,28 @@ TEST(AlarmStopTest, DoubleClickStopsItAndItDoesNotRingAgainInItsWindow) {
   WriteFileBytes(alarm_path, AlarmFileText({due.second}));
   Running app = Launch(kFull, dir);
   ASSERT_TRUE(app.main);
+  const Frames frames(art, conf, {conf.x, conf.y});
 
-  ASSERT_TRUE(WaitUntil([&] { return outlines.Of(app.main) == 2; },
+  ASSERT_TRUE(WaitUntil([&] { return frames.Outline(app.main) == 2; },
                         due.tick + 2500 - GetTickCount()))
       << "the alarm did not start";
   ASSERT_TRUE(Send(app.main, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(130, 90)));
   const DWORD stopped = GetTickCount();
-  EXPECT_TRUE(WaitUntil([&] { return outlines.Of(app.main) == 0; }, 300))
-      << "still frame " << outlines.Of(app.main) << " after the double click";
+  EXPECT_TRUE(WaitUntil([&] { return frames.Outline(app.main) == 0; }, 300))
+      << "still frame " << frames.Outline(app.main) << " after the double click";
   // Saved again while the alarm's three seconds still run: the file watch
   // (once a second) reads it well inside them.
   WriteFileBytes(alarm_path, AlarmFileText({due.second}));
   EXPECT_LT(GetTickCount() - due.tick, 1500u);
 
-  std::vector<Span> runs;
-  Add(runs, 0, stopped);
+  std::vector<Span> outlines;
+  Add(outlines, 0, stopped);
   while (static_cast<LONG>(GetTickCount() - (due.tick + 4500)) < 0) {
-    Add(runs, outlines.Of(app.main), GetTickCount());
+    Add(outlines, frames.Outline(app.main), GetTickCount());
     Sleep(15);
   }
-  EXPECT_EQ(runs.size(), 1u) << "outlines after the stop: " << Describe(runs);
+  EXPECT_EQ(FramesOf(outlines), std::vector<int>{0}) << "outlines after the stop "
+                                                    << Describe(outlines);
   EXPECT_EQ(CloseAndWait(app), 0);
 }
 

@@ -38,11 +38,11 @@ class DragTest : public ::testing::TestWithParam<const e2e::Edition*> {
   // Left press at the grab point, given in window pixels.
   bool Press(const Running& app, POINT grab) {
     const POINT p = TopLeft(app.main);
-    SetCursorPos(p.x + grab.x, p.y + grab.y);
+    PutCursor(p.x + grab.x, p.y + grab.y);
     return Send(app.main, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(grab.x, grab.y));
   }
   bool MoveTo(const Running& app, POINT screen) {
-    SetCursorPos(screen.x, screen.y);
+    PutCursor(screen.x, screen.y);
     const POINT p = TopLeft(app.main);
     return Send(app.main, WM_MOUSEMOVE, MK_LBUTTON,
                 MAKELPARAM(screen.x - p.x, screen.y - p.y));

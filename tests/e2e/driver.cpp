@@ -193,6 +193,16 @@ bool Send(HWND window, UINT message, WPARAM wparam, LPARAM lparam, DWORD timeout
   return SendMessageTimeoutA(window, message, wparam, lparam, SMTO_BLOCK, timeout_ms, &result) != 0;
 }
 
+void PutCursor(int x, int y) {
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    SetCursorPos(x, y);
+    Sleep(40);
+    POINT p = {};
+    GetCursorPos(&p);
+    if (p.x == x && p.y == y) return;
+  }
+}
+
 namespace {
 
 constexpr DWORD kWatchFilter = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_LAST_WRITE;

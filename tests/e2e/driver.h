@@ -74,6 +74,11 @@ int CloseAndWait(Running& running);
 
 // SendMessageTimeout: true when the window handled the message within the time.
 bool Send(HWND window, UINT message, WPARAM wparam, LPARAM lparam, DWORD timeout_ms = 3000);
+// Puts the mouse cursor at a screen point. Under Wine the X server's report of
+// an earlier move can reach a program late and set the cursor back, so this
+// waits for the moves to settle and puts it again if one did.
+void PutCursor(int x, int y);
+
 // Polls the condition every 10 ms until it holds or the time is up.
 template <typename Condition>
 bool WaitUntil(Condition condition, DWORD timeout_ms) {

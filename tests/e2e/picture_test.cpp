@@ -51,7 +51,7 @@ TEST_P(PictureTest, ScreenshotIsThePictureOfThatMoment) {
     WriteFileBytes(JoinPath(dir, kConfName), conf.Text());
     WriteFileBytes(JoinPath(dir, kAlarmName), AlarmFileText(alarms));
     const POINT pointer = {900, 40};  // right of and above the eyes
-    SetCursorPos(pointer.x, pointer.y);
+    PutCursor(pointer.x, pointer.y);
     Running app = Launch(edition(), dir);
     ASSERT_TRUE(app.main);
 
@@ -110,7 +110,7 @@ TEST_P(PupilsTest, PupilsLookTowardsThePointer) {
   conf.x = 200;
   conf.y = 200;
   WriteFileBytes(JoinPath(dir, kConfName), conf.Text());
-  SetCursorPos(0, 0);
+  PutCursor(0, 0);
   Running app = Launch(edition(), dir);
   ASSERT_TRUE(app.main);
   const RECT rect = WindowRect(app.main);
@@ -134,7 +134,7 @@ TEST_P(PupilsTest, PupilsLookTowardsThePointer) {
   const PixelSet inside = art.Mask(0, s);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    SetCursorPos(c.pointer.x, c.pointer.y);
+    PutCursor(c.pointer.x, c.pointer.y);
     moment.pointer = c.pointer;
     const Surface expected = art.Picture(moment);
     std::string difference;
