@@ -104,10 +104,10 @@ class AlarmTest : public ::testing::TestWithParam<const e2e::Edition*> {
   const e2e::Edition& edition() const { return *GetParam(); }
 };
 
-// Whether the alarm row shows the ALM tag as it stands with that mode now,
-// checked in the middle of the next second of the wanted parity.
-std::string AlarmRowAt(Artwork& art, HWND main, const Conf& conf, const std::vector<int32_t>& alarms,
-                       int32_t mode, bool even) {
+// "" when the alarm row looks as it does with that mode, checked in the
+// middle of the next second of the wanted parity.
+std::string AlarmRowAt(Artwork& art, HWND main, const Conf& conf,
+                       const std::vector<int32_t>& alarms, int32_t mode, bool even) {
   for (int attempt = 0; attempt < 3; ++attempt) {
     const SYSTEMTIME t = WaitForMidSecond();
     if ((t.wSecond % 2 == 0) != even) {

@@ -195,6 +195,9 @@ bool Send(HWND window, UINT message, WPARAM wparam, LPARAM lparam, DWORD timeout
 
 void PutCursor(int x, int y) {
   for (int attempt = 0; attempt < 5; ++attempt) {
+    // Wine moves the X pointer only when the point differs from the one it
+    // keeps, which after a restart of wineserver need not be where it is.
+    SetCursorPos(x > 0 ? x - 1 : x + 1, y);
     SetCursorPos(x, y);
     Sleep(40);
     POINT p = {};

@@ -117,7 +117,8 @@ Artwork::Artwork(const Edition& edition) {
                            LOAD_LIBRARY_AS_DATAFILE);
   if (!module_) return;
   ok_ = LoadSprites(sprites_, BitmapResource(module_, IDB_GLYPH_ATLAS),
-                    BitmapResource(module_, IDB_CHARACTER_SHEET), BitmapResource(module_, IDB_BUBBLE_IMAGE));
+                    BitmapResource(module_, IDB_CHARACTER_SHEET),
+                    BitmapResource(module_, IDB_BUBBLE_IMAGE));
 }
 
 Artwork::~Artwork() {
