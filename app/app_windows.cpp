@@ -41,15 +41,8 @@ bool CreateAppWindows() {
   g_win.main_window = CreateWindowExA(kExStyle, kNames.main_class, kNames.title, WS_POPUP, pos.x,
                                       pos.y, kPictureWidth * s, kPictureHeight * s,
                                       g_win.shadow_window, nullptr, g_win.instance_handle, nullptr);
-  ApplyTopmost();
+  g_win.platform.ApplyTopmost(g_settings.topmost);
   return true;
-}
-
-void ApplyTopmost() {
-  HWND band = g_settings.topmost ? HWND_TOPMOST : HWND_NOTOPMOST;
-  const UINT flags = SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE;
-  SetWindowPos(g_win.shadow_window, band, 0, 0, 0, 0, flags);
-  SetWindowPos(g_win.main_window, band, 0, 0, 0, 0, flags);
 }
 
 void ShowAppWindows() {

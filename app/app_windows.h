@@ -3,7 +3,5 @@
 // Registers both window classes and creates the shadow window and the main
 // window it owns, placed and sized from the settings just loaded.
 bool CreateAppWindows();
-// Puts both windows in or out of the topmost band as the settings say.
-void ApplyTopmost();
 // Shows the windows at start as hide and shadow say.
 void ShowAppWindows();

@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include "app/app_win.h"
+#include "app/commands.h"
 #include "app/shell.h"
 #include "app/window_messages.h"
 
@@ -35,6 +36,10 @@ void OnLeftDown(LPARAM lparam) {
   PressLeft(g_app, g_settings, Platform(), LOWORD(lparam), HIWORD(lparam));
 }
 
+void OnRightUp() {
+  if (ReleaseRight(g_app, Platform())) OpenCharacterMenu(g_app, g_settings, kEdition, Platform());
+}
+
 }  // namespace
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -57,7 +62,13 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM
     case WM_LBUTTONUP:
     case WM_MBUTTONUP: ReleaseLeftOrMiddle(g_app, Platform()); return 0;
     case WM_LBUTTONDBLCLK: DoubleClicked(g_app, g_settings, Platform()); return 0;
-    case WM_RBUTTONUP: ReleaseRight(g_app, Platform()); return 0;
+    case WM_RBUTTONUP: OnRightUp(); return 0;
+    case WM_COMMAND:
+      HandleCommand(g_app, g_settings, kEdition, Platform(), LOWORD(wparam));
+      return 0;
+    // Every top-level window hears of a change of the displays; the shrink
+    // watch of the next timer message then sees the new size.
+    case WM_DISPLAYCHANGE: Platform().RefreshVirtualScreen(); return 0;
     case WM_APP_RESHAPE: ReshapeMain(g_app, g_settings, Platform()); return 0;
   }
   return DefWindowProcA(window, message, wparam, lparam);

@@ -1,9 +1,12 @@
 #include "app/platform_win.h"
 
 #include <mmsystem.h>
+#include <shellapi.h>
 
 #include <cstdlib>
 
+#include "app/dialogs_win.h"
+#include "app/menu_win.h"
 #include "app/shell.h"
 #include "app/window_messages.h"
 #include "render/present_win.h"
@@ -103,7 +106,9 @@ LocalTime Win32Platform::LocalNow() {
   return {t.wYear, t.wMonth, t.wDay, t.wDayOfWeek, t.wHour, t.wMinute, t.wSecond};
 }
 
-ScreenRect Win32Platform::VirtualScreen() { return VirtualScreenRect(); }
+ScreenRect Win32Platform::VirtualScreen() { return screen; }
+
+void Win32Platform::RefreshVirtualScreen() { screen = VirtualScreenRect(); }
 
 void Win32Platform::ShowPicture(const Surface& picture) {
   if (paint_dc) {
@@ -124,6 +129,51 @@ void Win32Platform::FillShadow() {
 }
 
 void Win32Platform::CloseProgram() { PostMessageA(shadow_window, WM_CLOSE, 0, 0); }
+
+void Win32Platform::ShowWindowNow(AppWindow window, bool shown) {
+  ShowWindow(Handle(window), shown ? SW_SHOW : SW_HIDE);
+}
+
+void Win32Platform::MinimiseShadow() { CloseWindow(shadow_window); }
+
+void Win32Platform::RestoreShadow() { OpenIcon(shadow_window); }
+
+void Win32Platform::BringToFront(AppWindow window) { SetForegroundWindow(Handle(window)); }
+
+void Win32Platform::ApplyTopmost(bool topmost) {
+  HWND band = topmost ? HWND_TOPMOST : HWND_NOTOPMOST;
+  const UINT flags = SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE;
+  SetWindowPos(shadow_window, band, 0, 0, 0, 0, flags);
+  SetWindowPos(main_window, band, 0, 0, 0, 0, flags);
+}
+
+void Win32Platform::TrackMenu(AppWindow owner, const std::vector<MenuItemState>& items) {
+  HMENU menu = LoadContextMenu(module);
+  if (!menu) return;
+  ApplyMenuState(menu, items);
+  HWND hwnd = Handle(owner);
+  POINT at = {};
+  GetCursorPos(&at);
+  // From the character the menu rises from the cursor to its right; from the
+  // tray icon it rises to its left, away from the screen's edge.
+  UINT flags = TPM_BOTTOMALIGN | TPM_RIGHTBUTTON;
+  if (owner == AppWindow::Shadow) flags |= TPM_RIGHTALIGN;
+  TrackPopupMenu(GetSubMenu(menu, 0), flags, at.x, at.y, 0, hwnd, nullptr);
+  // Without this a menu opened from the tray may not close when the user
+  // clicks elsewhere; the owner was brought to the front before.
+  PostMessageA(hwnd, WM_NULL, 0, 0);
+  DestroyMenu(menu);
+}
+
+bool Win32Platform::ChooseWaveFile(char* path, uint32_t size) {
+  return ChooseWaveFileDialog(main_window, path, size);
+}
+
+void Win32Platform::ShowAbout() { ShowAboutBox(main_window); }
+
+void Win32Platform::OpenDocument(const char* path, const char* directory) {
+  ShellExecuteA(nullptr, "open", path, nullptr, directory, SW_SHOWNORMAL);
+}
 
 int VirtualScreenWidth() {
   const int width = GetSystemMetrics(SM_CXVIRTUALSCREEN);

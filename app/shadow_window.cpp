@@ -1,7 +1,9 @@
 #include "app/shadow_window.h"
 
 #include "app/app_win.h"
+#include "app/commands.h"
 #include "app/shell.h"
+#include "app/tray_win.h"
 #include "app/window_messages.h"
 
 namespace {
@@ -11,6 +13,23 @@ void OnCreate(HWND window) {
   g_win.platform.shadow_window = window;
   ShadowCreated(g_app, g_win.platform);
   if (kEdition == Edition::Full) SetLayeredWindowAttributes(window, 0, 127, LWA_ALPHA);
+  g_win.taskbar_created = TaskbarCreatedMessage();
+  AddTrayIcon(window);
+}
+
+void OnDestroy() {
+  RemoveTrayIcon();
+  PostQuitMessage(0);
+}
+
+// wParam, the icon's id, is not looked at: there is one icon.
+void OnTray(LPARAM lparam) {
+  Win32Platform& platform = g_win.platform;
+  switch (lparam) {
+    case WM_LBUTTONDBLCLK: TrayDoubleClicked(g_app, g_settings, kEdition, platform); break;
+    case WM_RBUTTONUP: TrayRightClicked(g_app, g_settings, kEdition, platform); break;
+    default: break;
+  }
 }
 
 // The region gives the black fill the character's outline; the alpha makes it a shadow.
@@ -37,9 +56,18 @@ LRESULT CALLBACK ShadowWindowProc(HWND window, UINT message, WPARAM wparam, LPAR
   switch (message) {
     case WM_CREATE: OnCreate(window); return 0;
     case WM_PAINT: OnPaint(window); return 0;
-    case WM_DESTROY: PostQuitMessage(0); return 0;
+    case WM_DESTROY: OnDestroy(); return 0;
     case WM_QUERYENDSESSION: return OnQueryEndSession(window);
     case WM_APP_RESHAPE: ReshapeShadow(g_app, g_settings, kEdition, g_win.platform); return 0;
+    case WM_APP_TRAY: OnTray(lparam); return 0;
+    case WM_COMMAND:
+      HandleCommand(g_app, g_settings, kEdition, g_win.platform, LOWORD(wparam));
+      return 0;
+  }
+  // A restarted shell has lost the icon; it announces itself with this.
+  if (message == g_win.taskbar_created && message != 0) {
+    RestoreTrayIcon();
+    return 0;
   }
   return DefWindowProcA(window, message, wparam, lparam);
 }

@@ -8,6 +8,8 @@
 #include "render/surface.h"
 #include "settings/settings.h"
 
+#include "app/menu_state.h"
+
 enum class AppWindow { Main, Shadow };
 
 // What the shell's rules ask of the window system, beyond what the behaviour
@@ -37,4 +39,23 @@ struct ShellPlatform : BehaviourPlatform {
   // Ends the program the one orderly way: the shadow window closes and takes
   // the main window with it.
   virtual void CloseProgram() = 0;
+
+  virtual void ShowWindowNow(AppWindow window, bool shown) = 0;
+  // Minimising the shadow window, the owner, stores the program in the tray.
+  virtual void MinimiseShadow() = 0;
+  // Back from minimised, and active.
+  virtual void RestoreShadow() = 0;
+  virtual void BringToFront(AppWindow window) = 0;
+  // Both windows in or out of the topmost band.
+  virtual void ApplyTopmost(bool topmost) = 0;
+
+  // The context menu at the cursor with the items set as given, owned by the
+  // window; a chosen command comes back later through HandleCommand.
+  virtual void TrackMenu(AppWindow owner, const std::vector<MenuItemState>& items) = 0;
+  // The open-file dialog for a WAVE file, starting at path; true when the
+  // user chose one, which is then in path (size bytes with the terminator).
+  virtual bool ChooseWaveFile(char* path, uint32_t size) = 0;
+  virtual void ShowAbout() = 0;
+  // Opens a document with the application the user has for it.
+  virtual void OpenDocument(const char* path, const char* directory) = 0;
 };

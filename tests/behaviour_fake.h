@@ -23,9 +23,11 @@ struct FakeCall {
 };
 
 // A settable clock, a seeded generator (or scripted draws), and a log of calls.
-// The log is reserved up front so that logging does not allocate.
-struct FakePlatform : BehaviourPlatform {
-  explicit FakePlatform(BehaviourState* shaped_state = nullptr, uint32_t seed = 1)
+// The log is reserved up front so that logging does not allocate. Base is the
+// seam it stands in for: the behaviour's, or the shell's that extends it.
+template <typename Base = BehaviourPlatform>
+struct FakePlatformFor : Base {
+  explicit FakePlatformFor(BehaviourState* shaped_state = nullptr, uint32_t seed = 1)
       : state(shaped_state), rng(seed) {
     calls.reserve(1 << 16);
   }
@@ -90,3 +92,5 @@ struct FakePlatform : BehaviourPlatform {
     return n;
   }
 };
+
+using FakePlatform = FakePlatformFor<>;

@@ -3,6 +3,7 @@
 # runtime DLL, say, would make it fail to start on a clean system).
 set -euo pipefail
 allowed='^(KERNEL32|USER32|GDI32|SHELL32|COMDLG32|WINMM|ADVAPI32|msvcrt)\.dll$'
+shopt -s nocasematch  # import names come in either case
 status=0
 for exe in "$@"; do
   dlls=$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p')

@@ -1,0 +1,61 @@
+#include "app/dialogs_win.h"
+
+#include <commdlg.h>
+
+#include <cstring>
+#include <string>
+
+#include "app/app_win.h"
+
+namespace {
+
+// Back to the ANSI code page the settings file and PlaySoundA use; false when
+// some character of the path has no place in it.
+bool ToAnsi(const wchar_t* wide, char* out, uint32_t size) {
+  BOOL lossy = FALSE;
+  const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, out,
+                                    static_cast<int>(size), nullptr, &lossy);
+  return n > 0 && !lossy;
+}
+
+// The edition's caption, as the title shows it.
+std::wstring Caption() {
+  wchar_t caption[32] = {};
+  MultiByteToWideChar(CP_ACP, 0, kNames.title, -1, caption, 32);
+  return caption;
+}
+
+}  // namespace
+
+bool ChooseWaveFileDialog(HWND owner, char* path, uint32_t size) {
+  wchar_t file[MAX_PATH * 2] = {};
+  MultiByteToWideChar(CP_ACP, 0, path, -1, file, MAX_PATH * 2);
+  OPENFILENAMEW ofn = {};
+  // The lite edition keeps the older, shorter form of the structure.
+  ofn.lStructSize = kEdition == Edition::Lite ? OPENFILENAME_SIZE_VERSION_400W : sizeof ofn;
+  ofn.hwndOwner = owner;
+  ofn.lpstrFilter = L"wave(*.wav)\0*.wav\0";
+  ofn.lpstrFile = file;
+  ofn.nMaxFile = 512;
+  ofn.lpstrTitle = L"WAVE\u30d5\u30a1\u30a4\u30eb\u3092\u958b\u304f";
+  ofn.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY;
+  ofn.lpstrDefExt = L"wav";
+  if (!GetOpenFileNameW(&ofn)) return false;
+
+  char chosen[512];
+  if (!ToAnsi(file, chosen, sizeof chosen)) {
+    // A name the code page cannot spell may still have a short form that it can.
+    wchar_t short_name[MAX_PATH * 2] = {};
+    const DWORD n = GetShortPathNameW(file, short_name, MAX_PATH * 2);
+    if (n == 0 || n >= MAX_PATH * 2 || !ToAnsi(short_name, chosen, sizeof chosen)) return false;
+  }
+  if (std::strlen(chosen) >= size) return false;
+  std::strcpy(path, chosen);
+  return true;
+}
+
+void ShowAboutBox(HWND owner) {
+  const std::wstring caption = Caption();
+  const std::wstring text = caption + L" ver 1.0.2.J\n\nCopyright (C) 2026 the Kurimaro authors";
+  MessageBoxW(owner, text.c_str(), caption.c_str(), MB_OK);
+}

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <windows.h>
+
+#include <vector>
+
+#include "app/menu_state.h"
+
+// The context menu resource "MENU", loaded afresh for every showing.
+HMENU LoadContextMenu(HINSTANCE module);
+// Rewrites the listed items by id with their labels as shown, in UTF-16 so
+// that the Japanese reads right whatever the system's code page.
+void ApplyMenuState(HMENU menu, const std::vector<MenuItemState>& items);

@@ -1,0 +1,38 @@
+#include "app/tray_win.h"
+
+#include <shellapi.h>
+
+#include <cstring>
+
+#include "app/app_win.h"
+#include "resources/resource_ids.h"
+
+namespace {
+
+bool Notify(DWORD action) { return Shell_NotifyIconA(action, &g_win.tray_icon) != FALSE; }
+
+}  // namespace
+
+bool AddTrayIcon(HWND window) {
+  if (g_win.tray_added) return false;
+  g_win.tray_added = true;  // a refused add is not tried again
+  NOTIFYICONDATAA& icon = g_win.tray_icon;
+  icon = {};
+  // The first, shortest form of the record: every shell takes it.
+  icon.cbSize = NOTIFYICONDATAA_V1_SIZE;
+  icon.hWnd = window;
+  icon.uID = 1;
+  icon.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+  icon.uCallbackMessage = WM_APP_TRAY;
+  icon.hIcon = LoadIconA(g_win.instance_handle, MAKEINTRESOURCEA(IDI_TRAY_ICON));
+  std::strcpy(icon.szTip, "Kurimaro");
+  return Notify(NIM_ADD);
+}
+
+void RestoreTrayIcon() {
+  if (g_win.tray_added) Notify(NIM_ADD);
+}
+
+bool RemoveTrayIcon() { return Notify(NIM_DELETE); }
+
+UINT TaskbarCreatedMessage() { return RegisterWindowMessageA("TaskbarCreated"); }

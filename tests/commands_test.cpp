@@ -1,0 +1,138 @@
+// The context menu as shown and what its commands and the tray icon do,
+// over a fake window system, in both editions.
+#include "app/commands.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/menu_state.h"
+#include "resources/resource_ids.h"
+#include "shell_fake.h"
+
+namespace {
+
+const MenuItemState& Item(const std::vector<MenuItemState>& items, int id) {
+  for (const MenuItemState& item : items) {
+    if (item.id == id) return item;
+  }
+  static const MenuItemState kMissing = {0, "missing", false, false};
+  return kMissing;
+}
+
+TEST(CommandsTest, MenuShowsTheSettingsWithTheLiteEditionsGreyItems) {
+  Settings s;
+  s.viewscale = 4;
+  s.sd = 9;       // unknown values check the first item of their group
+  s.al_time = -1;
+  s.hide = true;
+  for (Edition edition : {Edition::Full, Edition::Lite}) {
+    const bool lite = edition == Edition::Lite;
+    const std::vector<MenuItemState> items = MenuState(s, edition);
+    ASSERT_EQ(items.size(), 25u);
+    EXPECT_EQ(Item(items, ID_ALARM_DISPLAY).label, "アラームモード");
+    EXPECT_EQ(Item(items, ID_SOUND_FILE_LOOP).label, "WAVEファイル(LOOP)");
+    EXPECT_EQ(Item(items, ID_TRAY).label, "タスクトレイから出す");
+    EXPECT_EQ(Item(items, ID_SHADOW).checked, !lite);
+    EXPECT_EQ(Item(items, ID_SHADOW).grayed, lite);
+    for (int f = 1; f <= 10; ++f) {
+      const MenuItemState& size = Item(items, ID_SIZE_X1 - 1 + f);
+      EXPECT_EQ(size.label, "x" + std::to_string(f));
+      EXPECT_EQ(size.checked, f == 4);
+      EXPECT_EQ(size.grayed, lite && f > 5);
+    }
+    EXPECT_TRUE(Item(items, ID_SOUND_LAUGH).checked && !Item(items, ID_SOUND_OK).checked);
+    EXPECT_TRUE(Item(items, ID_PLAY_5S).checked && !Item(items, ID_PLAY_60S).checked);
+  }
+  s.hide = false;
+  EXPECT_EQ(Item(MenuState(s, Edition::Full), ID_TRAY).label, "タスクトレイに格納");
+}
+
+TEST(CommandsTest, SizeCommandsRescaleAndReshapeUpToTheEditionsLimit) {
+  for (Edition edition : {Edition::Full, Edition::Lite}) {
+    Rig rig;
+    HandleCommand(rig.app, rig.settings, edition, rig.shell, ID_SIZE_X1 + 1);  // x2, checked
+    EXPECT_EQ(rig.shell.FakePlatformFor::Count(FakeCall::Reshape), 0);
+    HandleCommand(rig.app, rig.settings, edition, rig.shell, ID_SIZE_X1 + 6);  // x7
+    const int32_t want = edition == Edition::Lite ? 5 : 7;
+    EXPECT_EQ(rig.settings.viewscale, want);
+    EXPECT_EQ(rig.app.sprites.scale, want);
+    EXPECT_EQ(rig.shell.FakePlatformFor::Count(FakeCall::Reshape), 1);
+  }
+}
+
+TEST(CommandsTest, AlarmDisplayOffStopsARunningAlarm) {
+  Rig rig;
+  rig.settings.alerm = true;
+  SetMode(rig.app.behaviour, AlarmRun, rig.settings, rig.shell);
+  HandleCommand(rig.app, rig.settings, Edition::Full, rig.shell, ID_ALARM_DISPLAY);
+  EXPECT_FALSE(rig.settings.alerm);
+  EXPECT_EQ(rig.app.behaviour.mode, Idle);
+  EXPECT_EQ(rig.shell.Count("show"), 1) << "the picture changes at once";
+  HandleCommand(rig.app, rig.settings, Edition::Full, rig.shell, ID_ALARM_DISPLAY);
+  EXPECT_TRUE(rig.settings.alerm);
+  EXPECT_EQ(rig.app.behaviour.mode, Idle);
+}
+
+TEST(CommandsTest, WaveFileChoiceSetsTheSoundOnlyWhenAFileWasChosen) {
+  Rig rig;
+  HandleCommand(rig.app, rig.settings, Edition::Lite, rig.shell, ID_SOUND_FILE);
+  EXPECT_EQ(rig.settings.sd, 0) << "cancelled";
+  rig.shell.chosen = "C:\\sounds\\bell.wav";
+  HandleCommand(rig.app, rig.settings, Edition::Lite, rig.shell, ID_SOUND_FILE_LOOP);
+  EXPECT_EQ(rig.settings.sd, 3);
+  HandleCommand(rig.app, rig.settings, Edition::Lite, rig.shell, ID_SOUND_LAUGH);
+  EXPECT_EQ(rig.settings.sd, 0);
+  EXPECT_STREQ(rig.settings.sd_file, "C:\\sounds\\bell.wav") << "kept for the next choice";
+}
+
+TEST(CommandsTest, ShadowAndTrayFollowTheStoredState) {
+  using Log = std::vector<std::string>;
+  for (Edition edition : {Edition::Full, Edition::Lite}) {
+    const bool lite = edition == Edition::Lite;
+    Rig rig;
+    FakeShell& shell = rig.shell;
+    HandleCommand(rig.app, rig.settings, edition, shell, ID_SHADOW);
+    EXPECT_EQ(shell.log, lite ? Log{} : Log{"hide shadow"});
+    EXPECT_EQ(rig.settings.shadow, lite);
+
+    shell.log.clear();
+    HandleCommand(rig.app, rig.settings, edition, shell, ID_TRAY);
+    EXPECT_TRUE(rig.settings.hide);
+    EXPECT_EQ(shell.log, (Log{"hide shadow", "minimise shadow", "hide shadow", "hide main"}));
+    shell.log.clear();
+    HandleCommand(rig.app, rig.settings, edition, shell, ID_SHADOW);  // stored: setting only
+    EXPECT_TRUE(shell.log.empty());
+    EXPECT_TRUE(rig.settings.shadow);
+
+    // A double click on the icon during an alarm stops it and stays stored.
+    SetMode(rig.app.behaviour, AlarmRun, rig.settings, shell);
+    TrayDoubleClicked(rig.app, rig.settings, edition, shell);
+    EXPECT_EQ(rig.app.behaviour.mode, Idle);
+    EXPECT_TRUE(rig.settings.hide);
+    shell.log.clear();
+    TrayDoubleClicked(rig.app, rig.settings, edition, shell);
+    EXPECT_FALSE(rig.settings.hide);
+    const Log full = {"restore shadow", "show shadow", "show main"};
+    const Log lite_restore = {"restore shadow", "hide shadow", "show main"};
+    EXPECT_EQ(shell.log, lite ? lite_restore : full);
+    EXPECT_EQ(shell.FakePlatformFor::Count(FakeCall::Reshape), lite ? 1 : 0);
+  }
+}
+
+TEST(CommandsTest, MenusOpenOnlyWithoutAnAlarmAndTheCharacterStandsStill) {
+  Rig rig;
+  FakeShell& shell = rig.shell;
+  OpenCharacterMenu(rig.app, rig.settings, Edition::Full, shell);
+  EXPECT_EQ(shell.log, (std::vector<std::string>{"stop 200", "menu main", "start 200"}));
+  shell.log.clear();
+  TrayRightClicked(rig.app, rig.settings, Edition::Full, shell);
+  EXPECT_EQ(shell.log, (std::vector<std::string>{"front shadow", "menu shadow"}));
+  shell.log.clear();
+  SetMode(rig.app.behaviour, AlarmStart, rig.settings, shell);
+  TrayRightClicked(rig.app, rig.settings, Edition::Full, shell);
+  EXPECT_EQ(shell.log, (std::vector<std::string>{"front shadow"}));
+}
+
+}  // namespace

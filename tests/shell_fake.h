@@ -1,0 +1,91 @@
+#pragma once
+
+// A window system that keeps two rectangles and logs what the shell's rules
+// asked of it, and a rig of the records those rules work on.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/app_state.h"
+#include "app/shell_platform.h"
+#include "behaviour/behaviour.h"
+#include "behaviour_fake.h"
+#include "render_synthetic.h"
+
+struct FakeShell : FakePlatformFor<ShellPlatform> {
+  ScreenRect main = {100, 100, 176, 160};
+  ScreenRect shadow = {106, 106, 176, 160};
+  ScreenRect screen = {0, 0, 1280, 1024};
+  ScreenPoint cursor = {0, 0};
+  LocalTime time = {2024, 6, 15, 6, 12, 34, 56};
+  bool captured = false;
+  std::string chosen;  // what the file dialog picks; empty: cancelled
+  std::vector<std::string> log;
+
+  explicit FakeShell(BehaviourState* shaped) : FakePlatformFor(shaped) {}
+
+  ScreenRect& Rect(AppWindow w) { return w == AppWindow::Main ? main : shadow; }
+  static const char* Name(AppWindow w) { return w == AppWindow::Main ? "main" : "shadow"; }
+
+  ScreenRect WindowBounds(AppWindow w) override { return Rect(w); }
+  void PlaceWindow(AppWindow w, const ScreenRect& b, bool) override {
+    Rect(w) = b;
+    log.push_back(std::string("place ") + Name(w));
+  }
+  void ApplyRegion(AppWindow w, const Region&, bool) override {
+    log.push_back(std::string("region ") + Name(w));
+  }
+  void StartTimer(uint32_t id, uint32_t) override { log.push_back("start " + std::to_string(id)); }
+  void StopTimer(uint32_t id) override { log.push_back("stop " + std::to_string(id)); }
+  void CaptureMouse() override { captured = true; }
+  void ReleaseMouse() override { captured = false; }
+  ScreenPoint CursorPosition() override { return cursor; }
+  LocalTime LocalNow() override { return time; }
+  ScreenRect VirtualScreen() override { return screen; }
+  void ShowPicture(const Surface&) override { log.push_back("show"); }
+  void FillShadow() override { log.push_back("fill shadow"); }
+  void CloseProgram() override { log.push_back("close"); }
+  void ShowWindowNow(AppWindow w, bool shown) override {
+    log.push_back(std::string(shown ? "show " : "hide ") + Name(w));
+  }
+  void MinimiseShadow() override { log.push_back("minimise shadow"); }
+  void RestoreShadow() override { log.push_back("restore shadow"); }
+  void BringToFront(AppWindow w) override { log.push_back(std::string("front ") + Name(w)); }
+  void ApplyTopmost(bool topmost) override { log.push_back(topmost ? "topmost" : "not topmost"); }
+  void TrackMenu(AppWindow w, const std::vector<MenuItemState>&) override {
+    log.push_back(std::string("menu ") + Name(w));
+  }
+  bool ChooseWaveFile(char* path, uint32_t size) override {
+    log.push_back("dialog");
+    if (chosen.empty() || chosen.size() >= size) return false;
+    std::snprintf(path, size, "%s", chosen.c_str());
+    return true;
+  }
+  void ShowAbout() override { log.push_back("about"); }
+  void OpenDocument(const char* path, const char* dir) override {
+    log.push_back(std::string("open ") + path + " in " + dir);
+  }
+
+  int Count(const std::string& what) const {
+    int n = 0;
+    for (const std::string& entry : log) n += entry == what;
+    return n;
+  }
+};
+
+struct Rig {
+  AppState app;
+  Settings settings;
+  FakeShell shell{&app.behaviour};
+
+  Rig() {
+    EXPECT_TRUE(fixture::LoadSyntheticSprites(app.sprites));
+    EXPECT_TRUE(RescaleSprites(app.sprites, settings.viewscale));
+    SetMode(app.behaviour, Idle, settings, shell);
+    app.screen_width = shell.screen.width;
+    app.screen_height = shell.screen.height;
+  }
+};

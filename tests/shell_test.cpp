@@ -1,0 +1,149 @@
+// The shell's rules over a fake window system: screen clamps, dragging, the
+// paint pacing and its skipped transfers, and the order of a re-shape.
+#include "app/shell.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "shell_fake.h"
+
+namespace {
+
+TEST(ShellTest, ClampAfterShrinkKeepsTheWindowOnTheVirtualScreen) {
+  struct Row {
+    ScreenRect screen;
+    ScreenRect window;
+    ScreenPoint want;
+  };
+  const Row rows[] = {
+      {{0, 0, 800, 600}, {1000, 900, 176, 160}, {624, 440}},     // beyond right and bottom
+      {{0, 0, 800, 600}, {-50, -20, 176, 160}, {0, 0}},          // left of and above 0
+      {{0, 0, 100, 600}, {30, 10, 176, 160}, {-76, 10}},         // narrower than the window
+      {{-1920, 0, 3200, 1080}, {-1800, 50, 176, 160}, {-1800, 50}},  // monitor on the left
+      {{-1920, -300, 3200, 1380}, {-2500, -400, 176, 160}, {-1920, -300}},
+  };
+  for (const Row& r : rows) {
+    const ScreenPoint got = ClampToScreen(r.screen, r.window, 2);
+    EXPECT_EQ(got.x, r.want.x) << r.window.left;
+    EXPECT_EQ(got.y, r.want.y) << r.window.top;
+  }
+
+  // Only a shrink is recorded; growing and shrinking back to the recorded
+  // size moves nothing.
+  Rig rig;
+  rig.shell.main = {1200, 100, 176, 160};
+  rig.shell.screen = {0, 0, 1600, 1024};
+  OnTimer(rig.app, rig.settings, Edition::Full, rig.shell, 12345);
+  rig.shell.screen = {0, 0, 1280, 1024};
+  OnTimer(rig.app, rig.settings, Edition::Full, rig.shell, 12345);
+  EXPECT_EQ(rig.shell.main.left, 1200);
+  rig.shell.screen = {0, 0, 1280, 1000};
+  OnTimer(rig.app, rig.settings, Edition::Full, rig.shell, 12345);
+  EXPECT_EQ(rig.shell.main.left, 1104);
+  EXPECT_EQ(rig.app.screen_height, 1000);
+}
+
+TEST(ShellTest, DragFollowsTheCursorUntilAnyOfItsEndings) {
+  Rig rig;
+  AppState& app = rig.app;
+  FakeShell& shell = rig.shell;
+
+  rig.settings.movelock = true;
+  PressLeft(app, rig.settings, shell, 10, 20);
+  EXPECT_FALSE(app.dragging || shell.captured);
+  rig.settings.movelock = false;
+
+  enum Ending { LeftUp, RightUp, Deactivate };
+  for (Ending ending : {LeftUp, RightUp, Deactivate}) {
+    shell.main = {100, 100, 176, 160};
+    PressLeft(app, rig.settings, shell, 10, 20);
+    EXPECT_TRUE(app.dragging && shell.captured);
+    shell.cursor = {-300, 55};  // off the screen is allowed
+    MoveMouse(app, rig.settings, shell);
+    EXPECT_EQ(shell.main.left, -310);
+    EXPECT_EQ(shell.main.top, 35);
+    if (ending == LeftUp) ReleaseLeftOrMiddle(app, shell);
+    if (ending == RightUp) {
+      EXPECT_FALSE(ReleaseRight(app, shell)) << "no menu after a drag";
+    }
+    if (ending == Deactivate) Deactivated(app, shell);
+    EXPECT_FALSE(app.dragging || shell.captured) << ending;
+    shell.cursor = {500, 500};
+    MoveMouse(app, rig.settings, shell);
+    EXPECT_EQ(shell.main.left, -310) << ending;
+  }
+  EXPECT_TRUE(ReleaseRight(app, shell));
+  app.behaviour.mode = AlarmRun;
+  EXPECT_FALSE(ReleaseRight(app, shell)) << "no menu during an alarm";
+}
+
+TEST(ShellTest, FrameTimerSendsOnlyPicturesThatDiffer) {
+  Rig rig;
+  FakeShell& shell = rig.shell;
+  rig.shell.tick = 1000;
+  PaintMain(rig.app, rig.settings, shell, true);
+  EXPECT_EQ(shell.Count("show"), 1);
+
+  // Due only after more than 100 ms, or on a new pose.
+  shell.tick = 1100;
+  EXPECT_FALSE(PaintDue(rig.app, shell.tick));
+  shell.tick = 1101;
+  EXPECT_TRUE(PaintDue(rig.app, shell.tick));
+  rig.app.behaviour.pose = 1;
+  EXPECT_TRUE(PaintDue(rig.app, 1000));
+  rig.app.behaviour.pose = 0;
+
+  PaintMain(rig.app, rig.settings, shell, false);  // same second, same pupils
+  EXPECT_EQ(shell.Count("show"), 1);
+  EXPECT_EQ(rig.app.render.last_paint_tick, 1101u);
+  shell.cursor = {1000, 0};  // right of the eyes
+  PaintMain(rig.app, rig.settings, shell, false);
+  EXPECT_EQ(shell.Count("show"), 2);
+  shell.time.second = 57;
+  PaintMain(rig.app, rig.settings, shell, false);
+  EXPECT_EQ(shell.Count("show"), 3);
+  rig.settings.hour24 = true;
+  PaintMain(rig.app, rig.settings, shell, false);
+  EXPECT_EQ(shell.Count("show"), 4);
+  PaintMain(rig.app, rig.settings, shell, true);  // a paint message always draws
+  EXPECT_EQ(shell.Count("show"), 5);
+}
+
+TEST(ShellTest, ReshapeGivesTheMainWindowItsOutlineBeforeTheShadow) {
+  for (Edition edition : {Edition::Full, Edition::Lite}) {
+    Rig rig;
+    FakeShell& shell = rig.shell;
+    rig.app.behaviour.pose = 3;
+    ReshapeMain(rig.app, rig.settings, shell);
+    ReshapeShadow(rig.app, rig.settings, edition, shell);
+    EXPECT_EQ(rig.app.behaviour.shaped_pose, 3);
+    const std::vector<std::string> full = {"region main", "show", "region shadow", "fill shadow"};
+    const std::vector<std::string> lite = {"region main", "show"};
+    EXPECT_EQ(shell.log, edition == Edition::Full ? full : lite);
+
+    // After a change of scale both windows take the new size instead.
+    shell.log.clear();
+    rig.settings.viewscale = 3;
+    ReshapeMain(rig.app, rig.settings, shell);
+    ReshapeShadow(rig.app, rig.settings, edition, shell);
+    EXPECT_EQ(shell.main.width, 264);
+    if (edition == Edition::Full) {
+      EXPECT_EQ(shell.shadow.left, 109);
+      EXPECT_EQ(shell.shadow.height, 240);
+    }
+  }
+}
+
+TEST(ShellTest, DoubleClickStopsOnlyARunningAlarm) {
+  Rig rig;
+  DoubleClicked(rig.app, rig.settings, rig.shell);
+  EXPECT_EQ(rig.shell.FakePlatformFor::Count(FakeCall::KillTimer), 0);
+  SetMode(rig.app.behaviour, AlarmRun, rig.settings, rig.shell);
+  DoubleClicked(rig.app, rig.settings, rig.shell);
+  EXPECT_EQ(rig.app.behaviour.mode, Idle);
+  EXPECT_EQ(rig.shell.FakePlatformFor::Count(FakeCall::KillTimer), 1);
+}
+
+}  // namespace
