@@ -34,7 +34,7 @@ struct Win32Platform final : ShellPlatform {
   ScreenPoint CursorPosition() override;
   LocalTime LocalNow() override;
   ScreenRect VirtualScreen() override;
-  void ShowPicture(const Surface& picture) override;
+  void ShowPicture(const Surface& picture, const PixelBox& area) override;
   void FillShadow() override;
   void CloseProgram() override;
   void ShowWindowNow(AppWindow window, bool shown) override;
