@@ -2,8 +2,6 @@
 // core's picture of the same moment.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 #include "driver.h"
 #include "screen.h"
 

@@ -79,7 +79,6 @@ struct Box {
   int left, top, width, height;
 };
 inline constexpr Box kWholeWindow = {0, 0, kPictureWidth, kPictureHeight};
-inline constexpr Box kBubbleBox = {0, 0, kBubbleWidth, kBubbleHeight};
 inline constexpr Box kAlarmRow = {1, 17, 53, 7};   // ALM tag and small digits
 inline constexpr Box kLenses = {58, 28, 18, 8};    // both lenses with a margin
 
