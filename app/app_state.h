@@ -16,8 +16,7 @@ struct AppState {
   bool dragging = false;        // a left-button drag holds the mouse
   int32_t grab_x = 0;           // cursor inside the window when the drag began
   int32_t grab_y = 0;
-  bool picture_shown = false;   // the main window holds the picture of `shown`
-  PictureKey shown;             // what the main window shows
+  Surface shown_picture;        // the main window's picture at scale 1; empty: unknown
   Sprites sprites;              // every image and frame region
   RenderState render;           // what the last paint composed
   BehaviourState behaviour;     // modes, pose, alarm list and arming

@@ -9,7 +9,14 @@ bool AcquireInstanceLock() {
     g_win.instance_lock = nullptr;
     return false;
   }
-  g_win.instance_lock = CreateMutexA(nullptr, FALSE, kInstanceLockName);
+  // Two copies started at the same moment can both miss the probe; the one
+  // whose creation finds the mutex already there gives way.
+  HANDLE created = CreateMutexA(nullptr, FALSE, kInstanceLockName);
+  if (created && GetLastError() == ERROR_ALREADY_EXISTS) {
+    CloseHandle(created);
+    return false;
+  }
+  g_win.instance_lock = created;
   return true;
 }
 

@@ -55,8 +55,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     FreeSprites(g_app.sprites);
     return 0;
   }
-  g_app.screen_width = VirtualScreenWidth();
-  g_app.screen_height = VirtualScreenHeight();
+  g_win.platform.RefreshVirtualScreen();
+  g_app.screen_width = g_win.platform.screen.width;
+  g_app.screen_height = g_win.platform.screen.height;
   ShowAppWindows();
 
   const int code = RunMessageLoop();

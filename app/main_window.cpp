@@ -66,6 +66,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM
     case WM_COMMAND:
       HandleCommand(g_app, g_settings, kEdition, Platform(), LOWORD(wparam));
       return 0;
+    // Every top-level window hears of a change of the displays; the shrink
+    // watch of the next timer message then sees the new size.
+    case WM_DISPLAYCHANGE: Platform().RefreshVirtualScreen(); return 0;
     case WM_APP_RESHAPE: ReshapeMain(g_app, g_settings, Platform()); return 0;
   }
   return DefWindowProcA(window, message, wparam, lparam);

@@ -106,15 +106,17 @@ LocalTime Win32Platform::LocalNow() {
   return {t.wYear, t.wMonth, t.wDay, t.wDayOfWeek, t.wHour, t.wMinute, t.wSecond};
 }
 
-ScreenRect Win32Platform::VirtualScreen() { return VirtualScreenRect(); }
+ScreenRect Win32Platform::VirtualScreen() { return screen; }
 
-void Win32Platform::ShowPicture(const Surface& picture) {
+void Win32Platform::RefreshVirtualScreen() { screen = VirtualScreenRect(); }
+
+void Win32Platform::ShowPicture(const Surface& picture, const PixelBox& area) {
   if (paint_dc) {
-    PresentPicture(paint_dc, picture);
+    PresentPicture(paint_dc, picture, area);
     return;
   }
   HDC dc = GetDC(main_window);
-  PresentPicture(dc, picture);
+  PresentPicture(dc, picture, area);
   ReleaseDC(main_window, dc);
 }
 

@@ -12,6 +12,7 @@ struct Win32Platform final : ShellPlatform {
   HWND main_window = nullptr;      // owns the timers
   HWND shadow_window = nullptr;    // takes the same outline after the main window
   HDC paint_dc = nullptr;          // the main window's paint context while it paints
+  ScreenRect screen = {};          // the virtual screen as last read
 
   void PlaySoundResource(int resource_id, uint32_t flags) override;
   void PlaySoundFile(const char* path, uint32_t flags) override;
@@ -33,7 +34,7 @@ struct Win32Platform final : ShellPlatform {
   ScreenPoint CursorPosition() override;
   LocalTime LocalNow() override;
   ScreenRect VirtualScreen() override;
-  void ShowPicture(const Surface& picture) override;
+  void ShowPicture(const Surface& picture, const PixelBox& area) override;
   void FillShadow() override;
   void CloseProgram() override;
   void ShowWindowNow(AppWindow window, bool shown) override;
@@ -45,6 +46,11 @@ struct Win32Platform final : ShellPlatform {
   bool ChooseWaveFile(char* path, uint32_t size) override;
   void ShowAbout() override;
   void OpenDocument(const char* path, const char* directory) override;
+
+  // Reads the virtual screen again; done at start and whenever the display
+  // changes, since under Wine each metric read costs several server calls and
+  // the frame timer would read it sixty times a second.
+  void RefreshVirtualScreen();
 
   HWND Handle(AppWindow window) const {
     return window == AppWindow::Main ? main_window : shadow_window;

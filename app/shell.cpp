@@ -35,7 +35,7 @@ void MainCreated(AppState& app, ShellPlatform& platform) {
   platform.StartTimer(TIMER_FRAME, kFrameInterval);
   platform.ApplyRegion(AppWindow::Main, app.sprites.frame_regions[0], true);
   app.behaviour.shaped_pose = 0;
-  app.picture_shown = false;
+  FreeSurface(app.shown_picture);
 }
 
 void MainDestroyed(AppState& app, const Settings& settings, ShellPlatform& platform) {
@@ -94,11 +94,16 @@ void PaintMain(AppState& app, const Settings& settings, ShellPlatform& platform,
   const ScreenRect main = platform.WindowBounds(AppWindow::Main);
   PaintFrame(app.sprites, app.render, app.behaviour, settings, time, pointer,
              {main.left, main.top}, 0);
-  // Under Wine the transfer is what costs; an unchanged picture stays as it is.
-  if (always || !app.picture_shown || app.render.composed != app.shown) {
-    platform.ShowPicture(app.sprites.compose_surface);
-    app.shown = app.render.composed;
-    app.picture_shown = true;
+  // Under Wine the transfer is what costs: only what differs from the
+  // picture on the window goes, and an equal picture not at all.
+  const Surface& picture = app.sprites.picture;
+  PixelBox box = DifferingBox(app.shown_picture, picture);
+  if (always) box = {0, 0, picture.width, picture.height};
+  if (!box.empty()) {
+    const int32_t s = app.sprites.scale;
+    platform.ShowPicture(app.sprites.compose_surface,
+                         {box.left * s, box.top * s, box.right * s, box.bottom * s});
+    app.shown_picture = picture;
   }
   app.render.last_paint_tick = platform.TickCount();
 }

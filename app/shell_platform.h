@@ -33,8 +33,9 @@ struct ShellPlatform : BehaviourPlatform {
   virtual LocalTime LocalNow() = 0;
   virtual ScreenRect VirtualScreen() = 0;
 
-  // The whole picture to the main window in one transfer.
-  virtual void ShowPicture(const Surface& picture) = 0;
+  // The area of the picture (window pixels) to the same place of the main
+  // window, in one transfer.
+  virtual void ShowPicture(const Surface& picture, const PixelBox& area) = 0;
   virtual void FillShadow() = 0;
   // Ends the program the one orderly way: the shadow window closes and takes
   // the main window with it.

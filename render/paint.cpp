@@ -13,15 +13,11 @@ constexpr int32_t kPupilColumn = 62;
 constexpr int32_t kPupilRow = 31;
 constexpr int32_t kPupilSpacing = 8;
 
-// Returns the pupils' place in key.
-void DrawPupils(Surface& picture, int32_t scale, ScreenPoint pointer, ScreenPoint origin,
-                PictureKey& key) {
+void DrawPupils(Surface& picture, int32_t scale, ScreenPoint pointer, ScreenPoint origin) {
   // Ties go left and up: the pupils move only once the pointer is past the
   // line between the two places.
   const int32_t column = kPupilColumn + (pointer.x > origin.x + (kPupilColumn + 1) * scale);
   const int32_t row = kPupilRow + (pointer.y > origin.y + (kPupilRow + 1) * scale);
-  key.pupil_column = column;
-  key.pupil_row = row;
   for (int32_t y = row; y < row + 2; ++y) {
     uint32_t* line = SurfaceRow(picture, y);
     line[column] = kPupilColour;
@@ -39,16 +35,11 @@ int32_t PaintFrame(Sprites& sprites, RenderState& render, BehaviourState& behavi
   const int32_t frame = known_mode && known_pose ? behaviour.pose : 0;
   const bool ready = sprites.scale > 0 && !sprites.character_sheet.pixels.empty();
   Surface& picture = sprites.picture;
-  PictureKey key;
-  key.scale = sprites.scale;
-  key.frame = frame;
-  key.hour24 = settings.hour24;
-  key.alarm_running = behaviour.mode != Idle;
 
   if (ready) {
     CopyRect(sprites.character_sheet, kFrameWidth * frame, 0, kFrameWidth, kFrameHeight, picture,
              kFrameLeft, kFrameTop);
-    if (frame == 0) DrawPupils(picture, sprites.scale, pointer, window_origin, key);
+    if (frame == 0) DrawPupils(picture, sprites.scale, pointer, window_origin);
     // The bubble goes over the character whole, key colour included.
     CopyRect(sprites.bubble, 0, 0, kBubbleWidth, kBubbleHeight, picture, 0, 0);
   }
@@ -60,19 +51,15 @@ int32_t PaintFrame(Sprites& sprites, RenderState& render, BehaviourState& behavi
                  settings.hour24, behaviour.mode);
     if (settings.calendar) DrawDateRow(picture, sprites.atlas, time.month, time.day, time.weekday);
   }
-  key.now_sec = behaviour.now_sec;
-  if (settings.calendar) key.date = (time.month * 32 + time.day) * 8 + time.weekday;
 
   const int shown = SelectNextAlarm(behaviour, behaviour.now_sec);
   if (ready && shown >= 0 && settings.alerm) {
     const int32_t t = behaviour.alarm_list[static_cast<std::size_t>(shown)];
-    key.alarm_shown = t;
     DrawClockRow(picture, sprites.atlas, std::min(t / 3600, 23), std::min(t / 60 % 60, 59),
                  std::min(t % 60, 59), blink, true, settings.hour24, behaviour.mode);
   }
 
   if (ready) Enlarge(picture, sprites.scale, sprites.compose_surface);
-  render.composed = ready ? key : PictureKey{};
   render.painted_pose = frame;
   render.last_paint_tick = tick;
   return frame;

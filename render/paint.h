@@ -23,33 +23,10 @@ struct ScreenPoint {
   int32_t y;
 };
 
-// Everything a picture depends on: two paints with equal keys compose equal
-// pictures, so the shell can spare the transfer of the second one.
-struct PictureKey {
-  int32_t scale = 0;
-  int32_t frame = -1;
-  int32_t pupil_column = 0;  // 0 when the frame has no painted pupils
-  int32_t pupil_row = 0;
-  int32_t now_sec = -1;
-  int32_t date = -1;         // month, day and weekday packed; -1 without the date row
-  int32_t alarm_shown = -1;  // the alarm row's time; -1 without the row
-  bool alarm_running = false;
-  bool hour24 = false;
-
-  bool operator==(const PictureKey& o) const {
-    return scale == o.scale && frame == o.frame && pupil_column == o.pupil_column &&
-           pupil_row == o.pupil_row && now_sec == o.now_sec && date == o.date &&
-           alarm_shown == o.alarm_shown && alarm_running == o.alarm_running &&
-           hour24 == o.hour24;
-  }
-  bool operator!=(const PictureKey& o) const { return !(*this == o); }
-};
-
 // What the last paint did, for the tick timer's repaint test.
 struct RenderState {
   int32_t painted_pose = 0;      // frame the last paint drew
   uint32_t last_paint_tick = 0;  // tick count at the end of the last paint, ms
-  PictureKey composed;           // what compose_surface holds now
 };
 
 inline constexpr uint32_t kPupilColour = Rgb(128, 128, 128);

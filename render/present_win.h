@@ -4,5 +4,6 @@
 
 #include "render/surface.h"
 
-// Copies the whole picture to (0, 0) of the device context in one transfer.
-void PresentPicture(HDC target, const Surface& picture);
+// Copies the area of the picture to the same place of the device context in
+// one transfer.
+void PresentPicture(HDC target, const Surface& picture, const PixelBox& area);

@@ -136,3 +136,23 @@ bool DecodeBitmap(ByteView bytes, int32_t width, int32_t height, Surface& out) {
   out = std::move(surface);
   return true;
 }
+
+PixelBox DifferingBox(const Surface& before, const Surface& after) {
+  if (before.width != after.width || before.height != after.height ||
+      before.pixels.size() != after.pixels.size()) {
+    return {0, 0, after.width, after.height};
+  }
+  PixelBox box = {after.width, after.height, 0, 0};
+  for (int32_t y = 0; y < after.height; ++y) {
+    const uint32_t* a = SurfaceRow(before, y);
+    const uint32_t* b = SurfaceRow(after, y);
+    for (int32_t x = 0; x < after.width; ++x) {
+      if (a[x] == b[x]) continue;
+      box.left = std::min(box.left, x);
+      box.right = std::max(box.right, x + 1);
+      box.top = std::min(box.top, y);
+      box.bottom = y + 1;
+    }
+  }
+  return box.empty() ? PixelBox{0, 0, 0, 0} : box;
+}

@@ -49,6 +49,18 @@ void CopyRect(const Surface& src, int32_t sx, int32_t sy, int32_t w, int32_t h, 
 // must measure src.width * scale x src.height * scale.
 void Enlarge(const Surface& src, int32_t scale, Surface& dst);
 
+// The smallest rectangle (right and bottom exclusive) holding every pixel in
+// which after differs from before; all zero when they are equal, the whole of
+// after when the sizes differ.
+struct PixelBox {
+  int32_t left;
+  int32_t top;
+  int32_t right;
+  int32_t bottom;
+  bool empty() const { return right <= left || bottom <= top; }
+};
+PixelBox DifferingBox(const Surface& before, const Surface& after);
+
 // Reads a 24-bit BI_RGB bitmap of exactly width x height: either a packed DIB
 // (information header, optional colour table, rows) as a bitmap resource holds
 // it, or a .bmp file with its 14-byte file header. Bottom-up and top-down rows

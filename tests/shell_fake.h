@@ -13,7 +13,7 @@
 #include "app/shell_platform.h"
 #include "behaviour/behaviour.h"
 #include "behaviour_fake.h"
-#include "render_synthetic.h"
+#include "render_fixtures.h"
 
 struct FakeShell : FakePlatformFor<ShellPlatform> {
   ScreenRect main = {100, 100, 176, 160};
@@ -22,6 +22,7 @@ struct FakeShell : FakePlatformFor<ShellPlatform> {
   ScreenPoint cursor = {0, 0};
   LocalTime time = {2024, 6, 15, 6, 12, 34, 56};
   bool captured = false;
+  PixelBox shown_area = {};
   std::string chosen;  // what the file dialog picks; empty: cancelled
   std::vector<std::string> log;
 
@@ -45,7 +46,10 @@ struct FakeShell : FakePlatformFor<ShellPlatform> {
   ScreenPoint CursorPosition() override { return cursor; }
   LocalTime LocalNow() override { return time; }
   ScreenRect VirtualScreen() override { return screen; }
-  void ShowPicture(const Surface&) override { log.push_back("show"); }
+  void ShowPicture(const Surface&, const PixelBox& area) override {
+    log.push_back("show");
+    shown_area = area;
+  }
   void FillShadow() override { log.push_back("fill shadow"); }
   void CloseProgram() override { log.push_back("close"); }
   void ShowWindowNow(AppWindow w, bool shown) override {
@@ -82,7 +86,7 @@ struct Rig {
   FakeShell shell{&app.behaviour};
 
   Rig() {
-    EXPECT_TRUE(fixture::LoadSyntheticSprites(app.sprites));
+    EXPECT_TRUE(fixture::LoadGeneratedSprites(app.sprites));  // the real artwork
     EXPECT_TRUE(RescaleSprites(app.sprites, settings.viewscale));
     SetMode(app.behaviour, Idle, settings, shell);
     app.screen_width = shell.screen.width;

@@ -98,17 +98,24 @@ TEST(ShellTest, FrameTimerSendsOnlyPicturesThatDiffer) {
   PaintMain(rig.app, rig.settings, shell, false);  // same second, same pupils
   EXPECT_EQ(shell.Count("show"), 1);
   EXPECT_EQ(rig.app.render.last_paint_tick, 1101u);
-  shell.cursor = {1000, 0};  // right of the eyes
+  shell.cursor = {1000, 0};  // right of the eyes: only the pupils' box goes
   PaintMain(rig.app, rig.settings, shell, false);
   EXPECT_EQ(shell.Count("show"), 2);
+  const PixelBox pupils = {62 * 2, 31 * 2, 72 * 2, 33 * 2};
+  EXPECT_EQ(shell.shown_area.left, pupils.left);
+  EXPECT_EQ(shell.shown_area.top, pupils.top);
+  EXPECT_EQ(shell.shown_area.right, pupils.right);
+  EXPECT_EQ(shell.shown_area.bottom, pupils.bottom);
   shell.time.second = 57;
   PaintMain(rig.app, rig.settings, shell, false);
   EXPECT_EQ(shell.Count("show"), 3);
   rig.settings.hour24 = true;
   PaintMain(rig.app, rig.settings, shell, false);
   EXPECT_EQ(shell.Count("show"), 4);
-  PaintMain(rig.app, rig.settings, shell, true);  // a paint message always draws
+  PaintMain(rig.app, rig.settings, shell, true);  // a paint message always draws it all
   EXPECT_EQ(shell.Count("show"), 5);
+  EXPECT_EQ(shell.shown_area.right, 176);
+  EXPECT_EQ(shell.shown_area.bottom, 160);
 }
 
 TEST(ShellTest, ReshapeGivesTheMainWindowItsOutlineBeforeTheShadow) {
