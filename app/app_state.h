@@ -17,6 +17,10 @@ struct AppState {
   int32_t grab_x = 0;           // cursor inside the window when the drag began
   int32_t grab_y = 0;
   Surface shown_picture;        // the main window's picture at scale 1; empty: unknown
+  bool pointer_known = false;   // pointer holds a real reading
+  ScreenPoint pointer = {0, 0}; // the mouse pointer as last read
+  uint32_t pointer_read = 0;    // tick of that reading
+  uint32_t pointer_moved = 0;   // tick of the last reading that found it moved
   Sprites sprites;              // every image and frame region
   RenderState render;           // what the last paint composed
   BehaviourState behaviour;     // modes, pose, alarm list and arming

@@ -56,6 +56,9 @@ bool ChooseWaveFileDialog(HWND owner, char* path, uint32_t size) {
 
 void ShowAboutBox(HWND owner) {
   const std::wstring caption = Caption();
-  const std::wstring text = caption + L" ver 1.0.2.J\n\nCopyright (C) 2026 the Kurimaro authors";
+  // The version is the build's, the one the version resource carries.
+  const std::string version = KURIMARO_VERSION_TEXT;
+  const std::wstring text = caption + L" ver " + std::wstring(version.begin(), version.end()) +
+                            L".J\n\nCopyright (C) 2026 the Kurimaro authors";
   MessageBoxW(owner, text.c_str(), caption.c_str(), MB_OK);
 }

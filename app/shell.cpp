@@ -90,7 +90,7 @@ bool PaintDue(const AppState& app, uint32_t now) {
 
 void PaintMain(AppState& app, const Settings& settings, ShellPlatform& platform, bool always) {
   const LocalTime time = platform.LocalNow();
-  const ScreenPoint pointer = platform.CursorPosition();
+  const ScreenPoint pointer = PaintPointer(app, platform, platform.TickCount(), always);
   const ScreenRect main = platform.WindowBounds(AppWindow::Main);
   ComposeFrame(app.sprites, app.render, app.behaviour, settings, time, pointer,
                {main.left, main.top}, 0);
@@ -107,6 +107,18 @@ void PaintMain(AppState& app, const Settings& settings, ShellPlatform& platform,
     app.shown_picture = picture;
   }
   app.render.last_paint_tick = platform.TickCount();
+}
+
+ScreenPoint PaintPointer(AppState& app, ShellPlatform& platform, uint32_t now, bool always) {
+  const bool due = always || !app.pointer_known || now - app.pointer_read >= kPointerRestRead ||
+                   now - app.pointer_moved < kPointerActive;
+  if (!due) return app.pointer;
+  const ScreenPoint p = platform.CursorPosition();
+  if (!app.pointer_known || p.x != app.pointer.x || p.y != app.pointer.y) app.pointer_moved = now;
+  app.pointer = p;
+  app.pointer_known = true;
+  app.pointer_read = now;
+  return p;
 }
 
 void ReshapeMain(AppState& app, const Settings& settings, ShellPlatform& platform) {

@@ -20,6 +20,15 @@ inline constexpr uint32_t kFileWatchInterval = 1000;
 // the pupils current.
 inline constexpr uint32_t kRepaintInterval = 100;
 
+// A pointer at rest is read only this often, a moving one at every paint
+// until it has rested this long: under Wine each reading is a round trip to
+// the X server and several to the wineserver.
+inline constexpr uint32_t kPointerRestRead = 300;
+inline constexpr uint32_t kPointerActive = 2000;
+
+// The pointer for this paint: read afresh when one is due, else the last reading.
+ScreenPoint PaintPointer(AppState& app, ShellPlatform& platform, uint32_t now, bool always);
+
 // Main window created: its timers start and it takes frame 0's outline.
 void MainCreated(AppState& app, ShellPlatform& platform);
 // Main window going: timers stop and the settings are written with its position.

@@ -23,6 +23,7 @@ struct FakeShell : FakePlatformFor<ShellPlatform> {
   LocalTime time = {2024, 6, 15, 6, 12, 34, 56};
   bool captured = false;
   PixelBox shown_area = {};
+  int cursor_reads = 0;
   std::string chosen;  // what the file dialog picks; empty: cancelled
   std::vector<std::string> log;
 
@@ -43,7 +44,10 @@ struct FakeShell : FakePlatformFor<ShellPlatform> {
   void StopTimer(uint32_t id) override { log.push_back("stop " + std::to_string(id)); }
   void CaptureMouse() override { captured = true; }
   void ReleaseMouse() override { captured = false; }
-  ScreenPoint CursorPosition() override { return cursor; }
+  ScreenPoint CursorPosition() override {
+    ++cursor_reads;
+    return cursor;
+  }
   LocalTime LocalNow() override { return time; }
   ScreenRect VirtualScreen() override { return screen; }
   void ShowPicture(const Surface&, const PixelBox& area) override {

@@ -122,6 +122,24 @@ TEST(ShellTest, FrameTimerSendsOnlyPicturesThatDiffer) {
   EXPECT_EQ(shell.shown_area.bottom, 160);
 }
 
+TEST(ShellTest, PointerAtRestIsReadLessOftenThanAMovingOne) {
+  Rig rig;
+  FakeShell& shell = rig.shell;
+  auto paints = [&](uint32_t from, uint32_t to) {
+    const int before = shell.cursor_reads;
+    for (uint32_t t = from; t < to; t += 102) PaintPointer(rig.app, shell, t, false);
+    return shell.cursor_reads - before;
+  };
+  EXPECT_EQ(paints(0, 2000), 20) << "every paint while it may still be moving";
+  EXPECT_EQ(paints(2000, 5000), 9) << "about every 300 ms at rest";
+  shell.cursor = {500, 500};
+  paints(5000, 5400);
+  EXPECT_EQ(PaintPointer(rig.app, shell, 5500, false).x, 500) << "a move is seen at once after";
+  EXPECT_EQ(paints(5600, 7000), 14);
+  PaintPointer(rig.app, shell, 9000, true);  // a paint message reads it always
+  EXPECT_EQ(shell.cursor_reads, 20 + 9 + 3 + 1 + 14 + 1);
+}
+
 TEST(ShellTest, ReshapeGivesTheMainWindowItsOutlineBeforeTheShadow) {
   for (Edition edition : {Edition::Full, Edition::Lite}) {
     Rig rig;

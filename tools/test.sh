@@ -66,6 +66,9 @@ cmake --preset windows >/dev/null
 cmake --build --preset windows -j "$jobs"
 run_ctest windows
 
+echo "== release packages, built twice from a clean copy of the commit and compared"
+if bash tools/release.sh --check; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
+
 echo
 echo "all: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

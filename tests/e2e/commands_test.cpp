@@ -69,7 +69,7 @@ TEST_P(CommandsTest, SizesResizeAndReshapeBothWindows) {
   EXPECT_EQ(CloseAndWait(app), 0);
   Conf saved = conf;
   saved.viewscale = s;
-  EXPECT_EQ(ReadFileBytes(JoinPath(dir, "KurimaroConf.dat")), ConfText(saved));
+  EXPECT_EQ(ReadFileBytes(JoinPath(dir, kConfName)), saved.Text());
 }
 
 // Under Wine the band is only seen on the character window (Wine marks the
@@ -119,10 +119,10 @@ Face ReadFace(HWND main, int s) {
 // returns from the command; a short wait allows for that.
 void ExpectFace(HWND main, int s, Face want) {
   Face got = {};
-  WaitUntil(500, [&] {
+  WaitUntil([&] {
     got = ReadFace(main, s);
     return got.date == want.date && got.seconds == want.seconds && got.alarm == want.alarm;
-  });
+  }, 500);
   EXPECT_EQ(got.date, want.date) << "date row";
   EXPECT_EQ(got.seconds, want.seconds) << "24-hour seconds";
   EXPECT_EQ(got.alarm, want.alarm) << "alarm row";
@@ -140,7 +140,7 @@ TEST_P(CommandsTest, DisplayCommandsRepaintTheBubbleAtOnce) {
   // The character's menu holds the frame timer still, so only the command's
   // own paint can change the picture.
   const POINT at = {conf.x + 70 * s, conf.y + 70 * s};
-  SetCursorPos(at.x, at.y);
+  PutCursor(at.x, at.y);
   PostMessageA(app.main, WM_RBUTTONUP, 0, MAKELPARAM(70 * s, 70 * s));
   HWND menu = WaitForMenu(app.process, 3000);
   ASSERT_TRUE(menu);
@@ -167,7 +167,7 @@ TEST_P(CommandsTest, DisplayCommandsRepaintTheBubbleAtOnce) {
   EXPECT_TRUE(WaitForNoMenu(app.process, 3000));
   EXPECT_EQ(CloseAndWait(app), 0);
   conf.alerm = 1;
-  EXPECT_EQ(ReadFileBytes(JoinPath(dir, "KurimaroConf.dat")), ConfText(conf));
+  EXPECT_EQ(ReadFileBytes(JoinPath(dir, kConfName)), conf.Text());
 }
 
 TEST_P(CommandsTest, AlarmDisplayOffStopsARunningAlarm) {
@@ -181,7 +181,7 @@ TEST_P(CommandsTest, AlarmDisplayOffStopsARunningAlarm) {
   // Back to the folded arms at once, and no menu is refused any more.
   if (edition().layered) EXPECT_TRUE(WaitForOutline(app.main, idle, true, 1000));
   const POINT at = {Conf().x + 140, Conf().y + 140};
-  SetCursorPos(at.x, at.y);
+  PutCursor(at.x, at.y);
   PostMessageA(app.main, WM_RBUTTONUP, 0, MAKELPARAM(140, 140));
   HWND menu = WaitForMenu(app.process, 3000);
   EXPECT_TRUE(menu) << "the alarm still runs";
@@ -196,16 +196,16 @@ TEST_P(CommandsTest, AlarmDisplayOffStopsARunningAlarm) {
 // pointer moves, release.
 void Drag(const Running& app, POINT grab, POINT to) {
   PostMessageA(app.main, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(grab.x, grab.y));
-  SetCursorPos(to.x, to.y);
+  PutCursor(to.x, to.y);
   PostMessageA(app.main, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(grab.x, grab.y));
   PostMessageA(app.main, WM_LBUTTONUP, 0, MAKELPARAM(grab.x, grab.y));
 }
 
 bool WaitForTopLeft(HWND window, int left, int top, DWORD timeout_ms) {
-  return WaitUntil(timeout_ms, [&] {
+  return WaitUntil([&] {
     const RECT r = ReadWindow(window).rect;
     return r.left == left && r.top == top;
-  });
+  }, timeout_ms);
 }
 
 TEST_P(CommandsTest, LockPositionStopsDragging) {
@@ -232,7 +232,7 @@ TEST_P(CommandsTest, LockPositionStopsDragging) {
   saved.movelock = 1;
   saved.x = 360;
   saved.y = 260;
-  EXPECT_EQ(ReadFileBytes(JoinPath(dir, "KurimaroConf.dat")), ConfText(saved));
+  EXPECT_EQ(ReadFileBytes(JoinPath(dir, kConfName)), saved.Text());
 }
 
 INSTANTIATE_TEST_SUITE_P(Editions, CommandsTest, ::testing::Values(&kFull, &kLite),
@@ -269,7 +269,7 @@ TEST(SoundCommandsTest, ChoicesAreKeptInTheSettings) {
     Conf saved = conf;
     saved.sd = row.want_sd;
     saved.al_time = row.want_al_time;
-    EXPECT_EQ(ReadFileBytes(JoinPath(dir, "KurimaroConf.dat")), ConfText(saved));
+    EXPECT_EQ(ReadFileBytes(JoinPath(dir, kConfName)), saved.Text());
   }
 }
 

@@ -33,14 +33,14 @@ POINT OverCharacter(const Conf& conf) {
 }
 
 void RightClickCharacter(const Running& app, const Conf& conf, POINT at) {
-  SetCursorPos(at.x, at.y);
+  PutCursor(at.x, at.y);
   PostMessageA(app.main, WM_RBUTTONUP, 0, MAKELPARAM(at.x - conf.x, at.y - conf.y));
 }
 
 TEST_P(ContextMenuTest, CharacterMenuHoldsTheCharacterStillUntilEscape) {
   const std::string dir = Dir("character");
   Conf conf;
-  conf.h24 = 1;
+  conf.hour24 = 1;
   Running app = LaunchWith(edition(), dir, conf);
   ASSERT_TRUE(app.main);
   const int s = conf.viewscale;
@@ -62,24 +62,24 @@ TEST_P(ContextMenuTest, CharacterMenuHoldsTheCharacterStillUntilEscape) {
 
   PressKey(menu, VK_ESCAPE);
   ASSERT_TRUE(WaitForNoMenu(app.process, 3000));
-  EXPECT_TRUE(WaitUntil(2500, [&] { return TimeRow(app.main, s) != before; }))
+  EXPECT_TRUE(WaitUntil([&] { return TimeRow(app.main, s) != before; }, 2500))
       << "the clock did not move again after the menu closed";
 
   EXPECT_EQ(CloseAndWait(app), 0);
-  EXPECT_EQ(ReadFileBytes(JoinPath(dir, "KurimaroConf.dat")), ConfText(conf));
+  EXPECT_EQ(ReadFileBytes(JoinPath(dir, kConfName)), conf.Text());
 }
 
 TEST_P(ContextMenuTest, TrayMenuLeavesTheCharacterMovingUntilEscape) {
   const std::string dir = Dir("tray");
   Conf conf;
-  conf.h24 = 1;
+  conf.hour24 = 1;
   // Under Wine the tray icon's click raises the shadow over the clock.
   conf.shadow = 0;
   Running app = LaunchWith(edition(), dir, conf);
   ASSERT_TRUE(app.main);
   const int s = conf.viewscale;
   const POINT at = {1100, 900};
-  SetCursorPos(at.x, at.y);
+  PutCursor(at.x, at.y);
   HWND menu = OpenTrayMenu(app);
   ASSERT_TRUE(menu) << "no popup menu opened";
   RECT r = {};
@@ -89,13 +89,13 @@ TEST_P(ContextMenuTest, TrayMenuLeavesTheCharacterMovingUntilEscape) {
   EXPECT_EQ(r.bottom, at.y);
 
   const std::vector<uint32_t> before = TimeRow(app.main, s);
-  EXPECT_TRUE(WaitUntil(2500, [&] { return TimeRow(app.main, s) != before; }))
+  EXPECT_TRUE(WaitUntil([&] { return TimeRow(app.main, s) != before; }, 2500))
       << "the clock stood still while the tray menu was open";
 
   PressKey(menu, VK_ESCAPE);
   ASSERT_TRUE(WaitForNoMenu(app.process, 3000));
   EXPECT_EQ(CloseAndWait(app), 0);
-  EXPECT_EQ(ReadFileBytes(JoinPath(dir, "KurimaroConf.dat")), ConfText(conf));
+  EXPECT_EQ(ReadFileBytes(JoinPath(dir, kConfName)), conf.Text());
 }
 
 TEST_P(ContextMenuTest, NoMenuDuringAnAlarm) {
@@ -137,10 +137,10 @@ TEST_P(ContextMenuTest, KeysChooseASizeFromTheCharacterMenu) {
     Sleep(50);
   }
   EXPECT_TRUE(WaitForNoMenu(app.process, 3000));
-  EXPECT_TRUE(WaitUntil(3000, [&] {
+  EXPECT_TRUE(WaitUntil([&] {
     RECT r = ReadWindow(app.main).rect;
     return r.right - r.left == 264 && r.bottom - r.top == 240;
-  })) << "x3 was not applied";
+  }, 3000)) << "x3 was not applied";
   EXPECT_EQ(CloseAndWait(app), 0);
   EXPECT_EQ(ReadConf(dir).conf.viewscale, 3);
 }

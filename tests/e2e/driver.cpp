@@ -188,6 +188,95 @@ int CloseAndWait(Running& running) {
   return WaitForExit(running.process, 15000);
 }
 
+bool Send(HWND window, UINT message, WPARAM wparam, LPARAM lparam, DWORD timeout_ms) {
+  DWORD_PTR result = 0;
+  return SendMessageTimeoutA(window, message, wparam, lparam, SMTO_BLOCK, timeout_ms, &result) != 0;
+}
+
+void PutCursor(int x, int y) {
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    // Wine moves the X pointer only when the point differs from the one it
+    // keeps, which after a restart of wineserver need not be where it is.
+    SetCursorPos(x > 0 ? x - 1 : x + 1, y);
+    SetCursorPos(x, y);
+    Sleep(40);
+    POINT p = {};
+    GetCursorPos(&p);
+    if (p.x == x && p.y == y) return;
+  }
+}
+
+namespace {
+
+constexpr DWORD kWatchFilter = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_LAST_WRITE;
+
+}  // namespace
+
+DirectoryWatch::DirectoryWatch(const std::string& dir) {
+  dir_ = CreateFileA(dir.c_str(), FILE_LIST_DIRECTORY,
+                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                     FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, nullptr);
+  overlapped_.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  Issue();
+}
+
+DirectoryWatch::~DirectoryWatch() {
+  if (dir_ != INVALID_HANDLE_VALUE) {
+    CancelIo(dir_);
+    DWORD ignored = 0;
+    GetOverlappedResult(dir_, &overlapped_, &ignored, TRUE);
+    CloseHandle(dir_);
+  }
+  CloseHandle(overlapped_.hEvent);
+}
+
+// The system keeps the changes between two reads, so one read at a time suffices.
+void DirectoryWatch::Issue() {
+  if (dir_ == INVALID_HANDLE_VALUE) return;
+  ResetEvent(overlapped_.hEvent);
+  ReadDirectoryChangesW(dir_, buffer_, sizeof buffer_, FALSE, kWatchFilter, nullptr, &overlapped_,
+                        nullptr);
+}
+
+int DirectoryWatch::Arrivals(const std::string& name, DWORD settle_ms) {
+  const DWORD start = GetTickCount();
+  while (dir_ != INVALID_HANDLE_VALUE) {
+    const DWORD spent = GetTickCount() - start;
+    if (spent >= settle_ms) break;
+    if (WaitForSingleObject(overlapped_.hEvent, settle_ms - spent) != WAIT_OBJECT_0) break;
+    DWORD bytes = 0;
+    if (!GetOverlappedResult(dir_, &overlapped_, &bytes, FALSE)) break;
+    for (DWORD offset = 0; bytes > 0;) {
+      const auto* info = reinterpret_cast<const FILE_NOTIFY_INFORMATION*>(buffer_ + offset);
+      char text[MAX_PATH] = {};
+      WideCharToMultiByte(CP_ACP, 0, info->FileName, static_cast<int>(info->FileNameLength / 2),
+                          text, MAX_PATH - 1, nullptr, nullptr);
+      events_.emplace_back(info->Action, text);
+      if (info->NextEntryOffset == 0) break;
+      offset += info->NextEntryOffset;
+    }
+    Issue();
+  }
+  int count = 0;
+  for (const auto& event : events_) {
+    const bool arrival = event.first == FILE_ACTION_ADDED ||
+                         event.first == FILE_ACTION_RENAMED_NEW_NAME;
+    if (arrival && lstrcmpiA(event.second.c_str(), name.c_str()) == 0) ++count;
+  }
+  return count;
+}
+
+std::string Conf::Text() const {
+  char text[1024];
+  std::snprintf(text, sizeof text,
+                "$viewscale = %d\r\n$shadow = %d\r\n$alerm = %d\r\n$24 = %d\r\n$topmost = %d\r\n"
+                "$movelock = %d\r\n$calendar = %d\r\n$hide = %d\r\n$sd = %d\r\n$al_time = %d\r\n"
+                "&sd_file = \"%s\"\r\n$pos_x = %d\r\n$pos_y = %d\r\n",
+                viewscale, shadow, alerm, hour24, topmost, movelock, calendar, hide, sd, al_time,
+                sd_file.c_str(), x, y);
+  return text;
+}
+
 bool FileExists(const std::string& path) {
   return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }

@@ -72,6 +72,54 @@ Running Launch(const Edition& edition, const std::string& work_dir);
 // WM_CLOSE to the shadow window, the way Exit ends the program; exit code or -1.
 int CloseAndWait(Running& running);
 
+// SendMessageTimeout: true when the window handled the message within the time.
+bool Send(HWND window, UINT message, WPARAM wparam, LPARAM lparam, DWORD timeout_ms = 3000);
+// Puts the mouse cursor at a screen point. Under Wine the X server's report of
+// an earlier move can reach a program late and set the cursor back, so this
+// waits for the moves to settle and puts it again if one did.
+void PutCursor(int x, int y);
+
+// Polls the condition every 10 ms until it holds or the time is up.
+template <typename Condition>
+bool WaitUntil(Condition condition, DWORD timeout_ms) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    if (condition()) return true;
+    if (GetTickCount() - start >= timeout_ms) return false;
+    Sleep(10);
+  }
+}
+
+// Changes to the files of one directory, seen from the moment of construction.
+class DirectoryWatch {
+ public:
+  explicit DirectoryWatch(const std::string& dir);
+  ~DirectoryWatch();
+  DirectoryWatch(const DirectoryWatch&) = delete;
+  DirectoryWatch& operator=(const DirectoryWatch&) = delete;
+  // How often a file of that name came into being (created, or renamed onto
+  // that name), counting what the system reports within settle_ms.
+  int Arrivals(const std::string& name, DWORD settle_ms);
+
+ private:
+  void Issue();
+  HANDLE dir_ = INVALID_HANDLE_VALUE;
+  OVERLAPPED overlapped_ = {};
+  alignas(DWORD) char buffer_[16384];
+  std::vector<std::pair<DWORD, std::string>> events_;
+};
+
+// The settings file's thirteen lines, start-up values unless changed.
+struct Conf {
+  int viewscale = 2, shadow = 1, alerm = 0, hour24 = 0, topmost = 1, movelock = 0, calendar = 1,
+      hide = 0, sd = 0, al_time = 0;
+  std::string sd_file;
+  int x = 100, y = 100;
+  std::string Text() const;
+};
+constexpr char kConfName[] = "KurimaroConf.dat";
+constexpr char kAlarmName[] = "alerm.txt";
+
 bool FileExists(const std::string& path);
 std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);

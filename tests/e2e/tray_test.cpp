@@ -80,7 +80,7 @@ TEST_P(TrayTest, StoreAndTakeOutByMenuAndByDoubleClick) {
   // Ended while stored: the next start is stored too, at the same place.
   Conf stored = conf;
   stored.hide = 1;
-  EXPECT_EQ(ReadFileBytes(JoinPath(dir, "KurimaroConf.dat")), ConfText(stored));
+  EXPECT_EQ(ReadFileBytes(JoinPath(dir, kConfName)), stored.Text());
 }
 
 TEST_P(TrayTest, DropShadowFollowsTheSettingAndWaitsWhileStored) {
@@ -93,7 +93,7 @@ TEST_P(TrayTest, DropShadowFollowsTheSettingAndWaitsWhileStored) {
     ASSERT_TRUE(SendCommand(app.main, kShadow));
     EXPECT_FALSE(IsWindowVisible(app.shadow));
     EXPECT_EQ(CloseAndWait(app), 0);
-    EXPECT_EQ(ReadFileBytes(JoinPath(dir, "KurimaroConf.dat")), ConfText(conf));
+    EXPECT_EQ(ReadFileBytes(JoinPath(dir, kConfName)), conf.Text());
     return;
   }
   EXPECT_TRUE(IsWindowVisible(app.shadow));
@@ -120,7 +120,7 @@ TEST_P(TrayTest, DropShadowFollowsTheSettingAndWaitsWhileStored) {
   ASSERT_TRUE(SendTray(app.shadow, WM_LBUTTONDBLCLK));
   ExpectShown(app, true);
   EXPECT_EQ(CloseAndWait(app), 0);
-  EXPECT_EQ(ReadFileBytes(JoinPath(dir, "KurimaroConf.dat")), ConfText(conf));
+  EXPECT_EQ(ReadFileBytes(JoinPath(dir, kConfName)), conf.Text());
 }
 
 TEST_P(TrayTest, DoubleClickDuringAnAlarmWhileStoredStopsItAndStaysStored) {

@@ -18,7 +18,7 @@ struct Field {
 
 const Field kFields[] = {
     {"$viewscale", &Conf::viewscale}, {"$shadow", &Conf::shadow},   {"$alerm", &Conf::alerm},
-    {"$24", &Conf::h24},              {"$topmost", &Conf::topmost}, {"$movelock", &Conf::movelock},
+    {"$24", &Conf::hour24},              {"$topmost", &Conf::topmost}, {"$movelock", &Conf::movelock},
     {"$calendar", &Conf::calendar},   {"$hide", &Conf::hide},       {"$sd", &Conf::sd},
     {"$al_time", &Conf::al_time},
 };
@@ -63,24 +63,9 @@ BOOL CALLBACK CountIconProc(HWND hwnd, LPARAM lparam) {
 
 }  // namespace
 
-std::string ConfText(const Conf& v) {
-  char text[1024];
-  std::snprintf(text, sizeof text,
-                "$viewscale = %d\r\n$shadow = %d\r\n$alerm = %d\r\n$24 = %d\r\n$topmost = %d\r\n"
-                "$movelock = %d\r\n$calendar = %d\r\n$hide = %d\r\n$sd = %d\r\n$al_time = %d\r\n"
-                "&sd_file = \"%s\"\r\n$pos_x = %d\r\n$pos_y = %d\r\n",
-                v.viewscale, v.shadow, v.alerm, v.h24, v.topmost, v.movelock, v.calendar, v.hide,
-                v.sd, v.al_time, v.sd_file.c_str(), v.x, v.y);
-  return text;
-}
-
-void WriteConf(const std::string& dir, const Conf& conf) {
-  WriteFileBytes(JoinPath(dir, "KurimaroConf.dat"), ConfText(conf));
-}
-
 ReadBack ReadConf(const std::string& dir) {
   ReadBack result;
-  const std::string text = ReadFileBytes(JoinPath(dir, "KurimaroConf.dat"));
+  const std::string text = ReadFileBytes(JoinPath(dir, kConfName));
   int lines = 0;
   size_t start = 0;
   while (start < text.size()) {
@@ -116,10 +101,10 @@ ReadBack ReadConf(const std::string& dir) {
 }
 
 Running LaunchWith(const Edition& edition, const std::string& dir, const Conf& conf) {
-  WriteConf(dir, conf);
+  WriteFileBytes(JoinPath(dir, kConfName), conf.Text());
   // A window that appears under the pointer hears of it later, and would take
   // that stale position over one the test sets after the start.
-  SetCursorPos(1270, 1010);
+  PutCursor(1270, 1010);
   return Launch(edition, dir);
 }
 
@@ -246,17 +231,17 @@ Outline Magnify(const Outline& one, int s) {
 }
 
 bool WaitForOutline(HWND window, const Outline& outline, bool equal, DWORD timeout_ms) {
-  return WaitUntil(timeout_ms, [&] { return (ReadOutline(window) == outline) == equal; });
+  return WaitUntil([&] { return (ReadOutline(window) == outline) == equal; }, timeout_ms);
 }
 
 HWND WaitForMenu(const Process& process, DWORD timeout_ms) {
   HWND menu = nullptr;
-  WaitUntil(timeout_ms, [&] { return (menu = VisibleMenu(process)) != nullptr; });
+  WaitUntil([&] { return (menu = VisibleMenu(process)) != nullptr; }, timeout_ms);
   return menu;
 }
 
 bool WaitForNoMenu(const Process& process, DWORD timeout_ms) {
-  return WaitUntil(timeout_ms, [&] { return VisibleMenu(process) == nullptr; });
+  return WaitUntil([&] { return VisibleMenu(process) == nullptr; }, timeout_ms);
 }
 
 HWND OpenTrayMenu(const Running& app) {
@@ -297,12 +282,12 @@ std::wstring WindowTextW(HWND window) {
 
 HWND WaitForDialog(const Process& process, const std::wstring& title, DWORD timeout_ms) {
   HWND dialog = nullptr;
-  WaitUntil(timeout_ms, [&] {
+  WaitUntil([&] {
     for (HWND hwnd : WindowsOf(process.id, "#32770")) {
       if (IsWindowVisible(hwnd) && WindowTextW(hwnd) == title) dialog = hwnd;
     }
     return dialog != nullptr;
-  });
+  }, timeout_ms);
   return dialog;
 }
 
@@ -315,7 +300,7 @@ int CountTrayIcons() {
 }
 
 bool WaitForTrayIcons(int count, DWORD timeout_ms) {
-  return WaitUntil(timeout_ms, [&] { return CountTrayIcons() == count; });
+  return WaitUntil([&] { return CountTrayIcons() == count; }, timeout_ms);
 }
 
 StartedTogether::~StartedTogether() {
@@ -357,7 +342,7 @@ void WriteAlarms(const std::string& dir, const std::vector<int>& times) {
     std::snprintf(line, sizeof line, "%d:%d:%d\r\n", t / 3600, t / 60 % 60, t % 60);
     text += line;
   }
-  WriteFileBytes(JoinPath(dir, "alerm.txt"), text);
+  WriteFileBytes(JoinPath(dir, kAlarmName), text);
 }
 
 Running LaunchWithAlarmAhead(const Edition& edition, const std::string& dir, Conf conf, int ahead,
@@ -375,19 +360,11 @@ Running LaunchWithAlarmAhead(const Edition& edition, const std::string& dir, Con
   } else {
     // The lite character keeps its pose; the alarm is under way once its
     // second has come.
-    WaitUntil((ahead + 3) * 1000, [&] { return (SecondsOfDay() - due + 86400) % 86400 < 3600; });
+    WaitUntil([&] { return (SecondsOfDay() - due + 86400) % 86400 < 3600; }, (ahead + 3) * 1000);
     Sleep(300);
   }
   return running;
 }
 
-bool WaitUntil(DWORD timeout_ms, const std::function<bool()>& done) {
-  const DWORD start = GetTickCount();
-  for (;;) {
-    if (done()) return true;
-    if (GetTickCount() - start >= timeout_ms) return false;
-    Sleep(10);
-  }
-}
 
 }  // namespace e2e

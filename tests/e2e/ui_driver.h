@@ -8,7 +8,6 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,36 +15,16 @@
 
 namespace e2e {
 
-// The settings file's thirteen lines, in the form the programs write them.
-struct Conf {
-  int viewscale = 2;
-  int shadow = 1;
-  int alerm = 0;
-  int h24 = 0;
-  int topmost = 1;
-  int movelock = 0;
-  int calendar = 1;
-  int hide = 0;
-  int sd = 0;
-  int al_time = 0;
-  std::string sd_file;
-  // Clear of the Wine tray window in the top-left corner, which would
-  // otherwise show in the pictures read back.
-  int x = 400;
-  int y = 300;
-};
-std::string ConfText(const Conf& conf);
-void WriteConf(const std::string& dir, const Conf& conf);
-// The file as the program left it; ok is false when it is missing or does not
-// have the thirteen lines.
+// The settings file as the program left it; ok is false when it is missing
+// or does not have the thirteen lines.
 struct ReadBack {
   bool ok = false;
   Conf conf;
 };
 ReadBack ReadConf(const std::string& dir);
 
-// Starts the edition on a settings file of its own and waits until both its
-// windows exist.
+// Starts the edition on the given settings and waits until both its windows
+// exist.
 Running LaunchWith(const Edition& edition, const std::string& dir, const Conf& conf);
 
 // The message goes through the window's queue like a menu choice.
@@ -126,7 +105,5 @@ void WriteAlarms(const std::string& dir, const std::vector<int>& times);
 Running LaunchWithAlarmAhead(const Edition& edition, const std::string& dir, Conf conf, int ahead,
                              Outline* idle);
 
-// Polls every 10 ms; true as soon as done() holds.
-bool WaitUntil(DWORD timeout_ms, const std::function<bool()>& done);
 
 }  // namespace e2e

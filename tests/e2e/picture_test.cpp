@@ -1,0 +1,157 @@
+// What the running mascot paints, compared pixel for pixel with the rendering
+// core's picture of the same moment.
+#include <gtest/gtest.h>
+
+#include "driver.h"
+#include "screen.h"
+
+using namespace e2e;
+
+namespace {
+
+class PictureTest : public ::testing::TestWithParam<const e2e::Edition*> {
+ protected:
+  const e2e::Edition& edition() const { return *GetParam(); }
+};
+
+RECT WindowRect(HWND window) {
+  RECT rect = {};
+  GetWindowRect(window, &rect);
+  return rect;
+}
+
+TEST_P(PictureTest, ScreenshotIsThePictureOfThatMoment) {
+  Artwork art(edition());
+  ASSERT_TRUE(art.ok());
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  const int today = SecondOfDay(now);
+  // One alarm already past, two to come: the row shows the nearer one. None
+  // comes due while the test runs.
+  const std::vector<int32_t> alarms = {(today + 86400 - 3 * 3600) % 86400,
+                                       (today + 2 * 3600 + 754) % 86400,
+                                       (today + 5 * 3600 + 2222) % 86400};
+  struct Case {
+    int scale;
+    int hour24;
+  };
+  for (const Case c : {Case{1, 0}, Case{3, 1}}) {
+    SCOPED_TRACE("x" + std::to_string(c.scale) + (c.hour24 ? " 24-hour" : " 12-hour"));
+    const std::string dir =
+        MakeWorkDir(std::string(edition().name) + "-picture-x" + std::to_string(c.scale));
+    Conf conf;
+    conf.viewscale = c.scale;
+    conf.hour24 = c.hour24;
+    conf.alerm = 1;
+    conf.calendar = 1;
+    conf.x = 300;
+    conf.y = 200;
+    WriteFileBytes(JoinPath(dir, kConfName), conf.Text());
+    WriteFileBytes(JoinPath(dir, kAlarmName), AlarmFileText(alarms));
+    const POINT pointer = {900, 40};  // right of and above the eyes
+    PutCursor(pointer.x, pointer.y);
+    Running app = Launch(edition(), dir);
+    ASSERT_TRUE(app.main);
+    // Under Wine a program may start with a stale pointer until it moves.
+    PutCursor(pointer.x, pointer.y);
+
+    Moment moment;
+    moment.settings = SettingsOf(conf);
+    moment.alarms = alarms;
+    std::sort(moment.alarms.begin(), moment.alarms.end());
+    moment.pointer = pointer;
+    const PixelSet inside = art.Mask(0, c.scale);
+    std::string differences;
+    bool same = false;
+    // A blink shows frame 1 now and then; its picture counts as well.
+    for (int attempt = 0; attempt < 5 && !same; ++attempt) {
+      const SYSTEMTIME before = WaitForMidSecond();
+      const RECT rect = WindowRect(app.main);
+      const Surface shot = Capture(rect);
+      SYSTEMTIME after;
+      GetLocalTime(&after);
+      if (after.wSecond != before.wSecond) continue;
+      moment.time = ToLocalTime(before);
+      moment.origin = {rect.left, rect.top};
+      differences.clear();
+      for (int pose : {0, 1}) {
+        moment.pose = pose;
+        const Surface expected = art.Picture(moment);
+        const std::string difference = PictureDifference(shot, expected, inside, c.scale);
+        if (difference.empty()) {
+          same = true;
+          break;
+        }
+        differences += "frame " + std::to_string(pose) + ": " + difference + "; ";
+        SaveBitmap(JoinPath(dir, "expected" + std::to_string(pose) + ".bmp"), expected);
+      }
+      if (!same) {
+        SaveBitmap(JoinPath(dir, "screen.bmp"), shot);
+        Sleep(400);  // the next try in the next second, after the next paints
+      }
+    }
+    EXPECT_TRUE(same) << differences << "pictures in " << dir;
+    EXPECT_EQ(CloseAndWait(app), 0);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Editions, PictureTest, ::testing::Values(&kFull, &kLite),
+                         [](const auto& info) { return std::string(info.param->name); });
+
+class PupilsTest : public ::testing::TestWithParam<const e2e::Edition*> {
+ protected:
+  const e2e::Edition& edition() const { return *GetParam(); }
+};
+
+TEST_P(PupilsTest, PupilsLookTowardsThePointer) {
+  Artwork art(edition());
+  ASSERT_TRUE(art.ok());
+  const int s = 3;
+  const std::string dir = MakeWorkDir(std::string(edition().name) + "-pupils");
+  Conf conf;
+  conf.viewscale = s;
+  conf.x = 200;
+  conf.y = 200;
+  WriteFileBytes(JoinPath(dir, kConfName), conf.Text());
+  PutCursor(0, 0);
+  Running app = Launch(edition(), dir);
+  ASSERT_TRUE(app.main);
+  const RECT rect = WindowRect(app.main);
+
+  // Far away, then on either side of the line between the two places of a
+  // pupil: right of window column 63s looks right, below row 32s looks down.
+  const int cx = rect.left + 63 * s;
+  const int cy = rect.top + 32 * s;
+  struct Case {
+    const char* name;
+    POINT pointer;
+  };
+  const Case cases[] = {
+      {"far left and above", {0, 0}},           {"far right and below", {1279, 1023}},
+      {"on both lines", {cx, cy}},              {"just past both lines", {cx + 1, cy + 1}},
+      {"right, on the row line", {cx + 1, cy}}, {"below, on the column line", {cx, cy + 1}},
+  };
+  Moment moment;
+  moment.settings = SettingsOf(conf);
+  moment.origin = {rect.left, rect.top};
+  const PixelSet inside = art.Mask(0, s);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    PutCursor(c.pointer.x, c.pointer.y);
+    moment.pointer = c.pointer;
+    const Surface expected = art.Picture(moment);
+    std::string difference;
+    // Only the lenses count, so the clock need not match; a blink just waits.
+    const bool seen = WaitUntil([&] {
+      difference = PictureDifference(Capture(rect), expected, inside, s, kLenses);
+      return difference.empty();
+    }, 1500);
+    EXPECT_TRUE(seen) << difference;
+  }
+  EXPECT_EQ(CloseAndWait(app), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Editions, PupilsTest, ::testing::Values(&kFull, &kLite),
+                         [](const auto& info) { return std::string(info.param->name); });
+
+}  // namespace

@@ -1,0 +1,96 @@
+// The outline of the character and of its shadow on screen, at the scales a
+// user can choose.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "driver.h"
+#include "screen.h"
+
+using namespace e2e;
+
+namespace {
+
+constexpr uint32_t kBlack = 0x000000;
+constexpr uint32_t kWhite = 0xFFFFFF;  // the bare Xvfb root
+
+// "" when every screen pixel outside the character's outline is the shadow's
+// black where the shadow's outline lies, else the bare desktop.
+std::string AroundTheCharacter(const Surface& shot, const PixelSet& main, const PixelSet& shadow,
+                               int offset, bool shadow_shown) {
+  int wrong = 0;
+  char first[96] = {};
+  for (int y = 0; y < shot.height; ++y) {
+    for (int x = 0; x < shot.width; ++x) {
+      if (main.Contains(x, y)) continue;
+      const bool shaded = shadow_shown && shadow.Contains(x - offset, y - offset);
+      const uint32_t want = shaded ? kBlack : kWhite;
+      const uint32_t got = SurfaceRow(shot, y)[x];
+      if (got != want && wrong++ == 0) {
+        std::snprintf(first, sizeof first, "(%d, %d) is %06X, expected %06X", x, y,
+                      static_cast<unsigned>(got), static_cast<unsigned>(want));
+      }
+    }
+  }
+  return wrong ? std::to_string(wrong) + " pixels differ, first " + first : "";
+}
+
+class RegionsTest : public ::testing::TestWithParam<const e2e::Edition*> {
+ protected:
+  const e2e::Edition& edition() const { return *GetParam(); }
+};
+
+TEST_P(RegionsTest, BothWindowsTakeFrameZerosOutlineAtEveryScale) {
+  Artwork art(edition());
+  ASSERT_TRUE(art.ok());
+  // The lite edition stops at x5.
+  const int top_scale = edition().layered ? 10 : 5;
+  for (int s : {1, 2, top_scale}) {
+    SCOPED_TRACE("x" + std::to_string(s));
+    const std::string dir = MakeWorkDir(std::string(edition().name) + "-x" + std::to_string(s));
+    Conf conf;
+    conf.viewscale = s;
+    WriteFileBytes(JoinPath(dir, kConfName), conf.Text());
+    Running app = Launch(edition(), dir);
+    ASSERT_TRUE(app.main && app.shadow);
+    const PixelSet expected = art.Mask(0, s);
+
+    const WindowInfo main = ReadWindow(app.main);
+    EXPECT_EQ(main.rect.left, 100);
+    EXPECT_EQ(main.rect.top, 100);
+    PixelSet region;
+    ASSERT_TRUE(ReadRegion(app.main, region)) << "the main window has no region";
+    EXPECT_EQ(Difference(region, expected), "");
+
+    // The shadow stands 3s right of and below in the full edition, on top of
+    // the character and hidden in the lite one.
+    const WindowInfo shadow = ReadWindow(app.shadow);
+    const int offset = edition().layered ? 3 * s : 0;
+    EXPECT_EQ(shadow.rect.left, 100 + offset);
+    EXPECT_EQ(shadow.rect.top, 100 + offset);
+    PixelSet shadow_region;
+    ASSERT_TRUE(ReadRegion(app.shadow, shadow_region)) << "the shadow window has no region";
+    EXPECT_EQ(Difference(shadow_region, expected), "");
+    if (edition().layered) EXPECT_TRUE(shadow.has_alpha && shadow.alpha == 127);
+
+    // On screen: the character inside its outline, the shadow black where it
+    // shows past it (plain Xvfb draws alpha 127 opaque), the desktop elsewhere;
+    // polled, as the windows may still be on their way to the screen.
+    const RECT around = {100, 100, 100 + 91 * s, 100 + 83 * s};
+    Surface shot;
+    std::string wrong;
+    WaitUntil([&] {
+      shot = Capture(around);
+      wrong = AroundTheCharacter(shot, region, shadow_region, offset, edition().layered);
+      return wrong.empty();
+    }, 1000);
+    EXPECT_EQ(wrong, "") << "screen pixels around the character";
+    if (!wrong.empty()) SaveBitmap(JoinPath(dir, "screen.bmp"), shot);
+    EXPECT_EQ(CloseAndWait(app), 0);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Editions, RegionsTest, ::testing::Values(&kFull, &kLite),
+                         [](const auto& info) { return std::string(info.param->name); });
+
+}  // namespace
