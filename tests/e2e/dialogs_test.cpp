@@ -151,7 +151,7 @@ TEST_P(DialogsTest, AboutBoxNamesTheEdition) {
   EXPECT_EQ(GetWindow(box, GW_OWNER), app.main);
   const std::wstring text = MessageBoxText(box);
   const std::wstring first = Wide(edition().title) + L" ver 1.0.2.J\n\n";
-  ASSERT_EQ(text.substr(0, first.size()), first) << "text: " << std::string(text.begin(), text.end());
+  ASSERT_EQ(text.substr(0, first.size()), first) << "the text does not begin with the name and version";
   const std::wstring rights = text.substr(first.size());
   EXPECT_FALSE(rights.empty());
   EXPECT_EQ(rights.find(L'\n'), std::wstring::npos) << "more than one line of rights";

@@ -17,10 +17,11 @@ struct Field {
 };
 
 const Field kFields[] = {
-    {"$viewscale", &Conf::viewscale}, {"$shadow", &Conf::shadow},   {"$alerm", &Conf::alerm},
-    {"$24", &Conf::hour24},              {"$topmost", &Conf::topmost}, {"$movelock", &Conf::movelock},
-    {"$calendar", &Conf::calendar},   {"$hide", &Conf::hide},       {"$sd", &Conf::sd},
-    {"$al_time", &Conf::al_time},
+    {"$viewscale", &Conf::viewscale}, {"$shadow", &Conf::shadow},
+    {"$alerm", &Conf::alerm},         {"$24", &Conf::hour24},
+    {"$topmost", &Conf::topmost},     {"$movelock", &Conf::movelock},
+    {"$calendar", &Conf::calendar},   {"$hide", &Conf::hide},
+    {"$sd", &Conf::sd},               {"$al_time", &Conf::al_time},
 };
 
 struct ProcessWindows {
