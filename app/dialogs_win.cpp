@@ -18,13 +18,6 @@ bool ToAnsi(const wchar_t* wide, char* out, uint32_t size) {
   return n > 0 && !lossy;
 }
 
-// The edition's caption, as the title shows it.
-std::wstring Caption() {
-  wchar_t caption[32] = {};
-  MultiByteToWideChar(CP_ACP, 0, kNames.title, -1, caption, 32);
-  return caption;
-}
-
 }  // namespace
 
 bool ChooseWaveFileDialog(HWND owner, char* path, uint32_t size) {
@@ -55,7 +48,7 @@ bool ChooseWaveFileDialog(HWND owner, char* path, uint32_t size) {
 }
 
 void ShowAboutBox(HWND owner) {
-  const std::wstring caption = Caption();
+  const std::wstring caption = kNames.caption;
   // The version is the build's, the one the version resource carries.
   const std::string version = KURIMARO_VERSION_TEXT;
   const std::wstring text = caption + L" ver " + std::wstring(version.begin(), version.end()) +

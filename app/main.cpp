@@ -13,10 +13,8 @@ namespace {
 // The already-running box; wide text so the Japanese reads right whatever
 // the system's ANSI code page is.
 void ShowAlreadyRunning() {
-  wchar_t caption[32];
-  MultiByteToWideChar(CP_ACP, 0, kNames.title, -1, caption, 32);
   MessageBoxW(nullptr, L"Kurimaro\u3001\u3042\u308b\u3044\u306fKurimaroLite\u304c\u3059\u3067\u306b\u8d77\u52d5\u3057\u3066\u3044\u307e\u3059",
-              caption, MB_OK);
+              kNames.caption, MB_OK);
 }
 
 int RunMessageLoop() {

@@ -97,8 +97,8 @@ void PaintMain(AppState& app, const Settings& settings, ShellPlatform& platform,
   // Under Wine the transfer is what costs: only what differs from the
   // picture on the window is enlarged and sent, and an equal picture not at all.
   const Surface& picture = app.sprites.picture;
-  PixelBox box = DifferingBox(app.shown_picture, picture);
-  if (always) box = {0, 0, picture.width, picture.height};
+  const PixelBox box = always ? PixelBox{0, 0, picture.width, picture.height}
+                              : DifferingBox(app.shown_picture, picture);
   if (!box.empty()) {
     const int32_t s = app.sprites.scale;
     EnlargeBox(picture, s, app.sprites.compose_surface, box);

@@ -47,6 +47,7 @@ void GrowRow(const uint32_t* in, int32_t width, uint32_t* out) {
 
 void GrowRowAnyScale(const uint32_t* in, int32_t width, int32_t scale, uint32_t* out) {
   switch (scale) {
+    case 1: std::memcpy(out, in, static_cast<std::size_t>(width) * 4); return;
     case 2: return GrowRow<2>(in, width, out);
     case 3: return GrowRow<3>(in, width, out);
     case 4: return GrowRow<4>(in, width, out);
@@ -64,17 +65,22 @@ void GrowRowAnyScale(const uint32_t* in, int32_t width, int32_t scale, uint32_t*
 }  // namespace
 
 void Enlarge(const Surface& src, int32_t scale, Surface& dst) {
+  EnlargeBox(src, scale, dst, {0, 0, src.width, src.height});
+}
+
+void EnlargeBox(const Surface& src, int32_t scale, Surface& dst, const PixelBox& box) {
   if (scale < 1 || dst.width != src.width * scale || dst.height != src.height * scale) return;
-  const std::size_t row_bytes = static_cast<std::size_t>(dst.width) * 4;
-  if (scale == 1) {
-    std::memcpy(dst.pixels.data(), src.pixels.data(), row_bytes * dst.height);
-    return;
-  }
-  for (int32_t y = 0; y < src.height; ++y) {
-    // Build the enlarged row once, then repeat it: the copies come from cache.
-    uint32_t* first = SurfaceRow(dst, y * scale);
-    GrowRowAnyScale(SurfaceRow(src, y), src.width, scale, first);
-    for (int32_t k = 1; k < scale; ++k) std::memcpy(SurfaceRow(dst, y * scale + k), first, row_bytes);
+  const int32_t left = std::max(box.left, 0);
+  const int32_t right = std::min(box.right, src.width);
+  if (right <= left) return;
+  const std::size_t run_bytes = static_cast<std::size_t>(right - left) * scale * 4;
+  for (int32_t y = std::max(box.top, 0); y < std::min(box.bottom, src.height); ++y) {
+    // Build the enlarged run once, then repeat it: the copies come from cache.
+    uint32_t* first = SurfaceRow(dst, y * scale) + left * scale;
+    GrowRowAnyScale(SurfaceRow(src, y) + left, right - left, scale, first);
+    for (int32_t k = 1; k < scale; ++k) {
+      std::memcpy(SurfaceRow(dst, y * scale + k) + left * scale, first, run_bytes);
+    }
   }
 }
 
@@ -155,22 +161,4 @@ PixelBox DifferingBox(const Surface& before, const Surface& after) {
     }
   }
   return box.empty() ? PixelBox{0, 0, 0, 0} : box;
-}
-
-void EnlargeBox(const Surface& src, int32_t scale, Surface& dst, const PixelBox& box) {
-  if (scale < 1 || dst.width != src.width * scale || dst.height != src.height * scale) return;
-  const int32_t left = std::max(box.left, 0);
-  const int32_t right = std::min(box.right, src.width);
-  if (right <= left) return;
-  const std::size_t run_bytes = static_cast<std::size_t>(right - left) * scale * 4;
-  for (int32_t y = std::max(box.top, 0); y < std::min(box.bottom, src.height); ++y) {
-    const uint32_t* from = SurfaceRow(src, y);
-    uint32_t* first = SurfaceRow(dst, y * scale) + left * scale;
-    for (int32_t x = left; x < right; ++x) {
-      for (int32_t k = 0; k < scale; ++k) first[(x - left) * scale + k] = from[x];
-    }
-    for (int32_t k = 1; k < scale; ++k) {
-      std::memcpy(SurfaceRow(dst, y * scale + k) + left * scale, first, run_bytes);
-    }
-  }
 }
