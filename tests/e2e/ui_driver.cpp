@@ -1,5 +1,7 @@
 #include "ui_driver.h"
 
+#include "screen.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -190,30 +192,12 @@ int Outline::Area() const {
 }
 
 Outline ReadOutline(HWND window) {
+  PixelSet region;
+  ReadRegion(window, region);
   Outline outline;
-  RECT r = {};
-  GetWindowRect(window, &r);
-  outline.width = r.right - r.left;
-  outline.height = r.bottom - r.top;
-  if (outline.width <= 0 || outline.height <= 0) return {};
-  outline.inside.assign(static_cast<size_t>(outline.width) * outline.height, false);
-  HRGN region = CreateRectRgn(0, 0, 0, 0);
-  if (GetWindowRgn(window, region) != ERROR) {
-    const DWORD size = GetRegionData(region, 0, nullptr);
-    std::vector<char> buffer(size);
-    auto* data = reinterpret_cast<RGNDATA*>(buffer.data());
-    if (size && GetRegionData(region, size, data)) {
-      const RECT* rects = reinterpret_cast<const RECT*>(data->Buffer);
-      for (DWORD i = 0; i < data->rdh.nCount; ++i) {
-        for (LONG y = std::max<LONG>(rects[i].top, 0); y < rects[i].bottom && y < outline.height; ++y) {
-          for (LONG x = std::max<LONG>(rects[i].left, 0); x < rects[i].right && x < outline.width; ++x) {
-            outline.inside[static_cast<size_t>(y) * outline.width + x] = true;
-          }
-        }
-      }
-    }
-  }
-  DeleteObject(region);
+  outline.width = region.width;
+  outline.height = region.height;
+  outline.inside.assign(region.in.begin(), region.in.end());
   return outline;
 }
 
