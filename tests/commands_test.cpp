@@ -1,13 +1,13 @@
 // The context menu as shown and what its commands and the tray icon do,
 // over a fake window system, in both editions.
-#include "app/commands.h"
+#include "shell/commands.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "app/menu_state.h"
+#include "shell/menu_state.h"
 #include "resources/resource_ids.h"
 #include "shell_fake.h"
 
@@ -100,7 +100,7 @@ TEST(CommandsTest, ShadowAndTrayFollowTheStoredState) {
     shell.log.clear();
     HandleCommand(rig.app, rig.settings, edition, shell, ID_TRAY);
     EXPECT_TRUE(rig.settings.hide);
-    EXPECT_EQ(shell.log, (Log{"hide shadow", "minimise shadow", "hide shadow", "hide main"}));
+    EXPECT_EQ(shell.log, (Log{"store windows"}));
     shell.log.clear();
     HandleCommand(rig.app, rig.settings, edition, shell, ID_SHADOW);  // stored: setting only
     EXPECT_TRUE(shell.log.empty());
@@ -114,8 +114,8 @@ TEST(CommandsTest, ShadowAndTrayFollowTheStoredState) {
     shell.log.clear();
     TrayDoubleClicked(rig.app, rig.settings, edition, shell);
     EXPECT_FALSE(rig.settings.hide);
-    const Log full = {"restore shadow", "show shadow", "show main"};
-    const Log lite_restore = {"restore shadow", "hide shadow", "show main"};
+    const Log full = {"restore windows", "show shadow", "show main"};
+    const Log lite_restore = {"restore windows", "hide shadow", "show main"};
     EXPECT_EQ(shell.log, lite ? lite_restore : full);
     EXPECT_EQ(shell.FakePlatformFor::Count(FakeCall::Reshape), lite ? 1 : 0);
   }

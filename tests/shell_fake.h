@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/shell_platform.h"
+#include "shell/app_state.h"
+#include "shell/shell_platform.h"
 #include "behaviour/behaviour.h"
 #include "behaviour_fake.h"
 #include "render_fixtures.h"
@@ -59,8 +59,8 @@ struct FakeShell : FakePlatformFor<ShellPlatform> {
   void ShowWindowNow(AppWindow w, bool shown) override {
     log.push_back(std::string(shown ? "show " : "hide ") + Name(w));
   }
-  void MinimiseShadow() override { log.push_back("minimise shadow"); }
-  void RestoreShadow() override { log.push_back("restore shadow"); }
+  void StoreWindows() override { log.push_back("store windows"); }
+  void RestoreWindows() override { log.push_back("restore windows"); }
   void BringToFront(AppWindow w) override { log.push_back(std::string("front ") + Name(w)); }
   void ApplyTopmost(bool topmost) override { log.push_back(topmost ? "topmost" : "not topmost"); }
   void TrackMenu(AppWindow w, const std::vector<MenuItemState>&) override {

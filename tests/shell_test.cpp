@@ -1,6 +1,6 @@
 // The shell's rules over a fake window system: screen clamps, dragging, the
 // paint pacing and its skipped transfers, and the order of a re-shape.
-#include "app/shell.h"
+#include "shell/shell.h"
 
 #include <gtest/gtest.h>
 

@@ -6,8 +6,8 @@
 
 #include <set>
 
-#include "app/menu_state.h"
-#include "app/menu_win.h"
+#include "shell/menu_state.h"
+#include "win32/menu_win.h"
 #include "driver.h"
 
 using namespace e2e;

@@ -1,10 +1,10 @@
-#include "app/shadow_window.h"
+#include "win32/shadow_window.h"
 
-#include "app/app_win.h"
-#include "app/commands.h"
-#include "app/shell.h"
-#include "app/tray_win.h"
-#include "app/window_messages.h"
+#include "win32/app_win.h"
+#include "shell/commands.h"
+#include "shell/shell.h"
+#include "win32/tray_win.h"
+#include "win32/window_messages.h"
 
 namespace {
 

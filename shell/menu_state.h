@@ -16,6 +16,6 @@ struct MenuItemState {
   bool grayed;
 };
 
-// The items rewritten before every showing of the context menu, in the order
-// they are rewritten; items and headings not listed stay as loaded.
+// The items of the context menu that are rewritten before every showing,
+// top to bottom; every other entry stays as described.
 std::vector<MenuItemState> MenuState(const Settings& settings, Edition edition);

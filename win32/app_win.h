@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "app/app_state.h"
-#include "app/platform_win.h"
+#include "shell/app_state.h"
+#include "win32/platform_win.h"
 #include "settings/edition.h"
 #include "settings/settings.h"
 

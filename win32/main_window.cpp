@@ -1,9 +1,9 @@
-#include "app/main_window.h"
+#include "win32/main_window.h"
 
-#include "app/app_win.h"
-#include "app/commands.h"
-#include "app/shell.h"
-#include "app/window_messages.h"
+#include "win32/app_win.h"
+#include "shell/commands.h"
+#include "shell/shell.h"
+#include "win32/window_messages.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "app/menu_win.h"
+#include "win32/menu_win.h"
 
 #include <string>
 

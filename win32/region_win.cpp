@@ -1,4 +1,4 @@
-#include "render/region_win.h"
+#include "win32/region_win.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,8 +1,8 @@
-#include "app/commands.h"
+#include "shell/commands.h"
 
 #include <algorithm>
 
-#include "app/shell.h"
+#include "shell/shell.h"
 #include "behaviour/alarm_list.h"
 #include "behaviour/behaviour.h"
 #include "resources/resource_ids.h"
@@ -95,12 +95,7 @@ void OpenCharacterMenu(AppState&, const Settings& settings, Edition edition,
 
 void StoreInTray(Settings& settings, ShellPlatform& platform) {
   settings.hide = true;
-  platform.ShowWindowNow(AppWindow::Shadow, false);
-  platform.MinimiseShadow();
-  platform.ShowWindowNow(AppWindow::Shadow, false);
-  // Minimising the owner hides the character with it on Windows; hiding it
-  // as well keeps that true where a window manager does not.
-  platform.ShowWindowNow(AppWindow::Main, false);
+  platform.StoreWindows();
 }
 
 void RestoreFromTray(AppState& app, Settings& settings, Edition edition,
@@ -109,10 +104,10 @@ void RestoreFromTray(AppState& app, Settings& settings, Edition edition,
   if (edition == Edition::Lite) {
     RescaleSprites(app.sprites, settings.viewscale);
     platform.RequestReshape();
-    platform.RestoreShadow();
+    platform.RestoreWindows();
     platform.ShowWindowNow(AppWindow::Shadow, false);
   } else {
-    platform.RestoreShadow();
+    platform.RestoreWindows();
     platform.ShowWindowNow(AppWindow::Shadow, settings.shadow);
   }
   platform.ShowWindowNow(AppWindow::Main, true);

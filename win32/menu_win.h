@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "app/menu_state.h"
+#include "shell/menu_state.h"
 
 // The context menu resource "MENU", loaded afresh for every showing.
 HMENU LoadContextMenu(HINSTANCE module);

@@ -1,8 +1,8 @@
-#include "app/app_windows.h"
+#include "win32/app_windows.h"
 
-#include "app/app_win.h"
-#include "app/main_window.h"
-#include "app/shadow_window.h"
+#include "win32/app_win.h"
+#include "win32/main_window.h"
+#include "win32/shadow_window.h"
 #include "resources/resource_ids.h"
 
 namespace {

@@ -1,6 +1,6 @@
-#include "app/instance_lock.h"
+#include "win32/instance_lock.h"
 
-#include "app/app_win.h"
+#include "win32/app_win.h"
 
 bool AcquireInstanceLock() {
   HANDLE existing = OpenMutexA(MUTEX_ALL_ACCESS, FALSE, kInstanceLockName);

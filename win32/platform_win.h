@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "app/shell_platform.h"
+#include "shell/shell_platform.h"
 
 // The shell's and the behaviour's system calls on Win32. The shell fills the
 // handles: the module at start-up, each window as it is created. Until then
@@ -39,8 +39,8 @@ struct Win32Platform final : ShellPlatform {
   void FillShadow() override;
   void CloseProgram() override;
   void ShowWindowNow(AppWindow window, bool shown) override;
-  void MinimiseShadow() override;
-  void RestoreShadow() override;
+  void StoreWindows() override;
+  void RestoreWindows() override;
   void BringToFront(AppWindow window) override;
   void ApplyTopmost(bool topmost) override;
   void TrackMenu(AppWindow owner, const std::vector<MenuItemState>& items) override;

@@ -1,10 +1,10 @@
-#include "app/tray_win.h"
+#include "win32/tray_win.h"
 
 #include <shellapi.h>
 
 #include <cstring>
 
-#include "app/app_win.h"
+#include "win32/app_win.h"
 #include "resources/resource_ids.h"
 
 namespace {

@@ -6,8 +6,8 @@
 
 #include <cstdint>
 
-#include "app/app_state.h"
-#include "app/shell_platform.h"
+#include "shell/app_state.h"
+#include "shell/shell_platform.h"
 #include "settings/edition.h"
 #include "settings/settings.h"
 

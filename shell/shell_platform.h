@@ -8,7 +8,7 @@
 #include "render/surface.h"
 #include "settings/settings.h"
 
-#include "app/menu_state.h"
+#include "shell/menu_state.h"
 
 enum class AppWindow { Main, Shadow };
 
@@ -42,10 +42,14 @@ struct ShellPlatform : BehaviourPlatform {
   virtual void CloseProgram() = 0;
 
   virtual void ShowWindowNow(AppWindow window, bool shown) = 0;
-  // Minimising the shadow window, the owner, stores the program in the tray.
-  virtual void MinimiseShadow() = 0;
-  // Back from minimised, and active.
-  virtual void RestoreShadow() = 0;
+  // Stores the program in the tray: both windows leave the screen and the
+  // taskbar, the tray icon stays, timers and alarms go on. A system with a
+  // notion of minimising does it there, so that the windows come back as
+  // they were; nothing of the program may stay visible.
+  virtual void StoreWindows() = 0;
+  // Undoes StoreWindows and makes the program active again. The shell shows
+  // each window itself afterwards, as the settings say.
+  virtual void RestoreWindows() = 0;
   virtual void BringToFront(AppWindow window) = 0;
   // Both windows in or out of the topmost band.
   virtual void ApplyTopmost(bool topmost) = 0;

@@ -1,11 +1,11 @@
-#include "app/dialogs_win.h"
+#include "win32/dialogs_win.h"
 
 #include <commdlg.h>
 
 #include <cstring>
 #include <string>
 
-#include "app/app_win.h"
+#include "win32/app_win.h"
 
 namespace {
 

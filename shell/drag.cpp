@@ -1,5 +1,5 @@
 #include "behaviour/behaviour_state.h"
-#include "app/shell.h"
+#include "shell/shell.h"
 
 void PressLeft(AppState& app, const Settings& settings, ShellPlatform& platform, int32_t x,
                int32_t y) {

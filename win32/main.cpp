@@ -2,9 +2,9 @@
 
 #include <cstdlib>
 
-#include "app/app_win.h"
-#include "app/app_windows.h"
-#include "app/instance_lock.h"
+#include "win32/app_win.h"
+#include "win32/app_windows.h"
+#include "win32/instance_lock.h"
 #include "behaviour/alarm_list.h"
 #include "behaviour/behaviour.h"
 

@@ -1,16 +1,16 @@
-#include "app/platform_win.h"
+#include "win32/platform_win.h"
 
 #include <mmsystem.h>
 #include <shellapi.h>
 
 #include <cstdlib>
 
-#include "app/dialogs_win.h"
-#include "app/menu_win.h"
-#include "app/shell.h"
-#include "app/window_messages.h"
-#include "render/present_win.h"
-#include "render/region_win.h"
+#include "win32/dialogs_win.h"
+#include "win32/menu_win.h"
+#include "shell/shell.h"
+#include "win32/window_messages.h"
+#include "win32/present_win.h"
+#include "win32/region_win.h"
 
 void Win32Platform::PlaySoundResource(int resource_id, uint32_t flags) {
   PlaySoundA(MAKEINTRESOURCEA(resource_id), module, flags);
@@ -144,9 +144,17 @@ void Win32Platform::ShowWindowNow(AppWindow window, bool shown) {
   ShowWindow(Handle(window), shown ? SW_SHOW : SW_HIDE);
 }
 
-void Win32Platform::MinimiseShadow() { CloseWindow(shadow_window); }
+// Minimising the shadow window, the owner, hides the character with it on
+// Windows; hiding both as well keeps that true where no window manager does.
+void Win32Platform::StoreWindows() {
+  ShowWindow(shadow_window, SW_HIDE);
+  CloseWindow(shadow_window);
+  ShowWindow(shadow_window, SW_HIDE);
+  ShowWindow(main_window, SW_HIDE);
+}
 
-void Win32Platform::RestoreShadow() { OpenIcon(shadow_window); }
+// Back from minimised, and active.
+void Win32Platform::RestoreWindows() { OpenIcon(shadow_window); }
 
 void Win32Platform::BringToFront(AppWindow window) { SetForegroundWindow(Handle(window)); }
 

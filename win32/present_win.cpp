@@ -1,4 +1,4 @@
-#include "render/present_win.h"
+#include "win32/present_win.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "app/app_win.h"
+#include "win32/app_win.h"
 
 #include "resources/resource_ids.h"
 

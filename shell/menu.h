@@ -1,0 +1,22 @@
+#pragma once
+
+// The context menu, described once for every window system: its submenus,
+// items, ids, labels and separators, top to bottom. The Win32 programs carry
+// the same menu as a resource (a test holds the two together); another
+// system builds its menu from this list.
+
+#include <cstdint>
+#include <vector>
+
+enum class MenuKind { Item, Popup, Separator };
+
+struct MenuEntry {
+  int depth;          // 0: the shown menu's own entries; a popup's follow one deeper
+  MenuKind kind;
+  uint16_t id;        // the command of an item; 0 for popups and separators
+  const char* label;  // UTF-8, as stored; "" for separators
+  bool rewritten;     // label, check and grey are set from the settings before every showing
+};
+
+// The shown menu, top to bottom; a popup's entries follow it.
+const std::vector<MenuEntry>& ContextMenu();
