@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "behaviour/behaviour_platform.h"
+#include "settings/atomic_file.h"
 
 namespace {
 
@@ -133,7 +134,7 @@ bool AlarmFileTimeLater(const AlarmFileTime& a, const AlarmFileTime& b) {
 
 bool LoadAlarmList(BehaviourState& state, const char* path, BehaviourPlatform& platform) {
   // Binary mode: the text-mode rules are the reader's own, the same on every system.
-  std::FILE* file = std::fopen(path, "rb");
+  std::FILE* file = OpenFileForReading(path);
   if (!file) {
     // Locked or unreadable for now: the alarms already loaded stay, and since
     // the write time is not stored the watch tries again in a second.

@@ -1,8 +1,20 @@
 #pragma once
 
+#include <cstdio>
 #include <string_view>
+
+// The few file operations of the core, one half per system. Paths are UTF-8
+// text everywhere; the Windows half converts them to UTF-16 at the system
+// call, so a folder that the ANSI code page cannot spell still works.
 
 // Writes bytes to a temporary file beside path, flushes it to disk and only
 // then puts it in the place of the old file. On any failure the old file stays
 // whole and the temporary file is removed. Returns whether path now holds bytes.
 bool WriteFileAtomically(const char* path, std::string_view bytes);
+
+// The file opened for reading in binary mode, or null.
+std::FILE* OpenFileForReading(const char* path);
+
+// Creates an empty file when none exists; never touches one that does.
+// True when the file exists afterwards.
+bool CreateFileIfMissing(const char* path);

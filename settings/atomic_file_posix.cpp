@@ -4,7 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdio>
+#include <cerrno>
 #include <string>
 
 bool WriteFileAtomically(const char* path, std::string_view bytes) {
@@ -29,4 +29,12 @@ bool WriteFileAtomically(const char* path, std::string_view bytes) {
   ok = ok && std::rename(temp.c_str(), path) == 0;
   if (!ok) unlink(temp.c_str());
   return ok;
+}
+
+std::FILE* OpenFileForReading(const char* path) { return std::fopen(path, "rb"); }
+
+bool CreateFileIfMissing(const char* path) {
+  const int fd = open(path, O_WRONLY | O_CREAT | O_EXCL, 0644);
+  if (fd >= 0) return close(fd) == 0;
+  return errno == EEXIST;
 }

@@ -4,13 +4,14 @@
 
 #include <string>
 
+#include "settings/wide_path_win.h"
+
 namespace {
 
 // The directory part of path, with its trailing backslash; "" for a bare name.
-std::string DirectoryOf(const char* path) {
-  std::string p(path);
-  const size_t slash = p.find_last_of("\\/");
-  return slash == std::string::npos ? std::string() : p.substr(0, slash + 1);
+std::wstring DirectoryOf(const std::wstring& path) {
+  const size_t slash = path.find_last_of(L"\\/");
+  return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
 }
 
 bool WriteAll(HANDLE file, std::string_view bytes) {
@@ -23,22 +24,59 @@ bool WriteAll(HANDLE file, std::string_view bytes) {
   return true;
 }
 
+// An antivirus scanner, the search indexer or a sync client may hold the old
+// file for a moment; the replace is tried again for about half a second.
+bool ReplaceWithRetries(const std::wstring& temp, const std::wstring& path) {
+  constexpr int kTries = 10;
+  constexpr DWORD kPause = 50;
+  for (int attempt = 1;; ++attempt) {
+    if (MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      return true;
+    }
+    const DWORD error = GetLastError();
+    const bool transient = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
+                           error == ERROR_ACCESS_DENIED;
+    if (!transient || attempt == kTries) return false;
+    Sleep(kPause);
+  }
+}
+
 }  // namespace
 
-bool WriteFileAtomically(const char* path, std::string_view bytes) {
+std::wstring WidePath(const char* utf8) {
+  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
+  if (n <= 0) return std::wstring();
+  std::wstring wide(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8, -1, &wide[0], n);
+  wide.resize(static_cast<size_t>(n - 1));
+  return wide;
+}
+
+std::string Utf8Path(const wchar_t* wide) {
+  const int n = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+  if (n <= 0) return std::string();
+  std::string utf8(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide, -1, &utf8[0], n, nullptr, nullptr);
+  utf8.resize(static_cast<size_t>(n - 1));
+  return utf8;
+}
+
+bool WriteFileAtomically(const char* utf8_path, std::string_view bytes) {
+  const std::wstring path = WidePath(utf8_path);
+  if (path.empty()) return false;
   // Windows refuses to rename over a read-only file, Wine does not: the user's
   // read-only mark is honoured here so that both keep the old file.
-  const DWORD attributes = GetFileAttributesA(path);
+  const DWORD attributes = GetFileAttributesW(path.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) return false;
 
-  std::string dir = DirectoryOf(path);
-  char temp[MAX_PATH + 16];
-  if (!GetTempFileNameA(dir.empty() ? "." : dir.c_str(), "krm", 0, temp)) return false;
+  const std::wstring dir = DirectoryOf(path);
+  wchar_t temp[MAX_PATH + 16];
+  if (!GetTempFileNameW(dir.empty() ? L"." : dir.c_str(), L"krm", 0, temp)) return false;
 
-  HANDLE file = CreateFileA(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+  HANDLE file = CreateFileW(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
-    DeleteFileA(temp);
+    DeleteFileW(temp);
     return false;
   }
   bool ok = WriteAll(file, bytes) && FlushFileBuffers(file);
@@ -48,7 +86,21 @@ bool WriteFileAtomically(const char* path, std::string_view bytes) {
   // on a read-only or locked file, which then stays as it was. (ReplaceFile
   // would keep the old file's ACL, but leaves a backup of its own behind
   // when it fails under Wine.)
-  ok = ok && MoveFileExA(temp, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-  if (!ok) DeleteFileA(temp);
+  ok = ok && ReplaceWithRetries(temp, path);
+  if (!ok) DeleteFileW(temp);
   return ok;
+}
+
+std::FILE* OpenFileForReading(const char* path) {
+  const std::wstring wide = WidePath(path);
+  return wide.empty() ? nullptr : _wfopen(wide.c_str(), L"rb");
+}
+
+bool CreateFileIfMissing(const char* path) {
+  const std::wstring wide = WidePath(path);
+  if (wide.empty()) return false;
+  HANDLE file = CreateFileW(wide.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file != INVALID_HANDLE_VALUE) return CloseHandle(file) != FALSE;
+  return GetLastError() == ERROR_FILE_EXISTS;
 }

@@ -3,7 +3,9 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
+#include <cstdio>
+
+#include "settings/atomic_file.h"
 
 namespace {
 
@@ -115,9 +117,16 @@ void ConfFile::Parse(std::istream& in) {
 }
 
 bool ConfFile::Load(const char* path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  Parse(in);
+  std::FILE* file = OpenFileForReading(path);
+  if (!file) return false;
+  char buffer[64 * 1024];
+  ParseChunks(*this, [&](std::string_view& chunk) {
+    const size_t got = std::fread(buffer, 1, sizeof buffer, file);
+    if (got == 0) return false;
+    chunk = std::string_view(buffer, got);
+    return true;
+  });
+  std::fclose(file);
   return true;
 }
 

@@ -91,7 +91,5 @@ bool SaveSettings(const Settings& settings, int32_t pos_x, int32_t pos_y, const 
 }
 
 std::string JoinStartDir(const char* start_dir, const char* file_name) {
-  char path[1024];
-  std::snprintf(path, sizeof path, "%s\\%s", start_dir, file_name);
-  return path;
+  return std::string(start_dir) + "\\" + file_name;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "behaviour/behaviour_state.h"
 #include "render/paint.h"
@@ -10,9 +11,10 @@
 // for the whole process. The window system's own handles live beside it in
 // that system's half.
 struct AppState {
-  char start_dir[512] = {};     // current directory at start; the files live there
+  std::string start_dir;        // current directory at start (UTF-8); the files live there
   int32_t screen_width = 0;     // virtual-screen size last recorded
   int32_t screen_height = 0;
+  bool tray_icon = false;       // the tray holds the program's icon
   bool dragging = false;        // a left-button drag holds the mouse
   int32_t grab_x = 0;           // cursor inside the window when the drag began
   int32_t grab_y = 0;

@@ -6,6 +6,7 @@
 #include "behaviour/alarm_list.h"
 #include "behaviour/behaviour.h"
 #include "resources/resource_ids.h"
+#include "settings/atomic_file.h"
 
 namespace {
 
@@ -36,6 +37,25 @@ void ToggleShadow(Settings& settings, Edition edition, ShellPlatform& platform) 
 
 void ChooseSound(Settings& settings, ShellPlatform& platform, int32_t sd) {
   if (platform.ChooseWaveFile(settings.sd_file, sizeof settings.sd_file)) settings.sd = sd;
+}
+
+// A new user has no alarm file yet: an empty one is made to write the first
+// alarm in. One that exists is never written.
+void EditAlarmTimes(const AppState& app, ShellPlatform& platform) {
+  const std::string path = JoinStartDir(app.start_dir.c_str(), kAlarmFileName);
+  CreateFileIfMissing(path.c_str());
+  platform.OpenDocument(path.c_str(), app.start_dir.c_str());
+}
+
+// Back from the tray (or never stored): the character first, so that the
+// shadow never shows alone, then the shadow at the character's present place
+// and outline, which may have changed while it was stored.
+void ShowWindows(AppState& app, const Settings& settings, Edition edition,
+                 ShellPlatform& platform) {
+  platform.ShowWindowNow(AppWindow::Main, true);
+  platform.RestoreWindows();
+  ReshapeShadow(app, settings, edition, platform);
+  platform.ShowWindowNow(AppWindow::Shadow, edition == Edition::Full && settings.shadow);
 }
 
 }  // namespace
@@ -77,11 +97,9 @@ void HandleCommand(AppState& app, Settings& settings, Edition edition, ShellPlat
     case ID_SHADOW: ToggleShadow(settings, edition, platform); break;
     case ID_TRAY:
       if (settings.hide) RestoreFromTray(app, settings, edition, platform);
-      else StoreInTray(settings, platform);
+      else StoreInTray(app, settings, platform);
       break;
-    case ID_EDIT_ALARMS:
-      platform.OpenDocument(JoinStartDir(app.start_dir, kAlarmFileName).c_str(), app.start_dir);
-      break;
+    case ID_EDIT_ALARMS: EditAlarmTimes(app, platform); break;
     default: break;
   }
 }
@@ -93,9 +111,10 @@ void OpenCharacterMenu(AppState&, const Settings& settings, Edition edition,
   platform.StartTimer(TIMER_FRAME, kFrameInterval);
 }
 
-void StoreInTray(Settings& settings, ShellPlatform& platform) {
+void StoreInTray(const AppState& app, Settings& settings, ShellPlatform& platform) {
   settings.hide = true;
-  platform.StoreWindows();
+  // With no icon to come back by, the windows stay until the tray takes one.
+  if (app.tray_icon) platform.StoreWindows();
 }
 
 void RestoreFromTray(AppState& app, Settings& settings, Edition edition,
@@ -104,13 +123,32 @@ void RestoreFromTray(AppState& app, Settings& settings, Edition edition,
   if (edition == Edition::Lite) {
     RescaleSprites(app.sprites, settings.viewscale);
     platform.RequestReshape();
-    platform.RestoreWindows();
-    platform.ShowWindowNow(AppWindow::Shadow, false);
-  } else {
-    platform.RestoreWindows();
-    platform.ShowWindowNow(AppWindow::Shadow, settings.shadow);
   }
-  platform.ShowWindowNow(AppWindow::Main, true);
+  ShowWindows(app, settings, edition, platform);
+}
+
+void ShowAsStored(AppState& app, const Settings& settings, Edition edition,
+                  ShellPlatform& platform) {
+  if (settings.hide && app.tray_icon) platform.StoreWindows();
+  else ShowWindows(app, settings, edition, platform);
+}
+
+void AddTrayIcon(AppState& app, ShellPlatform& platform) {
+  app.tray_icon = platform.AddTrayIcon();
+  if (app.tray_icon) platform.StopTimer(TIMER_TRAY_RETRY);
+  else platform.StartTimer(TIMER_TRAY_RETRY, kTrayRetryInterval);
+}
+
+void RetryTrayIcon(AppState& app, const Settings& settings, ShellPlatform& platform) {
+  AddTrayIcon(app, platform);
+  if (app.tray_icon && settings.hide) platform.StoreWindows();
+}
+
+void TrayHostRestarted(AppState& app, const Settings& settings, Edition edition,
+                       ShellPlatform& platform) {
+  AddTrayIcon(app, platform);
+  // Stored with no icon, the program would be lost to the user.
+  if (!app.tray_icon && settings.hide) ShowWindows(app, settings, edition, platform);
 }
 
 void TrayDoubleClicked(AppState& app, Settings& settings, Edition edition,

@@ -20,8 +20,21 @@ void OpenCharacterMenu(AppState& app, const Settings& settings, Edition edition,
                        ShellPlatform& platform);
 
 // Only the tray icon is left; the timers and alarms go on.
-void StoreInTray(Settings& settings, ShellPlatform& platform);
+void StoreInTray(const AppState& app, Settings& settings, ShellPlatform& platform);
 void RestoreFromTray(AppState& app, Settings& settings, Edition edition, ShellPlatform& platform);
+// The windows as the settings say at start: stored, or shown with the shadow
+// when it is on. Stored needs the tray icon; without one they show.
+void ShowAsStored(AppState& app, const Settings& settings, Edition edition,
+                  ShellPlatform& platform);
+// Asks the shell for the tray icon, at start; while it refuses (a shell still
+// starting at logon), the retry timer asks again every few seconds.
+void AddTrayIcon(AppState& app, ShellPlatform& platform);
+// The retry timer: once the icon is there, a stored program leaves the screen.
+void RetryTrayIcon(AppState& app, const Settings& settings, ShellPlatform& platform);
+// The shell restarted and lost the icon. While there is none, a stored
+// program shows its windows, so that it can never vanish.
+void TrayHostRestarted(AppState& app, const Settings& settings, Edition edition,
+                       ShellPlatform& platform);
 
 // The tray icon's double click: out of the tray, or to the front; during an
 // alarm it stops the alarm and leaves the program where it is.

@@ -4,6 +4,7 @@
 
 #include "behaviour/alarm_list.h"
 #include "behaviour/behaviour.h"
+#include "shell/commands.h"
 
 namespace {
 
@@ -47,7 +48,7 @@ void MainDestroyed(AppState& app, const Settings& settings, ShellPlatform& platf
 void SaveAppSettings(const AppState& app, const Settings& settings, ShellPlatform& platform) {
   const ScreenRect main = platform.WindowBounds(AppWindow::Main);
   SaveSettings(settings, main.left, main.top,
-               JoinStartDir(app.start_dir, kSettingsFileName).c_str());
+               JoinStartDir(app.start_dir.c_str(), kSettingsFileName).c_str());
 }
 
 void FollowMain(const Settings& settings, Edition edition, ShellPlatform& platform) {
@@ -75,8 +76,9 @@ void OnTimer(AppState& app, const Settings& settings, Edition edition, ShellPlat
       BehaviourTick(app.behaviour, settings, edition, platform);
       if (PaintDue(app, platform.TickCount())) PaintMain(app, settings, platform, false);
       break;
+    case TIMER_TRAY_RETRY: RetryTrayIcon(app, settings, platform); break;
     case TIMER_FILE_WATCH:
-      WatchAlarmFile(app.behaviour, JoinStartDir(app.start_dir, kAlarmFileName).c_str(),
+      WatchAlarmFile(app.behaviour, JoinStartDir(app.start_dir.c_str(), kAlarmFileName).c_str(),
                      platform);
       break;
     default: break;

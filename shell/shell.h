@@ -14,8 +14,12 @@
 inline constexpr uint32_t TIMER_FILE_WATCH = 101;
 inline constexpr uint32_t TIMER_ALARM_LENGTH = 102;
 inline constexpr uint32_t TIMER_FRAME = 200;
+inline constexpr uint32_t TIMER_TRAY_RETRY = 103;
 inline constexpr uint32_t kFrameInterval = 17;
 inline constexpr uint32_t kFileWatchInterval = 1000;
+// A shell still starting (a program started with Windows) may refuse the
+// tray icon, and no "taskbar created" follows: it is asked again this often.
+inline constexpr uint32_t kTrayRetryInterval = 2000;
 // A still picture is refreshed after this long, which keeps the colons and
 // the pupils current.
 inline constexpr uint32_t kRepaintInterval = 100;

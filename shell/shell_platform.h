@@ -51,6 +51,9 @@ struct ShellPlatform : BehaviourPlatform {
   // each window itself afterwards, as the settings say.
   virtual void RestoreWindows() = 0;
   virtual void BringToFront(AppWindow window) = 0;
+  // Puts the program's icon in the tray (again); false when the shell
+  // refused it or there is no tray.
+  virtual bool AddTrayIcon() = 0;
   // Both windows in or out of the topmost band.
   virtual void ApplyTopmost(bool topmost) = 0;
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "shell/menu_state.h"
+#include "shell/shell.h"
 #include "resources/resource_ids.h"
 #include "shell_fake.h"
 
@@ -93,6 +94,7 @@ TEST(CommandsTest, ShadowAndTrayFollowTheStoredState) {
     const bool lite = edition == Edition::Lite;
     Rig rig;
     FakeShell& shell = rig.shell;
+    rig.app.tray_icon = true;
     HandleCommand(rig.app, rig.settings, edition, shell, ID_SHADOW);
     EXPECT_EQ(shell.log, lite ? Log{} : Log{"hide shadow"});
     EXPECT_EQ(rig.settings.shadow, lite);
@@ -111,12 +113,19 @@ TEST(CommandsTest, ShadowAndTrayFollowTheStoredState) {
     TrayDoubleClicked(rig.app, rig.settings, edition, shell);
     EXPECT_EQ(rig.app.behaviour.mode, Idle);
     EXPECT_TRUE(rig.settings.hide);
+    // Moved while stored (the shrink watch), the character comes back first
+    // and the shadow follows it there with the present outline.
+    shell.main.left = 300;
     shell.log.clear();
     TrayDoubleClicked(rig.app, rig.settings, edition, shell);
     EXPECT_FALSE(rig.settings.hide);
-    const Log full = {"restore windows", "show shadow", "show main"};
-    const Log lite_restore = {"restore windows", "hide shadow", "show main"};
+    const Log full = {"show main", "restore windows", "region shadow", "place shadow",
+                      "show shadow"};
+    const Log lite_restore = {"show main", "restore windows", "hide shadow"};
     EXPECT_EQ(shell.log, lite ? lite_restore : full);
+    if (!lite) {
+      EXPECT_EQ(shell.shadow.left, 300 + 3 * rig.settings.viewscale);
+    }
     EXPECT_EQ(shell.FakePlatformFor::Count(FakeCall::Reshape), lite ? 1 : 0);
   }
 }
@@ -136,3 +145,35 @@ TEST(CommandsTest, MenusOpenOnlyWithoutAnAlarmAndTheCharacterStandsStill) {
 }
 
 }  // namespace
+
+// A shell still starting at logon refuses the icon: the stored program shows
+// until the icon is taken, then leaves the screen; a shell that restarts and
+// refuses again brings the windows back.
+TEST(CommandsTest, StoredProgramStaysInSightUntilTheTrayTakesItsIcon) {
+  using Log = std::vector<std::string>;
+  Rig rig;
+  FakeShell& shell = rig.shell;
+  rig.settings.hide = true;
+  shell.tray_accepts = false;
+  AddTrayIcon(rig.app, shell);
+  ShowAsStored(rig.app, rig.settings, Edition::Full, shell);
+  EXPECT_EQ(shell.Count("start 103"), 1);
+  EXPECT_EQ(shell.Count("show main"), 1);
+  EXPECT_EQ(shell.Count("store windows"), 0);
+
+  shell.log.clear();
+  OnTimer(rig.app, rig.settings, Edition::Full, shell, TIMER_TRAY_RETRY);  // still refused
+  EXPECT_EQ(shell.log, (Log{"tray refused", "start 103"}));
+  shell.tray_accepts = true;
+  shell.log.clear();
+  OnTimer(rig.app, rig.settings, Edition::Full, shell, TIMER_TRAY_RETRY);
+  EXPECT_EQ(shell.log, (Log{"tray icon", "stop 103", "store windows"}));
+  EXPECT_TRUE(rig.settings.hide);
+
+  shell.tray_accepts = false;
+  shell.log.clear();
+  TrayHostRestarted(rig.app, rig.settings, Edition::Full, shell);
+  EXPECT_EQ(shell.Count("show main"), 1);
+  EXPECT_EQ(shell.Count("start 103"), 1);
+  EXPECT_TRUE(rig.settings.hide);  // the setting is the user's
+}

@@ -62,6 +62,11 @@ struct FakeShell : FakePlatformFor<ShellPlatform> {
   void StoreWindows() override { log.push_back("store windows"); }
   void RestoreWindows() override { log.push_back("restore windows"); }
   void BringToFront(AppWindow w) override { log.push_back(std::string("front ") + Name(w)); }
+  bool tray_accepts = true;  // whether the shell takes the icon
+  bool AddTrayIcon() override {
+    log.push_back(tray_accepts ? "tray icon" : "tray refused");
+    return tray_accepts;
+  }
   void ApplyTopmost(bool topmost) override { log.push_back(topmost ? "topmost" : "not topmost"); }
   void TrackMenu(AppWindow w, const std::vector<MenuItemState>&) override {
     log.push_back(std::string("menu ") + Name(w));

@@ -6,7 +6,7 @@ Settings g_settings;
 AppState g_app;
 Win32State g_win;
 
-std::string StartDirPath(const char* file_name) { return JoinStartDir(g_app.start_dir, file_name); }
+std::string StartDirPath(const char* file_name) { return JoinStartDir(g_app.start_dir.c_str(), file_name); }
 
 namespace {
 

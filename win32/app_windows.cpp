@@ -44,18 +44,3 @@ bool CreateAppWindows() {
   g_win.platform.ApplyTopmost(g_settings.topmost);
   return true;
 }
-
-void ShowAppWindows() {
-  const bool show_shadow = kEdition == Edition::Full && !g_settings.hide && g_settings.shadow;
-  ShowWindow(g_win.shadow_window, show_shadow ? SW_SHOW : SW_HIDE);
-  UpdateWindow(g_win.shadow_window);
-  if (g_settings.hide) {
-    // Minimising the owner hides the owned character window with it.
-    ShowWindow(g_win.main_window, SW_HIDE);
-    CloseWindow(g_win.shadow_window);
-    ShowWindow(g_win.shadow_window, SW_HIDE);
-  } else {
-    ShowWindow(g_win.main_window, SW_SHOW);
-  }
-  UpdateWindow(g_win.main_window);
-}

@@ -3,5 +3,3 @@
 // Registers both window classes and creates the shadow window and the main
 // window it owns, placed and sized from the settings just loaded.
 bool CreateAppWindows();
-// Shows the windows at start as hide and shadow say.
-void ShowAppWindows();

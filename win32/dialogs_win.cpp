@@ -1,5 +1,6 @@
 #include "win32/dialogs_win.h"
 
+#include <cderr.h>
 #include <commdlg.h>
 
 #include <cstring>
@@ -12,6 +13,14 @@ namespace {
 // Back to the ANSI code page the settings file and PlaySoundA use; false when
 // some character of the path has no place in it.
 bool ToAnsi(const wchar_t* wide, char* out, uint32_t size) {
+  // With UTF-8 as the ANSI code page (the "Beta: Use Unicode UTF-8" option)
+  // WideCharToMultiByte takes no best-fit flag and no used-default pointer:
+  // it fails with ERROR_INVALID_PARAMETER. Every name can be spelt there;
+  // only an unpaired surrogate cannot, which WC_ERR_INVALID_CHARS reports.
+  if (GetACP() == CP_UTF8) {
+    return WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, wide, -1, out,
+                               static_cast<int>(size), nullptr, nullptr) > 0;
+  }
   BOOL lossy = FALSE;
   const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, out,
                                     static_cast<int>(size), nullptr, &lossy);
@@ -33,7 +42,13 @@ bool ChooseWaveFileDialog(HWND owner, char* path, uint32_t size) {
   ofn.lpstrTitle = L"WAVE\u30d5\u30a1\u30a4\u30eb\u3092\u958b\u304f";
   ofn.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY;
   ofn.lpstrDefExt = L"wav";
-  if (!GetOpenFileNameW(&ofn)) return false;
+  if (!GetOpenFileNameW(&ofn)) {
+    // A hand-edited name with characters no file name may hold makes the
+    // dialog refuse to open at all; it opens once more with no name.
+    if (CommDlgExtendedError() != FNERR_INVALIDFILENAME) return false;
+    file[0] = L'\0';
+    if (!GetOpenFileNameW(&ofn)) return false;
+  }
 
   char chosen[512];
   if (!ToAnsi(file, chosen, sizeof chosen)) {

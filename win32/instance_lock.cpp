@@ -3,16 +3,22 @@
 #include "win32/app_win.h"
 
 bool AcquireInstanceLock() {
-  HANDLE existing = OpenMutexA(MUTEX_ALL_ACCESS, FALSE, kInstanceLockName);
+  // SYNCHRONIZE is all a probe needs: a copy running elevated, or under
+  // another account, grants no more, and asking for MUTEX_ALL_ACCESS would
+  // fail there as if nobody held the lock.
+  HANDLE existing = OpenMutexA(SYNCHRONIZE, FALSE, kInstanceLockName);
   if (existing) {
     CloseHandle(existing);
     g_win.instance_lock = nullptr;
     return false;
   }
   // Two copies started at the same moment can both miss the probe; the one
-  // whose creation finds the mutex already there gives way.
+  // whose creation finds the mutex already there gives way. No handle at all
+  // means the name is taken by an object we may not open (access denied, or
+  // another kind of object of that name): someone else holds it.
   HANDLE created = CreateMutexA(nullptr, FALSE, kInstanceLockName);
-  if (created && GetLastError() == ERROR_ALREADY_EXISTS) {
+  if (!created) return false;
+  if (GetLastError() == ERROR_ALREADY_EXISTS) {
     CloseHandle(created);
     return false;
   }

@@ -1,12 +1,15 @@
 #include <windows.h>
+#include <objbase.h>
 
 #include <cstdlib>
 
 #include "win32/app_win.h"
 #include "win32/app_windows.h"
+#include "shell/commands.h"
 #include "win32/instance_lock.h"
 #include "behaviour/alarm_list.h"
 #include "behaviour/behaviour.h"
+#include "settings/wide_path_win.h"
 
 namespace {
 
@@ -15,6 +18,24 @@ namespace {
 void ShowAlreadyRunning() {
   MessageBoxW(nullptr, L"Kurimaro\u3001\u3042\u308b\u3044\u306fKurimaroLite\u304c\u3059\u3067\u306b\u8d77\u52d5\u3057\u3066\u3044\u307e\u3059",
               kNames.caption, MB_OK);
+}
+
+// The current directory in UTF-16, so that a folder the ANSI code page cannot
+// spell (a Japanese user name on a Western Windows) still names the files.
+std::string StartDirectory() {
+  const DWORD n = GetCurrentDirectoryW(0, nullptr);
+  if (n == 0) return std::string();
+  std::wstring dir(n, L'\0');
+  const DWORD got = GetCurrentDirectoryW(n, &dir[0]);
+  if (got == 0 || got >= n) return std::string();
+  dir.resize(got);
+  return Utf8Path(dir.c_str());
+}
+
+// Wine's ntdll exports its version; Windows' does not.
+bool RunningUnderWine() {
+  HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+  return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
 }
 
 int RunMessageLoop() {
@@ -30,11 +51,13 @@ int RunMessageLoop() {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   g_win.instance_handle = instance;
+  g_win.under_wine = RunningUnderWine();
+  // The shell's file associations and the file dialog may use COM, and
+  // ShellExecute asks for a single-threaded apartment on the calling thread.
+  const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
   std::srand(GetTickCount());
   g_settings.sd_file[0] = '\0';
-  // Limit 511 with the terminator; a longer directory leaves start_dir empty.
-  const DWORD limit = sizeof g_app.start_dir - 1;
-  if (GetCurrentDirectoryA(limit, g_app.start_dir) >= limit) g_app.start_dir[0] = '\0';
+  g_app.start_dir = StartDirectory();
 
   if (!AcquireInstanceLock()) {
     ShowAlreadyRunning();
@@ -56,10 +79,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   g_win.platform.RefreshVirtualScreen();
   g_app.screen_width = g_win.platform.screen.width;
   g_app.screen_height = g_win.platform.screen.height;
-  ShowAppWindows();
+  AddTrayIcon(g_app, g_win.platform);
+  ShowAsStored(g_app, g_settings, kEdition, g_win.platform);
 
   const int code = RunMessageLoop();
   FreeSprites(g_app.sprites);
   ReleaseInstanceLock();
+  if (SUCCEEDED(com)) CoUninitialize();
   return code;
 }

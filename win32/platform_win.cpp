@@ -5,8 +5,10 @@
 
 #include <cstdlib>
 
+#include "settings/wide_path_win.h"
 #include "win32/dialogs_win.h"
 #include "win32/menu_win.h"
+#include "win32/tray_win.h"
 #include "shell/shell.h"
 #include "win32/window_messages.h"
 #include "win32/present_win.h"
@@ -18,11 +20,12 @@ void Win32Platform::PlaySoundResource(int resource_id, uint32_t flags) {
 
 // Without SND_FILENAME the text is tried as a sound-event name first, then as
 // a file; a missing file gives the system's default sound.
+// The module handle goes with SND_RESOURCE only; for a file it must be null.
 void Win32Platform::PlaySoundFile(const char* path, uint32_t flags) {
-  PlaySoundA(path, module, flags);
+  PlaySoundA(path, nullptr, flags);
 }
 
-void Win32Platform::StopSound() { PlaySoundA(nullptr, module, 0); }
+void Win32Platform::StopSound() { PlaySoundA(nullptr, nullptr, 0); }
 
 void Win32Platform::SetAlarmTimer(uint32_t interval_ms) {
   if (main_window) SetTimer(main_window, TIMER_ALARM_LENGTH, interval_ms, nullptr);
@@ -45,8 +48,8 @@ int Win32Platform::Random() { return std::rand() & 0x7FFF; }
 
 AlarmFileTime Win32Platform::FileWriteTime(const char* path) {
   AlarmFileTime result;
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA(path, &found);
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW(WidePath(path).c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return result;
   FindClose(search);
   // The file system's own time (UTC); it is only compared, never shown.
@@ -80,7 +83,21 @@ ScreenRect Win32Platform::WindowBounds(AppWindow window) {
 void Win32Platform::RefreshMainBounds() { main_bounds = ReadBounds(main_window); }
 
 void Win32Platform::PlaceWindow(AppWindow window, const ScreenRect& b, bool repaint) {
-  MoveWindow(Handle(window), b.left, b.top, b.width, b.height, repaint);
+  HWND hwnd = Handle(window);
+  if (IsIconic(hwnd)) {
+    // Moving a minimised window moves only its parked icon, and a restore
+    // brings back the old rectangle: the rectangle it restores to is set
+    // instead (screen coordinates, as it is a tool window).
+    WINDOWPLACEMENT placement = {};
+    placement.length = sizeof placement;
+    if (!GetWindowPlacement(hwnd, &placement)) return;
+    placement.rcNormalPosition = {b.left, b.top, b.left + b.width, b.top + b.height};
+    placement.flags = 0;
+    placement.showCmd = IsWindowVisible(hwnd) ? SW_SHOWMINNOACTIVE : SW_HIDE;
+    SetWindowPlacement(hwnd, &placement);
+    return;
+  }
+  MoveWindow(hwnd, b.left, b.top, b.width, b.height, repaint);
 }
 
 // Each window gets a region object of its own; once handed over, the system
@@ -158,6 +175,8 @@ void Win32Platform::RestoreWindows() { OpenIcon(shadow_window); }
 
 void Win32Platform::BringToFront(AppWindow window) { SetForegroundWindow(Handle(window)); }
 
+bool Win32Platform::AddTrayIcon() { return shadow_window && ::AddTrayIcon(shadow_window); }
+
 void Win32Platform::ApplyTopmost(bool topmost) {
   HWND band = topmost ? HWND_TOPMOST : HWND_NOTOPMOST;
   const UINT flags = SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE;
@@ -190,7 +209,8 @@ bool Win32Platform::ChooseWaveFile(char* path, uint32_t size) {
 void Win32Platform::ShowAbout() { ShowAboutBox(main_window); }
 
 void Win32Platform::OpenDocument(const char* path, const char* directory) {
-  ShellExecuteA(nullptr, "open", path, nullptr, directory, SW_SHOWNORMAL);
+  ShellExecuteW(nullptr, L"open", WidePath(path).c_str(), nullptr, WidePath(directory).c_str(),
+                SW_SHOWNORMAL);
 }
 
 int VirtualScreenWidth() {

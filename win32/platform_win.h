@@ -42,6 +42,7 @@ struct Win32Platform final : ShellPlatform {
   void StoreWindows() override;
   void RestoreWindows() override;
   void BringToFront(AppWindow window) override;
+  bool AddTrayIcon() override;
   void ApplyTopmost(bool topmost) override;
   void TrackMenu(AppWindow owner, const std::vector<MenuItemState>& items) override;
   bool ChooseWaveFile(char* path, uint32_t size) override;

@@ -14,7 +14,6 @@ void OnCreate(HWND window) {
   ShadowCreated(g_app, g_win.platform);
   if (kEdition == Edition::Full) SetLayeredWindowAttributes(window, 0, 127, LWA_ALPHA);
   g_win.taskbar_created = TaskbarCreatedMessage();
-  AddTrayIcon(window);
 }
 
 void OnDestroy() {
@@ -42,21 +41,29 @@ void OnPaint(HWND window) {
   EndPaint(window, &ps);
 }
 
-// Log-off or shutdown: the settings are written before the windows go, and
-// once more when the main window is destroyed.
-LRESULT OnQueryEndSession(HWND window) {
+// Log-off or shutdown asked: the settings are written now, since another
+// program may still cancel it and the session may end without a word to us.
+LRESULT OnQueryEndSession() {
   SaveAppSettings(g_app, g_settings, g_win.platform);
-  DestroyWindow(window);
   return TRUE;
+}
+
+// Only a session that really ends takes the program with it; the windows go
+// now, synchronously, because the process may be ended once this returns.
+// The main window writes the settings once more as it goes.
+void OnEndSession(HWND window, WPARAM ending) {
+  if (ending) DestroyWindow(window);
 }
 
 // Windows keeps an owned window above its owner; Wine without a window
 // manager puts the owner on top when it is shown again, and the black shadow
-// would cover the character. So any move in the z-order lands just under the
-// character. The topmost switch keeps its own placing.
+// would cover the character. So under Wine any move in the z-order lands just
+// under the character. On Windows this would stop "bring to front" from
+// raising a covered character, so it runs under Wine only. The topmost
+// switch keeps its own placing.
 void KeepUnderMain(LPARAM lparam) {
   auto* pos = reinterpret_cast<WINDOWPOS*>(lparam);
-  if (!g_win.main_window || (pos->flags & SWP_NOZORDER)) return;
+  if (!g_win.under_wine || !g_win.main_window || (pos->flags & SWP_NOZORDER)) return;
   if (pos->hwndInsertAfter == HWND_TOPMOST || pos->hwndInsertAfter == HWND_NOTOPMOST) return;
   pos->hwndInsertAfter = g_win.main_window;
 }
@@ -68,7 +75,8 @@ LRESULT CALLBACK ShadowWindowProc(HWND window, UINT message, WPARAM wparam, LPAR
     case WM_CREATE: OnCreate(window); return 0;
     case WM_PAINT: OnPaint(window); return 0;
     case WM_DESTROY: OnDestroy(); return 0;
-    case WM_QUERYENDSESSION: return OnQueryEndSession(window);
+    case WM_QUERYENDSESSION: return OnQueryEndSession();
+    case WM_ENDSESSION: OnEndSession(window, wparam); return 0;
     case WM_APP_RESHAPE: ReshapeShadow(g_app, g_settings, kEdition, g_win.platform); return 0;
     case WM_APP_TRAY: OnTray(lparam); return 0;
     case WM_COMMAND:
@@ -78,7 +86,7 @@ LRESULT CALLBACK ShadowWindowProc(HWND window, UINT message, WPARAM wparam, LPAR
   }
   // A restarted shell has lost the icon; it announces itself with this.
   if (message == g_win.taskbar_created && message != 0) {
-    RestoreTrayIcon();
+    TrayHostRestarted(g_app, g_settings, kEdition, g_win.platform);
     return 0;
   }
   return DefWindowProcA(window, message, wparam, lparam);

@@ -14,8 +14,6 @@ bool Notify(DWORD action) { return Shell_NotifyIconA(action, &g_win.tray_icon) !
 }  // namespace
 
 bool AddTrayIcon(HWND window) {
-  if (g_win.tray_added) return false;
-  g_win.tray_added = true;  // a refused add is not tried again
   NOTIFYICONDATAA& icon = g_win.tray_icon;
   icon = {};
   // The first, shortest form of the record: every shell takes it.
@@ -26,11 +24,10 @@ bool AddTrayIcon(HWND window) {
   icon.uCallbackMessage = WM_APP_TRAY;
   icon.hIcon = LoadIconA(g_win.instance_handle, MAKEINTRESOURCEA(IDI_TRAY_ICON));
   std::strcpy(icon.szTip, "Kurimaro");
-  return Notify(NIM_ADD);
-}
-
-void RestoreTrayIcon() {
-  if (g_win.tray_added) Notify(NIM_ADD);
+  if (Notify(NIM_ADD)) return true;
+  // A busy shell can time out and report failure although it added the
+  // icon; then the icon is there and a modification succeeds.
+  return Notify(NIM_MODIFY);
 }
 
 bool RemoveTrayIcon() { return Notify(NIM_DELETE); }

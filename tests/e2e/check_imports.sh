@@ -2,7 +2,7 @@
 # Fails when a program imports anything but Windows system DLLs (a MinGW
 # runtime DLL, say, would make it fail to start on a clean system).
 set -euo pipefail
-allowed='^(KERNEL32|USER32|GDI32|SHELL32|COMDLG32|WINMM|ADVAPI32|msvcrt)\.dll$'
+allowed='^(KERNEL32|USER32|GDI32|SHELL32|COMDLG32|WINMM|ADVAPI32|OLE32|msvcrt)\.dll$'
 shopt -s nocasematch  # import names come in either case
 status=0
 for exe in "$@"; do
