@@ -49,13 +49,15 @@ void EditAlarmTimes(const AppState& app, ShellPlatform& platform) {
 
 // Back from the tray (or never stored): the character first, so that the
 // shadow never shows alone, then the shadow at the character's present place
-// and outline, which may have changed while it was stored.
+// and outline, which may have changed while it was stored. The character ends
+// active and on top, where a system stacks the last window shown highest.
 void ShowWindows(AppState& app, const Settings& settings, Edition edition,
                  ShellPlatform& platform) {
   platform.ShowWindowNow(AppWindow::Main, true);
   platform.RestoreWindows();
   ReshapeShadow(app, settings, edition, platform);
   platform.ShowWindowNow(AppWindow::Shadow, edition == Edition::Full && settings.shadow);
+  platform.BringToFront(AppWindow::Main);
 }
 
 }  // namespace

@@ -26,8 +26,9 @@ void RestoreFromTray(AppState& app, Settings& settings, Edition edition, ShellPl
 // when it is on. Stored needs the tray icon; without one they show.
 void ShowAsStored(AppState& app, const Settings& settings, Edition edition,
                   ShellPlatform& platform);
-// Asks the shell for the tray icon, at start; while it refuses (a shell still
-// starting at logon), the retry timer asks again every few seconds.
+// Asks the shell for the tray icon, as the shadow window is made; while it
+// refuses (a shell still starting at logon), the retry timer asks again
+// every few seconds.
 void AddTrayIcon(AppState& app, ShellPlatform& platform);
 // The retry timer: once the icon is there, a stored program leaves the screen.
 void RetryTrayIcon(AppState& app, const Settings& settings, ShellPlatform& platform);

@@ -34,6 +34,8 @@ void WatchScreen(AppState& app, const Settings& settings, ShellPlatform& platfor
 void MainCreated(AppState& app, ShellPlatform& platform) {
   platform.StartTimer(TIMER_FILE_WATCH, kFileWatchInterval);
   platform.StartTimer(TIMER_FRAME, kFrameInterval);
+  // The shadow window asked for the tray icon before the timers could run.
+  if (!app.tray_icon) platform.StartTimer(TIMER_TRAY_RETRY, kTrayRetryInterval);
   platform.ApplyRegion(AppWindow::Main, app.sprites.frame_regions[0], true);
   app.behaviour.shaped_pose = 0;
   FreeSurface(app.shown_picture);

@@ -120,8 +120,8 @@ TEST(CommandsTest, ShadowAndTrayFollowTheStoredState) {
     TrayDoubleClicked(rig.app, rig.settings, edition, shell);
     EXPECT_FALSE(rig.settings.hide);
     const Log full = {"show main", "restore windows", "region shadow", "place shadow",
-                      "show shadow"};
-    const Log lite_restore = {"show main", "restore windows", "hide shadow"};
+                      "show shadow", "front main"};
+    const Log lite_restore = {"show main", "restore windows", "hide shadow", "front main"};
     EXPECT_EQ(shell.log, lite ? lite_restore : full);
     if (!lite) {
       EXPECT_EQ(shell.shadow.left, 300 + 3 * rig.settings.viewscale);

@@ -79,7 +79,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   g_win.platform.RefreshVirtualScreen();
   g_app.screen_width = g_win.platform.screen.width;
   g_app.screen_height = g_win.platform.screen.height;
-  AddTrayIcon(g_app, g_win.platform);
   ShowAsStored(g_app, g_settings, kEdition, g_win.platform);
 
   const int code = RunMessageLoop();

@@ -14,6 +14,7 @@ void OnCreate(HWND window) {
   ShadowCreated(g_app, g_win.platform);
   if (kEdition == Edition::Full) SetLayeredWindowAttributes(window, 0, 127, LWA_ALPHA);
   g_win.taskbar_created = TaskbarCreatedMessage();
+  AddTrayIcon(g_app, g_win.platform);
 }
 
 void OnDestroy() {

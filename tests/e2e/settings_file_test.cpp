@@ -87,15 +87,25 @@ TEST_P(SettingsFileTest, OddFilesComeOutClamped) {
   }
 }
 
-TEST_P(SettingsFileTest, LogOffQuerySavesAndEnds) {
+// The query writes the settings and agrees; a log-off that another program
+// cancels leaves the mascot running, and only a real end takes it (writing
+// the settings once more).
+TEST_P(SettingsFileTest, LogOffSavesAndEndsOnlyWhenTheSessionEnds) {
   const std::string dir = MakeWorkDir(std::string(edition().name) + "-logoff");
+  const std::string conf = JoinPath(dir, kConf);
+  const std::string saved = Lines({2, 1, 0, 0, 1, 0, 1, 0, 0, 0, "", 100, 100});
   Running app = Launch(edition(), dir);
   ASSERT_TRUE(app.shadow);
   DWORD_PTR answer = 0;
   ASSERT_TRUE(SendMessageTimeoutA(app.shadow, WM_QUERYENDSESSION, 0, 0, SMTO_BLOCK, 10000, &answer));
   EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE));
+  EXPECT_EQ(ReadFileBytes(conf), saved);
+  ASSERT_TRUE(SendMessageTimeoutA(app.shadow, WM_ENDSESSION, FALSE, 0, SMTO_BLOCK, 10000, &answer));
+  EXPECT_EQ(WaitForExit(app.process, 1000), -1) << "a cancelled log-off ended the program";
+  DeleteFileA(conf.c_str());
+  SendMessageTimeoutA(app.shadow, WM_ENDSESSION, TRUE, 0, SMTO_BLOCK, 10000, &answer);
   EXPECT_EQ(WaitForExit(app.process, 15000), 0);
-  EXPECT_EQ(ReadFileBytes(JoinPath(dir, kConf)), Lines({2, 1, 0, 0, 1, 0, 1, 0, 0, 0, "", 100, 100}));
+  EXPECT_EQ(ReadFileBytes(conf), saved);
 }
 
 // What a user keeps in the file must survive an exit that cannot write it.
