@@ -20,7 +20,7 @@ TEST_P(ClosingTest, EndsTheProgramAndSavesWhereTheMascotStands) {
     UINT message;
     bool once;      // the file is replaced exactly once
   };
-  // A log-off writes the file before the windows go and again as they go.
+  // A log-off writes the file when asked and again as the windows go.
   const Way ways[] = {{"close-main", true, WM_CLOSE, true},
                       {"log-off", false, WM_QUERYENDSESSION, false}};
   for (const Way& way : ways) {
@@ -47,6 +47,7 @@ TEST_P(ClosingTest, EndsTheProgramAndSavesWhereTheMascotStands) {
       DWORD_PTR answer = 0;
       EXPECT_TRUE(SendMessageTimeoutA(app.shadow, way.message, 0, 0, SMTO_BLOCK, 10000, &answer));
       EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE));
+      SendMessageTimeoutA(app.shadow, WM_ENDSESSION, TRUE, 0, SMTO_BLOCK, 10000, &answer);
     }
     if (WaitForExit(app.process, 10000) != 0) {
       ADD_FAILURE() << "the program did not end with code 0";
