@@ -291,7 +291,7 @@ TEST(Art, Icons) {
   struct Case {
     const char* name;
     std::vector<int32_t> sizes;
-  } cases[] = {{"window.ico", {48, 32, 16}}, {"tray.ico", {16}}};
+  } cases[] = {{"window.ico", {48, 32, 16}}, {"tray.ico", {16, 20, 24, 32}}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     std::vector<Image> images;

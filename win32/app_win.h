@@ -37,7 +37,8 @@ struct Win32State {
   HANDLE instance_lock = nullptr;       // the single-instance mutex while held
   HWND main_window = nullptr;           // the character and clock
   HWND shadow_window = nullptr;         // drop shadow, owner of the main window
-  NOTIFYICONDATAA tray_icon = {};       // filled when the icon is added, kept for its removal
+  NOTIFYICONDATAA tray_icon = {};       // filled when the icon is added, kept for its removal;
+                                        // its hIcon is ours, destroyed with the icon
   UINT taskbar_created = 0;             // the shell's restart broadcast
   bool under_wine = false;              // Wine's stacking needs a hand (shadow_window.cpp)
   Win32Platform platform;               // every system call the rules make

@@ -1,6 +1,9 @@
 // The resources each real program carries, read back from the .exe.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "driver.h"
 
 using namespace e2e;
@@ -39,6 +42,56 @@ TEST_P(ResourcesTest, BitmapsSoundsIconsAndMenu) {
       LoadImageA(module_, MAKEINTRESOURCEA(114), IMAGE_ICON, 16, 16, 0));
   EXPECT_TRUE(tray);
   if (tray) DestroyIcon(tray);
+}
+
+// Little-endian numbers of the icon directories.
+uint32_t Le(const BYTE* at, int bytes) {
+  uint32_t v = 0;
+  for (int i = bytes - 1; i >= 0; --i) v = v << 8 | at[i];
+  return v;
+}
+
+// The image of that width in an .ico file, empty when there is none.
+std::string IcoImage(const std::string& ico, int width) {
+  const auto* b = reinterpret_cast<const BYTE*>(ico.data());
+  if (ico.size() < 6) return {};
+  for (uint32_t i = 0; i < Le(b + 4, 2) && 6 + 16 * (i + 1) <= ico.size(); ++i) {
+    const BYTE* entry = b + 6 + 16 * i;
+    const uint32_t size = Le(entry + 8, 4), offset = Le(entry + 12, 4);
+    if (entry[0] == width && offset + size <= ico.size()) return ico.substr(offset, size);
+  }
+  return {};
+}
+
+// The shell asks for the small-icon size of the current DPI (16, 20, 24 or
+// 32 pixels at 100 to 200 %); each must be there as drawn, for nothing to be
+// scaled. The art's own tray.ico lies beside the driver.
+TEST_P(ResourcesTest, TrayIconHoldsEverySmallIconSizeFromTheArt) {
+  const std::string art = ReadFileBytes(JoinPath(DriverDir(), "tray.ico"));
+  ASSERT_FALSE(art.empty());
+  HRSRC found = FindResourceA(module_, MAKEINTRESOURCEA(114), MAKEINTRESOURCEA(14));
+  ASSERT_TRUE(found);
+  const auto* group = static_cast<const BYTE*>(LockResource(LoadResource(module_, found)));
+  ASSERT_TRUE(group);
+  ASSERT_GE(SizeofResource(module_, found), 6u);
+  // GRPICONDIR: a count at 4, then 14-byte entries, the width first and the
+  // image's resource id last.
+  const uint32_t count = Le(group + 4, 2);
+  ASSERT_EQ(SizeofResource(module_, found), 6 + 14 * count);
+  std::vector<int> widths;
+  for (uint32_t i = 0; i < count; ++i) {
+    const BYTE* entry = group + 6 + 14 * i;
+    const int width = entry[0];
+    widths.push_back(width);
+    SCOPED_TRACE(width);
+    EXPECT_EQ(entry[1], width) << "not square";
+    HRSRC image = FindResourceA(module_, MAKEINTRESOURCEA(Le(entry + 12, 2)), MAKEINTRESOURCEA(3));
+    ASSERT_TRUE(image);
+    const auto* bytes = static_cast<const char*>(LockResource(LoadResource(module_, image)));
+    EXPECT_TRUE(std::string(bytes, SizeofResource(module_, image)) == IcoImage(art, width))
+        << "not the art's image of this size";
+  }
+  EXPECT_EQ(widths, (std::vector<int>{16, 20, 24, 32}));
 }
 
 TEST_P(ResourcesTest, VersionBlockNamesTheEdition) {

@@ -30,7 +30,7 @@ struct Sheets {
   Image character;                 // 200 x 64, five frames side by side
   Image bubble;                    // 56 x 40
   std::vector<Image> window_icon;  // 48, 32, 16
-  std::vector<Image> tray_icon;    // 16
+  std::vector<Image> tray_icon;    // 16, 20, 24, 32
 };
 
 // Reads palette.txt, glyphs.txt, bubble.txt, character.txt and icons.txt from
