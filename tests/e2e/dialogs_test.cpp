@@ -214,14 +214,14 @@ TEST_P(DialogsTest, EditAlarmsOpensTheAlarmFileInTheStartDirectory) {
   Sleep(100);
   const std::wstring start_dir = Lower(Wide(FullPath(dir)));
   EXPECT_EQ(Lower(ReadRecord(record)), start_dir + L"\n" + start_dir + L"\\alerm.txt");
+  EXPECT_EQ(ReadFileBytes(JoinPath(dir, kAlarmName)), "7:0:0\r\n") << "an alarm file was written";
 
-  // Without the file nothing is opened and nothing is made.
+  // A new user has no alarm file: an empty one is made for the editor.
   DeleteFileA(record.c_str());
   DeleteFileA(JoinPath(dir, kAlarmName).c_str());
   PostCommand(app.shadow, kEditAlarms);
-  Sleep(1500);
-  EXPECT_FALSE(FileExists(record)) << "an editor was started on a missing file";
-  EXPECT_FALSE(FileExists(JoinPath(dir, kAlarmName)));
+  ASSERT_TRUE(WaitUntil([&] { return FileExists(record); }, 5000)) << "no editor for a new file";
+  EXPECT_EQ(ReadFileBytes(JoinPath(dir, kAlarmName)), "");
   EXPECT_EQ(CloseAndWait(app), 0);
 }
 
