@@ -1,7 +1,5 @@
 #include <windows.h>
 
-#include <cstdlib>
-
 #include "win32/app_win.h"
 #include "win32/app_windows.h"
 #include "win32/instance_lock.h"
@@ -30,7 +28,8 @@ int RunMessageLoop() {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   g_win.instance_handle = instance;
-  std::srand(GetTickCount());
+  // The blinks differ from run to run as the start time does.
+  g_app.behaviour.random_seed = GetTickCount();
   g_settings.sd_file[0] = '\0';
   // Limit 511 with the terminator; a longer directory leaves start_dir empty.
   const DWORD limit = sizeof g_app.start_dir - 1;
@@ -46,6 +45,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     return 0;
   }
   g_win.platform.module = instance;
+  g_win.platform.FindCoalescableTimer();
   LoadAlarmList(g_app.behaviour, StartDirPath(kAlarmFileName).c_str(), g_win.platform);
   SetMode(g_app.behaviour, Idle, g_settings, g_win.platform);
   if (!CreateAppWindows()) {
