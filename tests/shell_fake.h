@@ -92,12 +92,13 @@ struct FakeShell : FakePlatformFor<ShellPlatform> {
   }
 };
 
-struct Rig {
+template <typename Shell = FakeShell>
+struct RigFor {
   AppState app;
   Settings settings;
-  FakeShell shell{&app.behaviour};
+  Shell shell{&app.behaviour};
 
-  Rig() {
+  RigFor() {
     EXPECT_TRUE(fixture::LoadGeneratedSprites(app.sprites));  // the real artwork
     EXPECT_TRUE(RescaleSprites(app.sprites, settings.viewscale));
     SetMode(app.behaviour, Idle, settings, shell);
@@ -105,3 +106,5 @@ struct Rig {
     app.screen_height = shell.screen.height;
   }
 };
+
+using Rig = RigFor<>;
