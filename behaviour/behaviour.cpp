@@ -8,12 +8,16 @@
 namespace {
 
 // Milliseconds an Idle cycle keeps the eyes closed, when the quick second
-// blink may come, and after which every tick may start the next blink.
+// blink may come, and after which every nominal tick may start the next blink.
 constexpr int32_t kBlinkLength = 83;
 constexpr int32_t kSecondBlinkMark = 150;
 constexpr int32_t kLateBlinkMark = 2000;
 constexpr uint32_t kSecondBlinkBase = 64;
 constexpr uint32_t kLateBlinkBase = 1440;
+
+// A pause longer than this means the program did not run (the system slept
+// or the clock jumped): the draws of that time are not made up.
+constexpr int64_t kCatchUpLimit = 60000;
 
 // Seconds an alarm may be late at the check and still start.
 constexpr int64_t kAlarmWindow = 3;
@@ -41,27 +45,72 @@ void RestartCycle(BehaviourState& state) {
   state.blink_mark = -1;
 }
 
+// Where a blinking cycle stands: what the draws read and change. Wider than
+// the state's count, so that a saturated cycle still reaches its next draw.
+struct Cycle {
+  int64_t elapsed;
+  int32_t blink_mark;
+  uint32_t seed;
+};
+
+int64_t NominalTickAfter(int64_t elapsed) {
+  return (elapsed / kNominalTick + 1) * kNominalTick;
+}
+
+// One draw on a nominal tick; base / 17 is the one-in-n chance that it blinks.
+bool BlinkDrawn(uint32_t& seed, uint32_t base) {
+  const uint32_t n = std::max(base / static_cast<uint32_t>(kNominalTick), 1u);
+  const uint32_t r = static_cast<uint32_t>(NextRandom(seed)) >> 8;
+  return r % n == 0;
+}
+
+// Makes the draws of the nominal ticks up to span ms on, and stops at the
+// first that starts a blink: returns how far on it fell, or -1 when none did.
+// The only draw before 2000 ms is the quick second blink's, once, at 150 ms
+// or the first nominal tick after.
+int64_t DrawUntilBlink(Cycle& cycle, int64_t span) {
+  const int64_t from = cycle.elapsed;
+  for (;;) {
+    const bool second = cycle.blink_mark < kSecondBlinkMark;
+    const int64_t earliest = second ? NominalTickAfter(kSecondBlinkMark - 1)
+                                    : NominalTickAfter(kLateBlinkMark);
+    const int64_t at = std::max(NominalTickAfter(cycle.elapsed), earliest);
+    if (at - from > span) return -1;
+    cycle.elapsed = at;
+    if (second) cycle.blink_mark = kSecondBlinkMark;
+    if (BlinkDrawn(cycle.seed, second ? kSecondBlinkBase : kLateBlinkBase)) return at - from;
+  }
+}
+
 // Frame 0 with random blinks; frame 1 has frame 0's outline, so a blink
-// needs no reshape. d only scales the chance of a draw to the tick length.
-void IdleStep(BehaviourState& state, uint32_t d, BehaviourPlatform& platform) {
+// needs no reshape. A blink drawn on a nominal tick restarts the cycle there.
+void CycleStep(BehaviourState& state, uint32_t delta, BehaviourPlatform& platform) {
+  int64_t start = state.mode_elapsed;
+  int64_t left = delta;
+  if (left <= kCatchUpLimit) {
+    Cycle cycle{start, state.blink_mark, state.random_seed};
+    for (int64_t at; (at = DrawUntilBlink(cycle, left)) >= 0;) {
+      left -= at;
+      start = 0;
+      cycle = {0, -1, cycle.seed};
+    }
+    state.blink_mark = cycle.blink_mark;
+    state.random_seed = cycle.seed;
+  }
+  state.mode_elapsed = static_cast<int32_t>(std::min<int64_t>(start + left, INT32_MAX));
   state.pose = 0;
   ReshapeIfNeeded(state, platform);
-  if (state.mode_elapsed < kBlinkLength) {
-    state.pose = 1;
-    return;
-  }
-  uint32_t base;
-  if (state.blink_mark < kSecondBlinkMark && state.mode_elapsed >= kSecondBlinkMark) {
-    state.blink_mark = kSecondBlinkMark;
-    base = kSecondBlinkBase;
-  } else if (state.mode_elapsed > kLateBlinkMark) {
-    base = kLateBlinkBase;
-  } else {
-    return;
-  }
-  const uint32_t n = std::max(base / d, 1u);
-  const uint32_t r = static_cast<uint32_t>(platform.Random()) >> 8;
-  if (r % n == 0) RestartCycle(state);
+  if (state.mode_elapsed < kBlinkLength) state.pose = 1;
+}
+
+bool Blinking(const BehaviourState& state, Edition edition) {
+  return state.mode == Idle || (state.mode == AlarmRun && edition == Edition::Lite);
+}
+
+void AddElapsed(BehaviourState& state, uint32_t delta) {
+  // Saturates, so a long pause cannot turn the count negative.
+  const int64_t elapsed = static_cast<int64_t>(state.mode_elapsed) + delta;
+  state.mode_elapsed = static_cast<int32_t>(std::min<int64_t>(elapsed, INT32_MAX));
 }
 
 void EndAlarmStart(BehaviourState& state, const Settings& settings, BehaviourPlatform& platform) {
@@ -86,11 +135,7 @@ void AlarmStartStep(BehaviourState& state, const Settings& settings, Edition edi
   ReshapeIfNeeded(state, platform);
 }
 
-void AlarmRunStep(BehaviourState& state, uint32_t d, Edition edition, BehaviourPlatform& platform) {
-  if (edition == Edition::Lite) {
-    IdleStep(state, d, platform);
-    return;
-  }
+void AlarmRunStep(BehaviourState& state, BehaviourPlatform& platform) {
   const int32_t t = state.mode_elapsed;
   if (t >= 1000) {
     RestartCycle(state);
@@ -118,6 +163,8 @@ void SetMode(BehaviourState& state, int32_t mode, const Settings& settings,
              BehaviourPlatform& platform) {
   if (mode == state.mode) return;  // a sound that plays goes on
   RestartCycle(state);
+  // The new timeline counts from now, however long ago the last tick was.
+  if (state.ticked) state.last_tick = platform.TickCount();
   state.mode = mode;
   if (mode == AlarmStart) {
     platform.KillAlarmTimer();
@@ -146,18 +193,36 @@ void BehaviourTick(BehaviourState& state, const Settings& settings, Edition edit
     return;
   }
   const uint32_t delta = now - state.last_tick;
-  // Saturates, so a long pause cannot turn the count negative.
-  const int64_t elapsed = static_cast<int64_t>(state.mode_elapsed) + delta;
-  state.mode_elapsed = static_cast<int32_t>(std::min<int64_t>(elapsed, INT32_MAX));
   if (delta == 0) return;
-  const uint32_t d = std::min(delta, 20u);
+  state.last_tick = now;
+  if (Blinking(state, edition)) {
+    CycleStep(state, delta, platform);
+    return;
+  }
+  AddElapsed(state, delta);
   switch (state.mode) {
-    case Idle: IdleStep(state, d, platform); break;
     case AlarmStart: AlarmStartStep(state, settings, edition, platform); break;
-    case AlarmRun: AlarmRunStep(state, d, edition, platform); break;
+    case AlarmRun: AlarmRunStep(state, platform); break;
     default: break;
   }
-  state.last_tick = now;
+}
+
+uint32_t NextPoseChange(const BehaviourState& state, Edition edition, uint32_t limit) {
+  if (!state.ticked || !Blinking(state, edition)) return 0;
+  const int64_t elapsed = state.mode_elapsed;
+  const int32_t shown = elapsed < kBlinkLength ? 1 : 0;
+  if (state.pose != shown) return 0;  // the next tick changes it at once
+  if (elapsed < kBlinkLength) {
+    return static_cast<uint32_t>(std::min<int64_t>(kBlinkLength - elapsed, limit));
+  }
+  Cycle cycle{elapsed, state.blink_mark, state.random_seed};
+  const int64_t at = DrawUntilBlink(cycle, limit);
+  return at < 0 ? limit : static_cast<uint32_t>(at);
+}
+
+int NextRandom(uint32_t& seed) {
+  seed = seed * 214013u + 2531011u;
+  return static_cast<int>((seed >> 16) & 0x7FFF);
 }
 
 int32_t AlarmAfter(const BehaviourState& state, int32_t now) {

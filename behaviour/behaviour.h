@@ -19,10 +19,25 @@ uint32_t AlarmTimerInterval(int32_t al_time);
 void SetMode(BehaviourState& state, int32_t mode, const Settings& settings,
              BehaviourPlatform& platform);
 
-// Advances the timeline by the tick count, chooses the pose, asks for a new
-// outline when the pose needs one and ends AlarmStart. Allocates nothing.
+// The idle cycle's blink draws fall on a nominal tick of this length from the
+// cycle's start, however often the program really wakes.
+inline constexpr int32_t kNominalTick = 17;
+
+// Advances the timeline by the tick count, makes the blink draws of the
+// nominal ticks passed since the previous call, chooses the pose, asks for a
+// new outline when the pose needs one and ends AlarmStart. Allocates nothing.
 void BehaviourTick(BehaviourState& state, const Settings& settings, Edition edition,
                    BehaviourPlatform& platform);
+
+// Milliseconds after the last tick at which BehaviourTick would next show
+// another pose, found by running the blink draws ahead on a copy of the
+// generator; limit when nothing changes sooner. Changes no state. Only the
+// blinking cycle (Idle, the lite edition's AlarmRun) is foreseen: in any
+// other mode it answers 0, and the caller paces the dance itself.
+uint32_t NextPoseChange(const BehaviourState& state, Edition edition, uint32_t limit);
+
+// 0..32767, the sequence of the Windows C runtime's rand() for the same seed.
+int NextRandom(uint32_t& seed);
 
 // Starts the alarm when the armed one is due at the time of the last paint,
 // and arms the next entry once the armed one's window is over. Allocates nothing.

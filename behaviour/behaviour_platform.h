@@ -13,7 +13,7 @@ inline constexpr uint32_t kSoundFileOnce = kSoundAsync;
 inline constexpr uint32_t kSoundFileLooped = kSoundAsync | kSoundLoop;
 
 // The few things the behaviour needs from the system. The shell fills it with
-// Win32 calls; the tests fill it with a fake clock and a seeded generator.
+// Win32 calls; the tests fill it with a fake clock.
 struct BehaviourPlatform {
   virtual ~BehaviourPlatform() = default;
 
@@ -33,8 +33,6 @@ struct BehaviourPlatform {
 
   // Milliseconds since the system started; wraps after about 49.7 days.
   virtual uint32_t TickCount() = 0;
-  // 0..32767.
-  virtual int Random() = 0;
 
   // Last-write time of the named file, all zero when it does not exist.
   virtual AlarmFileTime FileWriteTime(const char* path) = 0;

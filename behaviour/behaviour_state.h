@@ -25,6 +25,7 @@ struct BehaviourState {
   int32_t mode = -1;               // Idle, AlarmStart or AlarmRun
   int32_t mode_elapsed = 0;        // ms since the mode or its current cycle began
   int32_t blink_mark = 0;          // 150 once the quick second blink was drawn for
+  uint32_t random_seed = 1;        // blink draws; seeded once at start-up
   int32_t pose = 0;                // character frame to show, 0..4
   uint32_t last_tick = 0;          // tick count seen by the previous tick
   uint8_t alarm_fired = 0;         // keeps one alarm from starting twice in its window

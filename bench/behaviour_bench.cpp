@@ -14,7 +14,6 @@ namespace {
 // The system calls cost nothing here; the clock moves 17 ms a call.
 struct QuietPlatform : BehaviourPlatform {
   uint32_t tick = 1000;
-  std::minstd_rand rng{1};
   void PlaySoundResource(int, uint32_t) override {}
   void PlaySoundFile(const char*, uint32_t) override {}
   void StopSound() override {}
@@ -22,7 +21,6 @@ struct QuietPlatform : BehaviourPlatform {
   void KillAlarmTimer() override {}
   void RequestReshape() override {}
   uint32_t TickCount() override { return tick += 17; }
-  int Random() override { return static_cast<int>(rng() & 0x7FFF); }
   AlarmFileTime FileWriteTime(const char*) override { return {}; }
 };
 

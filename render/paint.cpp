@@ -44,7 +44,7 @@ int32_t ComposeFrame(Sprites& sprites, RenderState& render, BehaviourState& beha
     CopyRect(sprites.bubble, 0, 0, kBubbleWidth, kBubbleHeight, picture, 0, 0);
   }
 
-  behaviour.now_sec = time.hour * 3600 + time.minute * 60 + time.second;
+  behaviour.now_sec = SecondOfDay(time);
   const bool blink = time.second % 2 != 0;
   if (ready) {
     DrawClockRow(picture, sprites.atlas, time.hour, time.minute, time.second, blink, false,
@@ -60,6 +60,7 @@ int32_t ComposeFrame(Sprites& sprites, RenderState& render, BehaviourState& beha
   }
 
   render.painted_pose = frame;
+  render.painted_sec = behaviour.now_sec;
   render.last_paint_tick = tick;
   return frame;
 }

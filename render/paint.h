@@ -15,7 +15,12 @@ struct LocalTime {
   int32_t hour;     // 0..23
   int32_t minute;
   int32_t second;
+  int32_t millisecond = 0;  // 0..999, only for when the next second begins
 };
+
+inline int32_t SecondOfDay(const LocalTime& time) {
+  return time.hour * 3600 + time.minute * 60 + time.second;
+}
 
 // A position in screen pixels; may be negative left of or above the main monitor.
 struct ScreenPoint {
@@ -27,6 +32,7 @@ struct ScreenPoint {
 struct RenderState {
   int32_t painted_pose = 0;      // frame the last paint drew
   uint32_t last_paint_tick = 0;  // tick count at the end of the last paint, ms
+  int32_t painted_sec = -1;      // local time the last paint showed, seconds since midnight
 };
 
 inline constexpr uint32_t kPupilColour = Rgb(128, 128, 128);

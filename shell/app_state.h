@@ -23,6 +23,7 @@ struct AppState {
   ScreenPoint pointer = {0, 0}; // the mouse pointer as last read
   uint32_t pointer_read = 0;    // tick of that reading
   uint32_t pointer_moved = 0;   // tick of the last reading that found it moved
+  int32_t watched_sec = -1;     // local second of the last look at the alarm file
   Sprites sprites;              // every image and frame region
   RenderState render;           // what the last paint composed
   BehaviourState behaviour;     // modes, pose, alarm list and arming

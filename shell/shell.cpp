@@ -29,10 +29,34 @@ void WatchScreen(AppState& app, const Settings& settings, ShellPlatform& platfor
   platform.PlaceWindow(AppWindow::Main, {to.x, to.y, window.width, window.height}, true);
 }
 
+void WatchFileEachSecond(AppState& app, int32_t second, ShellPlatform& platform) {
+  if (second == app.watched_sec) return;
+  app.watched_sec = second;
+  WatchAlarmFile(app.behaviour, JoinStartDir(app.start_dir.c_str(), kAlarmFileName).c_str(), platform);
+}
+
+void FrameWake(AppState& app, const Settings& settings, Edition edition,
+               ShellPlatform& platform) {
+  const int32_t second = SecondOfDay(platform.LocalNow());
+  WatchFileEachSecond(app, second, platform);
+  // The check sees this wake's second rather than the last paint's, so that
+  // the wake at the turn of the armed second starts the alarm.
+  app.behaviour.now_sec = second;
+  CheckAlarm(app.behaviour, settings, platform);
+  BehaviourTick(app.behaviour, settings, edition, platform);
+  if (PaintDue(app, platform.TickCount(), second)) PaintMain(app, settings, platform, false);
+  const Wake wake = NextWake(app, edition, platform.TickCount(), platform.LocalNow());
+  platform.ArmWake(wake.delay_ms, wake.tolerance_ms);
+}
+
+bool PointerMoving(const AppState& app, uint32_t now) {
+  return app.pointer_known && now - app.pointer_moved < kPointerActive;
+}
+
 }  // namespace
 
 void MainCreated(AppState& app, ShellPlatform& platform) {
-  platform.StartTimer(TIMER_FILE_WATCH, kFileWatchInterval);
+  // The first wake arms the ones after it.
   platform.StartTimer(TIMER_FRAME, kFrameInterval);
   // The shadow window asked for the tray icon before the timers could run.
   if (!app.tray_icon) platform.StartTimer(TIMER_TRAY_RETRY, kTrayRetryInterval);
@@ -42,7 +66,6 @@ void MainCreated(AppState& app, ShellPlatform& platform) {
 }
 
 void MainDestroyed(AppState& app, const Settings& settings, ShellPlatform& platform) {
-  platform.StopTimer(TIMER_FILE_WATCH);
   platform.StopTimer(TIMER_FRAME);
   SaveAppSettings(app, settings, platform);
 }
@@ -69,27 +92,35 @@ void OnTimer(AppState& app, const Settings& settings, Edition edition, ShellPlat
              uint32_t id) {
   WatchScreen(app, settings, platform);
   switch (id) {
-    case TIMER_ALARM_LENGTH:
-      // Not killed here: while Idle a further expiry changes nothing.
-      SetMode(app.behaviour, Idle, settings, platform);
-      break;
-    case TIMER_FRAME:
-      CheckAlarm(app.behaviour, settings, platform);
-      BehaviourTick(app.behaviour, settings, edition, platform);
-      if (PaintDue(app, platform.TickCount())) PaintMain(app, settings, platform, false);
-      break;
+    // Killed as well, so that it does not wake an idle program again.
+    case TIMER_ALARM_LENGTH: StopAlarm(app, settings, platform); break;
+    case TIMER_FRAME: FrameWake(app, settings, edition, platform); break;
     case TIMER_TRAY_RETRY: RetryTrayIcon(app, settings, platform); break;
-    case TIMER_FILE_WATCH:
-      WatchAlarmFile(app.behaviour, JoinStartDir(app.start_dir.c_str(), kAlarmFileName).c_str(),
-                     platform);
-      break;
     default: break;
   }
 }
 
-bool PaintDue(const AppState& app, uint32_t now) {
-  return now - app.render.last_paint_tick > kRepaintInterval ||
-         app.behaviour.pose != app.render.painted_pose;
+bool PaintDue(const AppState& app, uint32_t now, int32_t second_of_day) {
+  return app.behaviour.pose != app.render.painted_pose ||
+         second_of_day != app.render.painted_sec || PointerDue(app, now);
+}
+
+Wake NextWake(const AppState& app, Edition edition, uint32_t now, const LocalTime& time) {
+  // The dance and a moving pointer keep the frame pace.
+  if (app.behaviour.mode != Idle || PointerMoving(app, now)) return {kFrameInterval, 0};
+  const uint32_t into_second = static_cast<uint32_t>(std::clamp(time.millisecond, 0, 999));
+  Wake wake = {1000 - into_second + kSecondMargin, kSecondTolerance};
+  auto sooner = [&wake](uint32_t delay) {
+    if (delay < wake.delay_ms) wake = {delay, 0};
+  };
+  const uint32_t since_read = now - app.pointer_read;
+  sooner(!app.pointer_known || since_read >= kPointerRestRead ? 0 : kPointerRestRead - since_read);
+  // The behaviour counts from its last tick, which may lie a paint ago.
+  const uint32_t since_tick = now - app.behaviour.last_tick;
+  const uint32_t change = NextPoseChange(app.behaviour, edition, wake.delay_ms + since_tick);
+  sooner(change > since_tick ? change - since_tick : 0);
+  wake.delay_ms = std::max(wake.delay_ms, 1u);
+  return wake;
 }
 
 void PaintMain(AppState& app, const Settings& settings, ShellPlatform& platform, bool always) {
@@ -113,10 +144,13 @@ void PaintMain(AppState& app, const Settings& settings, ShellPlatform& platform,
   app.render.last_paint_tick = platform.TickCount();
 }
 
+bool PointerDue(const AppState& app, uint32_t now) {
+  return !app.pointer_known || now - app.pointer_read >= kPointerRestRead ||
+         now - app.pointer_moved < kPointerActive;
+}
+
 ScreenPoint PaintPointer(AppState& app, ShellPlatform& platform, uint32_t now, bool always) {
-  const bool due = always || !app.pointer_known || now - app.pointer_read >= kPointerRestRead ||
-                   now - app.pointer_moved < kPointerActive;
-  if (!due) return app.pointer;
+  if (!always && !PointerDue(app, now)) return app.pointer;
   const ScreenPoint p = platform.CursorPosition();
   if (!app.pointer_known || p.x != app.pointer.x || p.y != app.pointer.y) app.pointer_moved = now;
   app.pointer = p;

@@ -11,18 +11,22 @@
 #include "settings/edition.h"
 #include "settings/settings.h"
 
+// Timer ids of the main window. 101 was the alarm file's own one-second
+// watch, which now rides on the frame timer's wake at each new second.
 inline constexpr uint32_t TIMER_FILE_WATCH = 101;
 inline constexpr uint32_t TIMER_ALARM_LENGTH = 102;
 inline constexpr uint32_t TIMER_FRAME = 200;
 inline constexpr uint32_t TIMER_TRAY_RETRY = 103;
-inline constexpr uint32_t kFrameInterval = 17;
-inline constexpr uint32_t kFileWatchInterval = 1000;
 // A shell still starting (a program started with Windows) may refuse the
 // tray icon, and no "taskbar created" follows: it is asked again this often.
 inline constexpr uint32_t kTrayRetryInterval = 2000;
-// A still picture is refreshed after this long, which keeps the colons and
-// the pupils current.
-inline constexpr uint32_t kRepaintInterval = 100;
+// The pace of the dance and of pupils that follow a moving pointer.
+inline constexpr uint32_t kFrameInterval = 17;
+// The wake for a new second comes this long after it begins, so that the
+// clock read then shows it; it may be put off by the tolerance, for the
+// system to batch it with other programs' wakes.
+inline constexpr uint32_t kSecondMargin = 5;
+inline constexpr uint32_t kSecondTolerance = 30;
 
 // A pointer at rest is read only this often, a moving one at every paint
 // until it has rested this long: under Wine each reading is a round trip to
@@ -32,6 +36,19 @@ inline constexpr uint32_t kPointerActive = 2000;
 
 // The pointer for this paint: read afresh when one is due, else the last reading.
 ScreenPoint PaintPointer(AppState& app, ShellPlatform& platform, uint32_t now, bool always);
+// A reading is due: none yet, the last one is kPointerRestRead old, or the
+// pointer moved less than kPointerActive ago.
+bool PointerDue(const AppState& app, uint32_t now);
+
+// When the frame timer next has something to show, from the tick count now
+// and the local time: the next second (the clock, the colons, the alarm's
+// second and the alarm-file watch), the next pose change, the next pointer
+// reading; every frame while the dance runs or the pointer moves.
+struct Wake {
+  uint32_t delay_ms;      // from now, at least 1
+  uint32_t tolerance_ms;  // how late the system may make it
+};
+Wake NextWake(const AppState& app, Edition edition, uint32_t now, const LocalTime& time);
 
 // Main window created: its timers start and it takes frame 0's outline.
 void MainCreated(AppState& app, ShellPlatform& platform);
@@ -43,14 +60,16 @@ void SaveAppSettings(const AppState& app, const Settings& settings, ShellPlatfor
 void FollowMain(const Settings& settings, Edition edition, ShellPlatform& platform);
 void ShadowCreated(AppState& app, ShellPlatform& platform);
 
-// Every timer: the shrink watch first, then the timer's own work.
+// Every timer: the shrink watch first, then the timer's own work. The frame
+// timer's wake ends by arming the next one.
 void OnTimer(AppState& app, const Settings& settings, Edition edition, ShellPlatform& platform,
              uint32_t id);
 // Composes the picture of this moment; sends it to the window when it differs
 // from the one there, or always when asked (a paint message, a new outline).
 void PaintMain(AppState& app, const Settings& settings, ShellPlatform& platform, bool always);
-// The frame timer paints when the pose changed or the picture is due a refresh.
-bool PaintDue(const AppState& app, uint32_t now);
+// The frame timer paints when the pose or the second (of second_of_day) differs
+// from the picture's, or a pointer reading is due.
+bool PaintDue(const AppState& app, uint32_t now, int32_t second_of_day);
 
 // Both windows take the outline of the current pose, the main window first.
 void ReshapeMain(AppState& app, const Settings& settings, ShellPlatform& platform);

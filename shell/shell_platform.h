@@ -24,6 +24,10 @@ struct ShellPlatform : BehaviourPlatform {
   // Periodic timers of the main window, by id.
   virtual void StartTimer(uint32_t id, uint32_t interval_ms) = 0;
   virtual void StopTimer(uint32_t id) = 0;
+  // The main window's next wake: the frame timer once, delay ms from now, in
+  // place of the wake armed before. The system may make it up to tolerance
+  // ms late, to wake the processor once for several programs.
+  virtual void ArmWake(uint32_t delay_ms, uint32_t tolerance_ms) = 0;
 
   // Mouse moves keep arriving outside the window while captured.
   virtual void CaptureMouse() = 0;

@@ -2,9 +2,7 @@
 
 #include <cstdint>
 #include <cstring>
-#include <deque>
 #include <map>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -22,21 +20,20 @@ struct FakeCall {
   char path[16];       // PlayFile, first bytes
 };
 
-// A settable clock, a seeded generator (or scripted draws), and a log of calls.
+// A settable clock and a log of calls; it seeds the state's blink draws as
+// the program's start does.
 // The log is reserved up front so that logging does not allocate. Base is the
 // seam it stands in for: the behaviour's, or the shell's that extends it.
 template <typename Base = BehaviourPlatform>
 struct FakePlatformFor : Base {
   explicit FakePlatformFor(BehaviourState* shaped_state = nullptr, uint32_t seed = 1)
-      : state(shaped_state), rng(seed) {
+      : state(shaped_state) {
+    if (state) state->random_seed = seed;
     calls.reserve(1 << 16);
   }
 
   BehaviourState* state;               // its shaped_pose follows each reshape, as the shell's does
   uint32_t tick = 0;
-  std::mt19937 rng;
-  std::deque<int> scripted;            // draws handed out before the generator's
-  int draws = 0;
   std::vector<FakeCall> calls;
   std::map<std::string, AlarmFileTime> file_times;
   bool timer_running = false;
@@ -72,15 +69,6 @@ struct FakePlatformFor : Base {
     Log({FakeCall::Reshape, 0, 0, 0, 0, pose, {}});
   }
   uint32_t TickCount() override { return tick; }
-  int Random() override {
-    ++draws;
-    if (!scripted.empty()) {
-      const int r = scripted.front();
-      scripted.pop_front();
-      return r;
-    }
-    return static_cast<int>(rng() & 0x7FFF);
-  }
   AlarmFileTime FileWriteTime(const char* path) override {
     auto it = file_times.find(path);
     return it == file_times.end() ? AlarmFileTime{} : it->second;

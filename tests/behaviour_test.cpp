@@ -78,82 +78,103 @@ TEST(IdleTest, FirstTickStartsTheTimelineWhateverTheUptime) {
   EXPECT_EQ(state.pose, 1);  // the first blink of the cycle, not shut for weeks
 }
 
-TEST(IdleTest, BlinkThenOneEarlyDrawThenADrawEveryTickAfterTwoSeconds) {
-  Rig rig;
-  for (int i = 0; i < 200; ++i) rig.fake.scripted.push_back(1 << 8);  // r = 1 never blinks here
-  int32_t elapsed = 0;
-  int expected_draws = 0;
-  while (elapsed < 2200) {
-    rig.Tick(16);
-    elapsed += 16;
-    ASSERT_EQ(rig.state.mode_elapsed, elapsed);
-    EXPECT_EQ(rig.state.pose, elapsed < 83 ? 1 : 0) << elapsed;
-    if (elapsed - 16 < 150 && elapsed >= 150) ++expected_draws;
-    if (elapsed > 2000) ++expected_draws;
-    EXPECT_EQ(rig.fake.draws, expected_draws) << elapsed;
+// A seed whose next draw gives value: the generator run backwards one step.
+uint32_t SeedGiving(int value) {
+  uint32_t inverse = 214013u;  // Newton's iteration for the inverse mod 2^32
+  for (int i = 0; i < 5; ++i) inverse *= 2u - 214013u * inverse;
+  const uint32_t next = static_cast<uint32_t>(value) << 16;
+  return (next - 2531011u) * inverse;
+}
+
+// How many draws took the generator from one seed to the other.
+int DrawsBetween(uint32_t before, uint32_t after) {
+  for (int n = 0; n < 1000; ++n, NextRandom(before)) {
+    if (before == after) return n;
   }
-  EXPECT_TRUE(rig.Reshapes().empty());  // frame 1 has frame 0's outline
+  return -1;
+}
+
+// Whatever the real tick, the draws fall on the 17 ms grid of the cycle: one
+// at 153 ms, then one on every nominal tick past 2000 ms until a blink.
+TEST(IdleTest, DrawsFallOnTheNominalTicksWhateverTheRealOne) {
+  for (uint32_t tick : {16u, 17u, 31u, 40u}) {
+    Rig rig;
+    rig.state.random_seed = SeedGiving(1 << 8);  // the quick second blink misses
+    int32_t elapsed = 0;
+    while (elapsed < 4000) {
+      const uint32_t seed = rig.state.random_seed;
+      rig.Tick(tick);
+      if (rig.state.mode_elapsed != elapsed + static_cast<int32_t>(tick)) break;  // blinked
+      int expected = 0;
+      for (int32_t s = (elapsed / 17 + 1) * 17; s <= rig.state.mode_elapsed; s += 17) {
+        expected += s == 153 || s > 2000;
+      }
+      elapsed = rig.state.mode_elapsed;
+      ASSERT_EQ(DrawsBetween(seed, rig.state.random_seed), expected) << tick << " " << elapsed;
+      EXPECT_EQ(rig.state.pose, elapsed < 83 ? 1 : 0) << elapsed;
+    }
+    EXPECT_GT(elapsed, 2000) << tick;
+    EXPECT_TRUE(rig.Reshapes().empty());  // frame 1 has frame 0's outline
+  }
 }
 
 struct DrawCase {
   uint32_t delta;  // ms since the previous tick
   bool late;       // the draw after 2000 ms rather than the one at 150 ms
-  int r;           // rand() >> 8
+  int r;           // the draw >> 8
   bool blinks;
 };
 
-TEST(IdleTest, DrawDivisorComesFromTheTickLengthUpToTwenty) {
+TEST(IdleTest, DrawChanceIsThatOfTheNominalTickWhateverTheRealOne) {
   const DrawCase cases[] = {
-      {16, false, 0, true},  {16, false, 4, true},  {16, false, 5, false},  // 64/16 = 4
-      {20, false, 3, true},  {20, false, 4, false},                         // 64/20 = 3
-      {40, false, 6, true},  {40, false, 4, false},                         // capped at 20
-      {1, false, 64, true},  {1, false, 32, false},                         // 64/1
-      {16, true, 90, true},  {16, true, 89, false},                         // 1440/16 = 90
-      {20, true, 72, true},  {20, true, 100, false},                        // 1440/20 = 72
-      {100, true, 72, true},                                                // a long pause too
-      {11, true, 0, true},   {11, true, 127, false},                        // 1440/11 = 130
+      {16, false, 0, true},   {16, false, 3, true},   {16, false, 4, false},  // 64/17 = 3
+      {40, false, 126, true}, {40, false, 127, false},                        // a long tick too
+      {1, false, 5, false},                                                   // and a short one
+      {16, true, 84, true},   {16, true, 0, true},    {16, true, 83, false},  // 1440/17 = 84
+      {100, true, 0, true},   {11, true, 127, false}, {31, true, 42, false},
   };
   for (const DrawCase& c : cases) {
     Rig rig;
-    rig.state.mode_elapsed = c.late ? 2001 : static_cast<int32_t>(150 - c.delta);
+    // The tick ends on the draw's nominal tick: 153 or 2006 ms.
+    rig.state.mode_elapsed = static_cast<int32_t>((c.late ? 2006 : 153) - c.delta);
     rig.state.blink_mark = c.late ? 150 : -1;
-    rig.fake.scripted.push_back((c.r << 8) | 0xFF);  // the low byte never counts
+    const uint32_t seed = SeedGiving((c.r << 8) | 0xFF);  // the low byte never counts
+    rig.state.random_seed = seed;
     rig.Tick(c.delta);
-    EXPECT_EQ(rig.fake.draws, 1) << c.delta << " " << c.r;
+    EXPECT_EQ(DrawsBetween(seed, rig.state.random_seed), 1) << c.delta << " " << c.r;
     EXPECT_EQ(rig.state.mode_elapsed == 0, c.blinks) << c.delta << " " << c.r;
   }
 }
 
-// The chance of each draw, measured over many cycles with a seeded generator.
-TEST(IdleTest, BlinkChancesMatchTheStatedFrequencies) {
-  struct Case {
-    uint32_t tick;
-    double second;  // chance of the quick second blink
-    double late;    // chance per tick after 2000 ms
-  };
-  const Case cases[] = {{16, 32 / 128.0, 2 / 128.0}, {20, 43 / 128.0, 2 / 128.0},
-                        {25, 43 / 128.0, 2 / 128.0}, {11, 26 / 128.0, 1 / 128.0}};
-  for (const Case& c : cases) {
+// The length of many cycles with a seeded generator: the quick second blink
+// one time in 128/43, then a chance of 2 in 128 on each nominal tick, on
+// Windows' real 31 ms tick as on Wine's 17 ms one.
+TEST(IdleTest, BlinkChancesAreThoseOfASteadySeventeenMillisecondTick) {
+  for (uint32_t tick : {17u, 16u, 31u, 11u}) {
     Rig rig(Edition::Full, 12345);
-    double second_draws = 0, second_hits = 0, late_draws = 0, late_hits = 0;
+    double cycles = 0, second_blinks = 0, late_cycles = 0, late_draws = 0;
+    int64_t cycle_start = -1;
     for (int i = 0; i < 1000000; ++i) {
-      const bool second = rig.state.blink_mark < 150 &&
-                          rig.state.mode_elapsed + static_cast<int32_t>(c.tick) >= 150;
-      const int before = rig.fake.draws;
-      rig.Tick(c.tick);
-      if (rig.fake.draws == before) continue;
-      const bool hit = rig.state.mode_elapsed == 0;
-      if (second) {
-        ++second_draws;
-        second_hits += hit ? 1 : 0;
-      } else {
-        ++late_draws;
-        late_hits += hit ? 1 : 0;
+      const int32_t before = rig.state.mode_elapsed;
+      rig.Tick(tick);
+      if (rig.state.mode_elapsed == before + static_cast<int32_t>(tick)) continue;
+      const int64_t start = static_cast<int64_t>(rig.fake.tick) - rig.state.mode_elapsed;
+      if (cycle_start >= 0) {
+        const int64_t length = start - cycle_start;
+        ++cycles;
+        if (length == 153) {
+          ++second_blinks;
+        } else {
+          ASSERT_TRUE(length >= 2006 && (length - 2006) % 17 == 0) << tick << " " << length;
+          ++late_cycles;
+          late_draws += static_cast<double>((length - 2006) / 17 + 1);
+        }
       }
+      cycle_start = start;
     }
-    ASSERT_GT(second_draws, 2000);
-    EXPECT_NEAR(second_hits / second_draws, c.second, 0.025) << c.tick;
-    EXPECT_NEAR(late_hits / late_draws, c.late, c.late * 0.08) << c.tick;
+    ASSERT_GT(cycles, 2000);
+    EXPECT_NEAR(second_blinks / cycles, 43 / 128.0, 0.025) << tick;
+    EXPECT_NEAR(late_cycles / late_draws, 2 / 128.0, 2 / 128.0 * 0.08) << tick;
   }
 }
 
@@ -302,8 +323,7 @@ TEST(TickTest, WrappedCounterRestartsTheCycleAndLongPausesSaturate) {
 
   Rig idle;
   idle.state.mode_elapsed = 100;
-  idle.fake.scripted.push_back(1 << 8);  // no blink: the count stays visible
-  idle.Tick(0xF0000000u);                // a pause of weeks
+  idle.Tick(0xF0000000u);  // a pause of weeks: its draws are not made up
   EXPECT_EQ(idle.state.mode_elapsed, INT32_MAX);
   EXPECT_EQ(idle.state.pose, 0);
 

@@ -24,6 +24,9 @@ struct FakeShell : FakePlatformFor<ShellPlatform> {
   bool captured = false;
   PixelBox shown_area = {};
   int cursor_reads = 0;
+  int wakes_armed = 0;
+  uint32_t wake_delay = 0;      // the last wake armed
+  uint32_t wake_tolerance = 0;
   std::string chosen;  // what the file dialog picks; empty: cancelled
   std::vector<std::string> log;
 
@@ -42,6 +45,11 @@ struct FakeShell : FakePlatformFor<ShellPlatform> {
   }
   void StartTimer(uint32_t id, uint32_t) override { log.push_back("start " + std::to_string(id)); }
   void StopTimer(uint32_t id) override { log.push_back("stop " + std::to_string(id)); }
+  void ArmWake(uint32_t delay, uint32_t tolerance) override {
+    ++wakes_armed;
+    wake_delay = delay;
+    wake_tolerance = tolerance;
+  }
   void CaptureMouse() override { captured = true; }
   void ReleaseMouse() override { captured = false; }
   ScreenPoint CursorPosition() override {
@@ -89,12 +97,13 @@ struct FakeShell : FakePlatformFor<ShellPlatform> {
   }
 };
 
-struct Rig {
+template <typename Shell = FakeShell>
+struct RigFor {
   AppState app;
   Settings settings;
-  FakeShell shell{&app.behaviour};
+  Shell shell{&app.behaviour};
 
-  Rig() {
+  RigFor() {
     EXPECT_TRUE(fixture::LoadGeneratedSprites(app.sprites));  // the real artwork
     EXPECT_TRUE(RescaleSprites(app.sprites, settings.viewscale));
     SetMode(app.behaviour, Idle, settings, shell);
@@ -102,3 +111,5 @@ struct Rig {
     app.screen_height = shell.screen.height;
   }
 };
+
+using Rig = RigFor<>;

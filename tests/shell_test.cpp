@@ -82,22 +82,25 @@ TEST(ShellTest, DragFollowsTheCursorUntilAnyOfItsEndings) {
 TEST(ShellTest, FrameTimerSendsOnlyPicturesThatDiffer) {
   Rig rig;
   FakeShell& shell = rig.shell;
-  rig.shell.tick = 1000;
+  rig.shell.tick = 5000;
   PaintMain(rig.app, rig.settings, shell, true);
   EXPECT_EQ(shell.Count("show"), 1);
 
-  // Due only after more than 100 ms, or on a new pose.
-  shell.tick = 1100;
-  EXPECT_FALSE(PaintDue(rig.app, shell.tick));
-  shell.tick = 1101;
-  EXPECT_TRUE(PaintDue(rig.app, shell.tick));
+  // Due on a new pose, a new second or a pointer reading (at rest, 300 ms on).
+  rig.app.pointer_moved = 2000;
+  const int32_t second = SecondOfDay(shell.time);
+  EXPECT_FALSE(PaintDue(rig.app, 5299, second));
+  EXPECT_TRUE(PaintDue(rig.app, 5300, second));
+  EXPECT_TRUE(PaintDue(rig.app, 5000, second + 1));
   rig.app.behaviour.pose = 1;
-  EXPECT_TRUE(PaintDue(rig.app, 1000));
+  EXPECT_TRUE(PaintDue(rig.app, 5000, second));
   rig.app.behaviour.pose = 0;
+  rig.app.pointer_moved = 5000;  // a moving pointer is read at every paint
+  shell.tick = 5101;
 
   PaintMain(rig.app, rig.settings, shell, false);  // same second, same pupils
   EXPECT_EQ(shell.Count("show"), 1);
-  EXPECT_EQ(rig.app.render.last_paint_tick, 1101u);
+  EXPECT_EQ(rig.app.render.last_paint_tick, 5101u);
   shell.cursor = {1000, 0};  // right of the eyes: only the pupils' box goes
   PaintMain(rig.app, rig.settings, shell, false);
   EXPECT_EQ(shell.Count("show"), 2);

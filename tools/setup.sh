@@ -7,7 +7,7 @@ packages=(
   cmake g++ make googletest libgtest-dev libbenchmark-dev libpng-dev clang
   g++-mingw-w64-x86-64 mingw-w64-tools binutils-mingw-w64-x86-64
   wine wine64 xvfb xauth x11-apps imagemagick fonts-wine fonts-ipafont-gothic
-  espeak-ng sox xcompmgr procps
+  espeak-ng sox xcompmgr procps strace
   nsis zip unzip
 )
 # clang's libFuzzer runtime has its own package on Debian; elsewhere it comes with clang.

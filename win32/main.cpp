@@ -1,8 +1,6 @@
 #include <windows.h>
 #include <objbase.h>
 
-#include <cstdlib>
-
 #include "win32/app_win.h"
 #include "win32/app_windows.h"
 #include "shell/commands.h"
@@ -55,7 +53,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   // The shell's file associations and the file dialog may use COM, and
   // ShellExecute asks for a single-threaded apartment on the calling thread.
   const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-  std::srand(GetTickCount());
+  // The blinks differ from run to run as the start time does.
+  g_app.behaviour.random_seed = GetTickCount();
   g_settings.sd_file[0] = '\0';
   g_app.start_dir = StartDirectory();
 
@@ -69,6 +68,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     return 0;
   }
   g_win.platform.module = instance;
+  g_win.platform.FindCoalescableTimer();
   LoadAlarmList(g_app.behaviour, StartDirPath(kAlarmFileName).c_str(), g_win.platform);
   SetMode(g_app.behaviour, Idle, g_settings, g_win.platform);
   if (!CreateAppWindows()) {

@@ -3,8 +3,6 @@
 #include <mmsystem.h>
 #include <shellapi.h>
 
-#include <cstdlib>
-
 #include "settings/wide_path_win.h"
 #include "win32/dialogs_win.h"
 #include "win32/menu_win.h"
@@ -42,9 +40,6 @@ void Win32Platform::RequestReshape() {
 }
 
 uint32_t Win32Platform::TickCount() { return GetTickCount(); }
-
-// Seeded once at start-up from the tick count.
-int Win32Platform::Random() { return std::rand() & 0x7FFF; }
 
 AlarmFileTime Win32Platform::FileWriteTime(const char* path) {
   AlarmFileTime result;
@@ -117,6 +112,25 @@ void Win32Platform::StopTimer(uint32_t id) {
   if (main_window) KillTimer(main_window, id);
 }
 
+// SetCoalescableTimer (Windows 8 and later) lets the system fire the timer up
+// to the tolerance late, together with other timers due about then, so the
+// processor leaves its idle state once for several. Older systems lack it.
+void Win32Platform::FindCoalescableTimer() {
+  HMODULE user32 = GetModuleHandleA("user32.dll");
+  FARPROC found = user32 ? GetProcAddress(user32, "SetCoalescableTimer") : nullptr;
+  set_coalescable_timer = reinterpret_cast<SetCoalescableTimerCall>(reinterpret_cast<void*>(found));
+}
+
+// A window timer repeats; each wake arms the next in its place.
+void Win32Platform::ArmWake(uint32_t delay_ms, uint32_t tolerance_ms) {
+  if (!main_window) return;
+  if (set_coalescable_timer && tolerance_ms > 0) {
+    set_coalescable_timer(main_window, TIMER_FRAME, delay_ms, nullptr, tolerance_ms);
+  } else {
+    SetTimer(main_window, TIMER_FRAME, delay_ms, nullptr);
+  }
+}
+
 void Win32Platform::CaptureMouse() { SetCapture(main_window); }
 
 void Win32Platform::ReleaseMouse() { ReleaseCapture(); }
@@ -130,7 +144,8 @@ ScreenPoint Win32Platform::CursorPosition() {
 LocalTime Win32Platform::LocalNow() {
   SYSTEMTIME t;
   GetLocalTime(&t);
-  return {t.wYear, t.wMonth, t.wDay, t.wDayOfWeek, t.wHour, t.wMinute, t.wSecond};
+  return {t.wYear, t.wMonth, t.wDay, t.wDayOfWeek, t.wHour, t.wMinute, t.wSecond,
+          t.wMilliseconds};
 }
 
 ScreenRect Win32Platform::VirtualScreen() { return screen; }

@@ -8,12 +8,15 @@
 // handles: the module at start-up, each window as it is created. Until then
 // calls aimed at a missing window do nothing.
 struct Win32Platform final : ShellPlatform {
+  using SetCoalescableTimerCall = UINT_PTR(WINAPI*)(HWND, UINT_PTR, UINT, TIMERPROC, ULONG);
+
   HINSTANCE module = nullptr;      // holds the WAVE resources
   HWND main_window = nullptr;      // owns the timers
   HWND shadow_window = nullptr;    // takes the same outline after the main window
   HDC paint_dc = nullptr;          // the main window's paint context while it paints
   ScreenRect screen = {};          // the virtual screen as last read
   ScreenRect main_bounds = {};     // the main window's rectangle as last moved or sized
+  SetCoalescableTimerCall set_coalescable_timer = nullptr;  // null before Windows 8
 
   void PlaySoundResource(int resource_id, uint32_t flags) override;
   void PlaySoundFile(const char* path, uint32_t flags) override;
@@ -22,7 +25,6 @@ struct Win32Platform final : ShellPlatform {
   void KillAlarmTimer() override;
   void RequestReshape() override;
   uint32_t TickCount() override;
-  int Random() override;
   AlarmFileTime FileWriteTime(const char* path) override;
 
   ScreenRect WindowBounds(AppWindow window) override;
@@ -30,6 +32,7 @@ struct Win32Platform final : ShellPlatform {
   void ApplyRegion(AppWindow window, const Region& region, bool redraw) override;
   void StartTimer(uint32_t id, uint32_t interval_ms) override;
   void StopTimer(uint32_t id) override;
+  void ArmWake(uint32_t delay_ms, uint32_t tolerance_ms) override;
   void CaptureMouse() override;
   void ReleaseMouse() override;
   ScreenPoint CursorPosition() override;
@@ -48,6 +51,9 @@ struct Win32Platform final : ShellPlatform {
   bool ChooseWaveFile(char* path, uint32_t size) override;
   void ShowAbout() override;
   void OpenDocument(const char* path, const char* directory) override;
+
+  // Looks up the coalescable timer once at start-up.
+  void FindCoalescableTimer();
 
   // Reads the virtual screen again; done at start and whenever the display
   // changes, since under Wine each metric read costs several server calls and

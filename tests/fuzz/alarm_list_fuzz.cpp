@@ -25,7 +25,6 @@ struct SilentPlatform : BehaviourPlatform {
   void KillAlarmTimer() override {}
   void RequestReshape() override {}
   uint32_t TickCount() override { return tick += 17; }
-  int Random() override { return static_cast<int>(tick * 2654435761u >> 17); }
   AlarmFileTime FileWriteTime(const char*) override { return {}; }
 };
 
