@@ -1,19 +1,16 @@
 // Alarms of the running programs: the thumbs-up animation seen in the window
 // outline and on screen, the double click that stops it, and the alarm row that
 // follows alerm.txt while the program runs.
-#include <gtest/gtest.h>
-
 #include <sstream>
 
-#include "driver.h"
-#include "screen.h"
+#include "edition_test.h"
 
 using namespace e2e;
 
 namespace {
 
 constexpr int kUnknown = -1;
-constexpr POINT kPointer = {1200, 1000};  // well away from the character
+constexpr POINT kPointer = kParkedCursor;  // well away from the character
 
 // Which frame the character shows: by the window's outline, where frame 1
 // shares frame 0's and frame 4 frame 3's, and by the picture right of the
@@ -33,19 +30,16 @@ class Frames {
   }
   // 0, 2 or 3 (for 3 and 4), kUnknown for none of them.
   int Outline(HWND window) const {
-    PixelSet region;
-    if (!ReadRegion(window, region)) return kUnknown;
+    const e2e::Outline region = ReadOutline(window);
     for (int frame : {0, 2, 3}) {
-      if (region.in == masks_[frame].in) return frame;
+      if (region == masks_[frame]) return frame;
     }
     return kUnknown;
   }
   // 0..4, kUnknown for none (a screenshot between outline and picture).
   int Picture(HWND window) const {
-    RECT rect;
-    GetWindowRect(window, &rect);
-    const Surface shot = Capture(rect);
-    const Box character = {kBubbleWidth, kFrameTop, kPictureWidth - kBubbleWidth, kFrameHeight};
+    const Surface shot = Capture(window);
+    const RECT character = {kBubbleWidth, kFrameTop, kPictureWidth, kFrameTop + kFrameHeight};
     for (int frame = 0; frame < kFrameCount; ++frame) {
       if (PictureDifference(shot, pictures_[frame], masks_[frame], scale_, character).empty()) {
         return frame;
@@ -56,7 +50,7 @@ class Frames {
 
  private:
   int scale_;
-  std::vector<PixelSet> masks_;
+  std::vector<e2e::Outline> masks_;
   std::vector<Surface> pictures_;
 };
 
@@ -99,10 +93,7 @@ Conf AlarmConf() {
   return conf;
 }
 
-class AlarmTest : public ::testing::TestWithParam<const e2e::Edition*> {
- protected:
-  const e2e::Edition& edition() const { return *GetParam(); }
-};
+class AlarmTest : public EditionTest {};
 
 // "" when the alarm row looks as it does with that mode, checked in the
 // middle of the next second of the wanted parity.
@@ -114,8 +105,7 @@ std::string AlarmRowAt(Artwork& art, HWND main, const Conf& conf,
       Sleep(600);
       continue;
     }
-    RECT rect;
-    GetWindowRect(main, &rect);
+    const RECT rect = ReadWindow(main).rect;
     const Surface shot = Capture(rect);
     Moment moment;
     moment.settings = SettingsOf(conf);
@@ -139,12 +129,10 @@ TEST_P(AlarmTest, AlarmPlaysTheThumbsUpForItsPlayTime) {
   Artwork art(edition());
   ASSERT_TRUE(art.ok());
   const Conf conf = AlarmConf();
-  const std::string dir = MakeWorkDir(std::string(edition().name) + "-alarm");
-  WriteFileBytes(JoinPath(dir, kConfName), conf.Text());
+  const std::string dir = TestDir();
   const Due due = AlarmSoon();
-  WriteFileBytes(JoinPath(dir, kAlarmName), AlarmFileText({due.second}));
-  PutCursor(kPointer.x, kPointer.y);
-  Running app = Launch(edition(), dir);
+  WriteAlarms(JoinPath(dir, kAlarmName), {due.second});
+  Running app = Launch(edition(), dir, conf);
   ASSERT_TRUE(app.main && app.shadow);
   const Frames frames(art, conf, {conf.x, conf.y});
 
@@ -203,20 +191,18 @@ TEST_P(AlarmTest, AlarmPlaysTheThumbsUpForItsPlayTime) {
   EXPECT_EQ(CloseAndWait(app), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Editions, AlarmTest, ::testing::Values(&kFull, &kLite),
-                         [](const auto& info) { return std::string(info.param->name); });
+E2E_FOR_BOTH_EDITIONS(AlarmTest);
 
 // The stop is the same in both editions; the full one shows it in the outline.
 TEST(AlarmStopTest, DoubleClickStopsItAndItDoesNotRingAgainInItsWindow) {
   Artwork art(kFull);
   ASSERT_TRUE(art.ok());
   const Conf conf = AlarmConf();
-  const std::string dir = MakeWorkDir("Full-alarm-stop");
+  const std::string dir = TestDir();
   const std::string alarm_path = JoinPath(dir, kAlarmName);
-  WriteFileBytes(JoinPath(dir, kConfName), conf.Text());
   const Due due = AlarmSoon();
-  WriteFileBytes(alarm_path, AlarmFileText({due.second}));
-  Running app = Launch(kFull, dir);
+  WriteAlarms(alarm_path, {due.second});
+  Running app = Launch(kFull, dir, conf);
   ASSERT_TRUE(app.main);
   const Frames frames(art, conf, {conf.x, conf.y});
 
@@ -229,7 +215,7 @@ TEST(AlarmStopTest, DoubleClickStopsItAndItDoesNotRingAgainInItsWindow) {
       << "still frame " << frames.Outline(app.main) << " after the double click";
   // Saved again while the alarm's three seconds still run: the file watch
   // (once a second) reads it well inside them.
-  WriteFileBytes(alarm_path, AlarmFileText({due.second}));
+  WriteAlarms(alarm_path, {due.second});
   EXPECT_LT(GetTickCount() - due.tick, 1500u);
 
   std::vector<Span> outlines;
@@ -250,18 +236,15 @@ TEST(AlarmRowTest, AlarmRowFollowsTheFileWithinASecond) {
   Conf conf;
   conf.alerm = 1;
   const int s = conf.viewscale;
-  const std::string dir = MakeWorkDir("Full-alarm-row");
+  const std::string dir = TestDir();
   const std::string path = JoinPath(dir, kAlarmName);
-  WriteFileBytes(JoinPath(dir, kConfName), conf.Text());
-  SYSTEMTIME now;
-  GetLocalTime(&now);
-  auto later = [&](int hours) { return (SecondOfDay(now) + hours * 3600 + 61) % 86400; };
-  WriteFileBytes(path, AlarmFileText({later(1)}));
-  Running app = Launch(kFull, dir);
+  const int now = SecondOfDay(LocalNow());
+  auto later = [&](int hours) { return (now + hours * 3600 + 61) % 86400; };
+  WriteAlarms(path, {later(1)});
+  Running app = Launch(kFull, dir, conf);
   ASSERT_TRUE(app.main);
-  RECT rect;
-  GetWindowRect(app.main, &rect);
-  const PixelSet inside = art.Mask(0, s);
+  const RECT rect = ReadWindow(app.main).rect;
+  const e2e::Outline inside = art.Mask(0, s);
 
   // Whether the alarm row shows the list's next alarm now. The colon blinks
   // with the seconds and the paint of a new second comes up to about 0.1 s
@@ -271,11 +254,10 @@ TEST(AlarmRowTest, AlarmRowFollowsTheFileWithinASecond) {
     moment.settings = SettingsOf(conf);
     moment.alarms = alarms;
     moment.origin = {rect.left, rect.top};
-    SYSTEMTIME t;
-    GetLocalTime(&t);
+    SYSTEMTIME t = LocalNow();
     if (t.wMilliseconds < 250) {
       Sleep(250 - t.wMilliseconds);
-      GetLocalTime(&t);
+      t = LocalNow();
     }
     const Surface shot = Capture(rect);
     moment.time = ToLocalTime(t);
@@ -295,10 +277,10 @@ TEST(AlarmRowTest, AlarmRowFollowsTheFileWithinASecond) {
     SCOPED_TRACE(step.name);
     const std::string name = step.name;
     if (name == "saved" || name == "re-created") {
-      WriteFileBytes(path, AlarmFileText(step.shown));
+      WriteAlarms(path, step.shown);
     } else if (name == "replaced") {
       const std::string fresh = JoinPath(dir, "alerm.new");
-      WriteFileBytes(fresh, AlarmFileText(step.shown));
+      WriteAlarms(fresh, step.shown);
       ASSERT_TRUE(MoveFileExA(fresh.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING));
     } else {
       ASSERT_TRUE(DeleteFileA(path.c_str()));

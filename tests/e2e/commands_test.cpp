@@ -1,48 +1,24 @@
 // Every menu command's effect on the running programs, sent as the menu
 // sends it: a WM_COMMAND to the character window or, from the tray icon's
 // menu, to the shadow window.
-#include <gtest/gtest.h>
-
 #include <algorithm>
 
-#include "driver.h"
-#include "ui_driver.h"
+#include "edition_test.h"
 
 using namespace e2e;
 
 namespace {
 
-constexpr int kSizeX1 = 40009;
-constexpr int kTopmost = 40031;
-constexpr int kCalendar = 40032;
-constexpr int kAlarmDisplay = 40033;
-constexpr int kHour24 = 40034;
-constexpr int kMoveLock = 40041;
-
-class CommandsTest : public ::testing::TestWithParam<const Edition*> {
- protected:
-  const Edition& edition() const { return *GetParam(); }
-  std::string Dir(const std::string& what) const {
-    return MakeWorkDir(std::string(edition().name) + "-command-" + what);
-  }
-};
-
-void ExpectRect(HWND window, int left, int top, int width, int height) {
-  const RECT r = ReadWindow(window).rect;
-  EXPECT_EQ(r.left, left);
-  EXPECT_EQ(r.top, top);
-  EXPECT_EQ(r.right - r.left, width);
-  EXPECT_EQ(r.bottom - r.top, height);
-}
+class CommandsTest : public EditionTest {};
 
 TEST_P(CommandsTest, SizesResizeAndReshapeBothWindows) {
-  const std::string dir = Dir("sizes");
+  const std::string dir = TestDir();
   Conf conf;
   conf.x = 200;
   conf.y = 20;
-  Running app = LaunchWith(edition(), dir, conf);
+  Running app = Launch(edition(), dir, conf);
   ASSERT_TRUE(app.main);
-  ASSERT_TRUE(SendCommand(app.main, kSizeX1));
+  ASSERT_TRUE(Send(app.main, WM_COMMAND, kSizeX1));
   const Outline one = ReadOutline(app.main);
   ASSERT_EQ(one.width, 88);
   ASSERT_GT(one.Area(), 0);
@@ -56,13 +32,13 @@ TEST_P(CommandsTest, SizesResizeAndReshapeBothWindows) {
   for (int factor : factors) {
     SCOPED_TRACE("x" + std::to_string(factor));
     HWND target = index++ % 2 ? app.shadow : app.main;
-    ASSERT_TRUE(SendCommand(target, kSizeX1 + factor - 1));
+    ASSERT_TRUE(Send(target, WM_COMMAND, kSizeX1 + factor - 1));
     s = std::min(factor, max_scale);
-    ExpectRect(app.main, conf.x, conf.y, 88 * s, 80 * s);
+    EXPECT_EQ(ReadWindow(app.main).rect, Rect(conf.x, conf.y, 88 * s, 80 * s));
     EXPECT_TRUE(ReadOutline(app.main) == Magnify(one, s)) << "character outline not at x" << s;
     if (edition().layered) {
       // The shadow keeps 3 scaled pixels of offset and the same outline.
-      ExpectRect(app.shadow, conf.x + 3 * s, conf.y + 3 * s, 88 * s, 80 * s);
+      EXPECT_EQ(ReadWindow(app.shadow).rect, Rect(conf.x + 3 * s, conf.y + 3 * s, 88 * s, 80 * s));
       EXPECT_TRUE(ReadOutline(app.shadow) == Magnify(one, s)) << "shadow outline not at x" << s;
     }
   }
@@ -77,25 +53,25 @@ TEST_P(CommandsTest, SizesResizeAndReshapeBothWindows) {
 // Wine does not take an owned window out of the band again, where Windows
 // does. What can be seen is checked; the setting itself goes to the file.
 TEST_P(CommandsTest, TopmostPutsTheCharacterInTheBandAndIsKept) {
-  const std::string dir = Dir("topmost");
+  const std::string dir = TestDir();
   Conf conf;
   conf.topmost = 0;
-  Running app = LaunchWith(edition(), dir, conf);
+  Running app = Launch(edition(), dir, conf);
   ASSERT_TRUE(app.main);
   auto topmost = [&] { return (ReadWindow(app.main).ex_style & WS_EX_TOPMOST) != 0; };
   EXPECT_FALSE(topmost());
-  ASSERT_TRUE(SendCommand(app.main, kTopmost));
+  ASSERT_TRUE(Send(app.main, WM_COMMAND, kTopmost));
   EXPECT_TRUE(topmost());
   EXPECT_EQ(CloseAndWait(app), 0);
-  EXPECT_EQ(ReadConf(dir).conf.topmost, 1);
+  EXPECT_EQ(ReadConf(dir).topmost, 1);
 
   // Off again from the tray icon's menu.
   app = Launch(edition(), dir);
   ASSERT_TRUE(app.main);
   EXPECT_TRUE(topmost());
-  ASSERT_TRUE(SendCommand(app.shadow, kTopmost));
+  ASSERT_TRUE(Send(app.shadow, WM_COMMAND, kTopmost));
   EXPECT_EQ(CloseAndWait(app), 0);
-  EXPECT_EQ(ReadConf(dir).conf.topmost, 0);
+  EXPECT_EQ(ReadConf(dir).topmost, 0);
 }
 
 // Rows of the bubble, scale-1 window pixels: the date; the seconds of the
@@ -103,16 +79,16 @@ TEST_P(CommandsTest, TopmostPutsTheCharacterInTheBandAndIsKept) {
 // lower down); the digits of the next alarm.
 constexpr RECT kDateRow = {1, 4, 54, 9};
 constexpr RECT kSeconds = {37, 10, 52, 14};
-constexpr RECT kAlarmRow = {29, 18, 52, 23};
+constexpr RECT kAlarmDigits = {29, 18, 52, 23};
 
 struct Face {
   bool date, seconds, alarm;
 };
 
 Face ReadFace(HWND main, int s) {
-  const Picture p = Capture(main);
+  const Surface p = Capture(main);
   return {CountDark(p, s, kDateRow) > 0, CountDark(p, s, kSeconds) > 0,
-          CountDark(p, s, kAlarmRow) > 0};
+          CountDark(p, s, kAlarmDigits) > 0};
 }
 
 // The display's own drawing may reach the screen a moment after the program
@@ -129,20 +105,17 @@ void ExpectFace(HWND main, int s, Face want) {
 }
 
 TEST_P(CommandsTest, DisplayCommandsRepaintTheBubbleAtOnce) {
-  const std::string dir = Dir("display");
-  WriteAlarms(dir, {SecondsOfDay() + 12 * 3600});
+  const std::string dir = TestDir();
+  WriteAlarms(JoinPath(dir, kAlarmName), {SecondOfDay(LocalNow()) + 12 * 3600});
   Conf conf;
-  Running app = LaunchWith(edition(), dir, conf);
+  Running app = Launch(edition(), dir, conf);
   ASSERT_TRUE(app.main);
   const int s = conf.viewscale;
   ExpectFace(app.main, s, {true, false, false});
 
   // The character's menu holds the frame timer still, so only the command's
   // own paint can change the picture.
-  const POINT at = {conf.x + 70 * s, conf.y + 70 * s};
-  PutCursor(at.x, at.y);
-  PostMessageA(app.main, WM_RBUTTONUP, 0, MAKELPARAM(70 * s, 70 * s));
-  HWND menu = WaitForMenu(app.process, 3000);
+  HWND menu = OpenCharacterMenu(app, {conf.x + 70 * s, conf.y + 70 * s});
   ASSERT_TRUE(menu);
   const struct {
     int id;
@@ -160,83 +133,36 @@ TEST_P(CommandsTest, DisplayCommandsRepaintTheBubbleAtOnce) {
   int step = 0;
   for (const auto& st : steps) {
     SCOPED_TRACE("step " + std::to_string(++step) + ", command " + std::to_string(st.id));
-    ASSERT_TRUE(SendCommand(st.target, st.id));
+    ASSERT_TRUE(Send(st.target, WM_COMMAND, st.id));
     ExpectFace(app.main, s, st.face);
   }
-  PressKey(menu, VK_ESCAPE);
-  EXPECT_TRUE(WaitForNoMenu(app.process, 3000));
+  EXPECT_TRUE(DriveMenu(app, menu, {VK_ESCAPE}));
   EXPECT_EQ(CloseAndWait(app), 0);
   conf.alerm = 1;
   EXPECT_EQ(ReadFileBytes(JoinPath(dir, kConfName)), conf.Text());
 }
 
 TEST_P(CommandsTest, AlarmDisplayOffStopsARunningAlarm) {
-  const std::string dir = Dir("alarm-off");
+  const std::string dir = TestDir();
   Outline idle;
   Running app = LaunchWithAlarmAhead(edition(), dir, Conf(), 2, &idle);
   ASSERT_TRUE(app.main);
   if (edition().layered) ASSERT_NE(ReadOutline(app.main), idle) << "the alarm did not ring";
 
-  ASSERT_TRUE(SendCommand(app.main, kAlarmDisplay));
+  ASSERT_TRUE(Send(app.main, WM_COMMAND, kAlarmDisplay));
   // Back to the folded arms at once, and no menu is refused any more.
-  if (edition().layered) EXPECT_TRUE(WaitForOutline(app.main, idle, true, 1000));
-  const POINT at = {Conf().x + 140, Conf().y + 140};
-  PutCursor(at.x, at.y);
-  PostMessageA(app.main, WM_RBUTTONUP, 0, MAKELPARAM(140, 140));
-  HWND menu = WaitForMenu(app.process, 3000);
+  if (edition().layered) {
+    EXPECT_TRUE(WaitUntil([&] { return ReadOutline(app.main) == idle; }, 1000));
+  }
+  HWND menu = OpenCharacterMenu(app, {Conf().x + 140, Conf().y + 140});
   EXPECT_TRUE(menu) << "the alarm still runs";
-  if (menu) PressKey(menu, VK_ESCAPE);
-  EXPECT_TRUE(WaitForNoMenu(app.process, 3000));
+  if (menu) EXPECT_TRUE(DriveMenu(app, menu, {VK_ESCAPE}));
   if (edition().layered) EXPECT_EQ(ReadOutline(app.main), idle);
   EXPECT_EQ(CloseAndWait(app), 0);
-  EXPECT_EQ(ReadConf(dir).conf.alerm, 0);
+  EXPECT_EQ(ReadConf(dir).alerm, 0);
 }
 
-// A drag as the mouse makes it: press at a point of the character, the
-// pointer moves, release.
-void Drag(const Running& app, POINT grab, POINT to) {
-  PostMessageA(app.main, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(grab.x, grab.y));
-  PutCursor(to.x, to.y);
-  PostMessageA(app.main, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(grab.x, grab.y));
-  PostMessageA(app.main, WM_LBUTTONUP, 0, MAKELPARAM(grab.x, grab.y));
-}
-
-bool WaitForTopLeft(HWND window, int left, int top, DWORD timeout_ms) {
-  return WaitUntil([&] {
-    const RECT r = ReadWindow(window).rect;
-    return r.left == left && r.top == top;
-  }, timeout_ms);
-}
-
-TEST_P(CommandsTest, LockPositionStopsDragging) {
-  const std::string dir = Dir("lock");
-  Conf conf;
-  Running app = LaunchWith(edition(), dir, conf);
-  ASSERT_TRUE(app.main);
-  const POINT grab = {140, 140};
-  Drag(app, grab, {600, 500});
-  ASSERT_TRUE(WaitForTopLeft(app.main, 460, 360, 2000)) << "the drag moved nothing";
-
-  ASSERT_TRUE(SendCommand(app.main, kMoveLock));
-  Drag(app, grab, {700, 650});
-  EXPECT_FALSE(WaitForTopLeft(app.main, 560, 510, 500)) << "a locked character moved";
-  EXPECT_TRUE(WaitForTopLeft(app.main, 460, 360, 0));
-
-  // Unlocked from the tray icon's menu, it follows the mouse again.
-  ASSERT_TRUE(SendCommand(app.shadow, kMoveLock));
-  Drag(app, grab, {500, 400});
-  EXPECT_TRUE(WaitForTopLeft(app.main, 360, 260, 2000));
-  ASSERT_TRUE(SendCommand(app.main, kMoveLock));
-  EXPECT_EQ(CloseAndWait(app), 0);
-  Conf saved = conf;
-  saved.movelock = 1;
-  saved.x = 360;
-  saved.y = 260;
-  EXPECT_EQ(ReadFileBytes(JoinPath(dir, kConfName)), saved.Text());
-}
-
-INSTANTIATE_TEST_SUITE_P(Editions, CommandsTest, ::testing::Values(&kFull, &kLite),
-                         [](const auto& info) { return std::string(info.param->name); });
+E2E_FOR_BOTH_EDITIONS(CommandsTest);
 
 // The sound and play-time choices do not differ between the editions; each
 // row is a start, the commands in that order, and Exit.
@@ -256,15 +182,15 @@ TEST(SoundCommandsTest, ChoicesAreKeptInTheSettings) {
   int index = 0;
   for (const Row& row : rows) {
     SCOPED_TRACE("row " + std::to_string(index));
-    const std::string dir = MakeWorkDir("Full-sound" + std::to_string(index++));
+    const std::string dir = TestDir(std::to_string(index++));
     Conf conf;
     conf.sd = row.sd;
     conf.al_time = row.al_time;
     conf.sd_file = "C:\\Sounds\\bell.wav";
-    Running app = LaunchWith(kFull, dir, conf);
+    Running app = Launch(kFull, dir, conf);
     ASSERT_TRUE(app.main);
     int n = 0;
-    for (int id : row.commands) ASSERT_TRUE(SendCommand(n++ % 2 ? app.shadow : app.main, id));
+    for (int id : row.commands) ASSERT_TRUE(Send(n++ % 2 ? app.shadow : app.main, WM_COMMAND, id));
     EXPECT_EQ(CloseAndWait(app), 0);
     Conf saved = conf;
     saved.sd = row.want_sd;

@@ -1,85 +1,80 @@
-// Dragging the mascot with the left button. The mouse messages are sent, so
-// each has been handled when the call returns; the program reads the cursor
-// itself, so the cursor is put in place first.
-#include <gtest/gtest.h>
-
-#include "driver.h"
+// Dragging the mascot with the left button, and the position lock. The mouse
+// messages are sent, so each has been handled when the call returns; the
+// program reads the cursor itself, so the cursor is put in place first.
+#include "edition_test.h"
 
 using namespace e2e;
 
 namespace {
 
-POINT TopLeft(HWND window) {
-  RECT rect = {};
-  GetWindowRect(window, &rect);
-  return {rect.left, rect.top};
-}
-
 ::testing::AssertionResult At(HWND window, LONG x, LONG y) {
-  const POINT p = TopLeft(window);
-  if (p.x == x && p.y == y) return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure() << "at (" << p.x << ", " << p.y << "), expected (" << x
-                                       << ", " << y << ")";
+  const RECT r = ReadWindow(window).rect;
+  if (r.left == x && r.top == y) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "at (" << r.left << ", " << r.top << "), expected ("
+                                       << x << ", " << y << ")";
 }
 
-class DragTest : public ::testing::TestWithParam<const e2e::Edition*> {
+class DragTest : public EditionTest {
  protected:
-  const e2e::Edition& edition() const { return *GetParam(); }
-
-  // Launches with the settings; s is the scale, offset the shadow's distance.
-  Running Start(const std::string& what, Conf conf = Conf()) {
-    const std::string dir = MakeWorkDir(std::string(edition().name) + "-drag-" + what);
-    WriteFileBytes(JoinPath(dir, kConfName), conf.Text());
-    s_ = conf.viewscale;
-    return Launch(edition(), dir);
+  int ShadowOffset(int s) const { return edition().layered ? 3 * s : 0; }
+  // Both windows' top-left, the shadow's at its offset.
+  ::testing::AssertionResult BothAt(const Running& app, LONG x, LONG y, int s = 2) const {
+    ::testing::AssertionResult main = At(app.main, x, y);
+    return main ? At(app.shadow, x + ShadowOffset(s), y + ShadowOffset(s)) : main;
   }
-  int ShadowOffset() const { return edition().layered ? 3 * s_ : 0; }
-
-  // Left press at the grab point, given in window pixels.
-  bool Press(const Running& app, POINT grab) {
-    const POINT p = TopLeft(app.main);
-    PutCursor(p.x + grab.x, p.y + grab.y);
-    return Send(app.main, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(grab.x, grab.y));
-  }
-  bool MoveTo(const Running& app, POINT screen) {
-    PutCursor(screen.x, screen.y);
-    const POINT p = TopLeft(app.main);
-    return Send(app.main, WM_MOUSEMOVE, MK_LBUTTON,
-                MAKELPARAM(screen.x - p.x, screen.y - p.y));
-  }
-
-  int s_ = 2;
 };
 
 TEST_P(DragTest, DragMovesBothWindowsAndKeepsTheGrabOffset) {
-  Running app = Start("move");
+  Running app = Launch(edition(), TestDir(), Conf());
   ASSERT_TRUE(app.main && app.shadow);
   const POINT grab = {130, 90};  // on the coat
-  ASSERT_TRUE(Press(app, grab));
-  ASSERT_TRUE(MoveTo(app, {600, 500}));
-  EXPECT_TRUE(At(app.main, 600 - grab.x, 500 - grab.y));
-  EXPECT_TRUE(At(app.shadow, 600 - grab.x + ShadowOffset(), 500 - grab.y + ShadowOffset()));
+  ASSERT_TRUE(PressLeft(app, grab));
+  ASSERT_TRUE(DragTo(app, {600, 500}));
+  EXPECT_TRUE(BothAt(app, 600 - grab.x, 500 - grab.y));
   // No clamping while dragging: partly off the screen is allowed.
-  ASSERT_TRUE(MoveTo(app, {20, 30}));
-  EXPECT_TRUE(At(app.main, 20 - grab.x, 30 - grab.y));
-  EXPECT_TRUE(At(app.shadow, 20 - grab.x + ShadowOffset(), 30 - grab.y + ShadowOffset()));
+  ASSERT_TRUE(DragTo(app, {20, 30}));
+  EXPECT_TRUE(BothAt(app, 20 - grab.x, 30 - grab.y));
   // Released: the cursor goes on alone.
   ASSERT_TRUE(Send(app.main, WM_LBUTTONUP, 0, MAKELPARAM(grab.x, grab.y)));
-  ASSERT_TRUE(MoveTo(app, {400, 400}));
+  ASSERT_TRUE(DragTo(app, {400, 400}));
   EXPECT_TRUE(At(app.main, 20 - grab.x, 30 - grab.y));
   EXPECT_EQ(CloseAndWait(app), 0);
 }
 
+// Locked from either menu, or by the file at the start, the mascot stays put.
 TEST_P(DragTest, PositionLockKeepsTheMascotStill) {
-  Conf conf;
-  conf.movelock = 1;
-  Running app = Start("lock", conf);
+  const std::string dir = TestDir();
+  Running app = Launch(edition(), dir, Conf());
   ASSERT_TRUE(app.main);
-  ASSERT_TRUE(Press(app, {130, 90}));
-  ASSERT_TRUE(MoveTo(app, {600, 500}));
-  EXPECT_TRUE(At(app.main, 100, 100));
-  EXPECT_TRUE(At(app.shadow, 100 + ShadowOffset(), 100 + ShadowOffset()));
-  EXPECT_TRUE(Send(app.main, WM_LBUTTONUP, 0, 0));
+  const POINT grab = {140, 140};
+  auto drag = [&](POINT to) {
+    return PressLeft(app, grab) && DragTo(app, to) &&
+           Send(app.main, WM_LBUTTONUP, 0, MAKELPARAM(grab.x, grab.y));
+  };
+  ASSERT_TRUE(drag({600, 500}));
+  ASSERT_TRUE(At(app.main, 460, 360)) << "the drag moved nothing";
+
+  ASSERT_TRUE(Send(app.main, WM_COMMAND, kMoveLock));
+  ASSERT_TRUE(drag({700, 650}));
+  EXPECT_TRUE(BothAt(app, 460, 360)) << "a locked character moved";
+
+  // Unlocked from the tray icon's menu, it follows the mouse again.
+  ASSERT_TRUE(Send(app.shadow, WM_COMMAND, kMoveLock));
+  ASSERT_TRUE(drag({500, 400}));
+  EXPECT_TRUE(At(app.main, 360, 260));
+  ASSERT_TRUE(Send(app.main, WM_COMMAND, kMoveLock));
+  EXPECT_EQ(CloseAndWait(app), 0);
+  Conf saved;
+  saved.movelock = 1;
+  saved.x = 360;
+  saved.y = 260;
+  EXPECT_EQ(ReadFileBytes(JoinPath(dir, kConfName)), saved.Text());
+
+  // Started locked from the file.
+  app = Launch(edition(), dir);
+  ASSERT_TRUE(app.main);
+  ASSERT_TRUE(drag({600, 500}));
+  EXPECT_TRUE(BothAt(app, 360, 260)) << "a character locked by the file moved";
   EXPECT_EQ(CloseAndWait(app), 0);
 }
 
@@ -94,7 +89,7 @@ TEST_P(DragTest, OtherButtonsAndDeactivationEndTheDrag) {
                       {"deactivated", WM_ACTIVATE, WA_INACTIVE}};
   Conf conf;
   conf.viewscale = 1;
-  Running app = Start("ends", conf);
+  Running app = Launch(edition(), TestDir(), conf);
   ASSERT_TRUE(app.main);
   const POINT grab = {70, 40};
   int step = 0;
@@ -102,18 +97,17 @@ TEST_P(DragTest, OtherButtonsAndDeactivationEndTheDrag) {
     SCOPED_TRACE(end.name);
     const POINT target = {300 + 100 * step, 200 + 50 * step};
     ++step;
-    ASSERT_TRUE(Press(app, grab));
-    ASSERT_TRUE(MoveTo(app, target));
+    ASSERT_TRUE(PressLeft(app, grab));
+    ASSERT_TRUE(DragTo(app, target));
     EXPECT_TRUE(At(app.main, target.x - grab.x, target.y - grab.y));
     // A right release while dragging opens no menu, which would not return.
     EXPECT_TRUE(Send(app.main, end.message, end.wparam, 0)) << "the message did not return";
-    ASSERT_TRUE(MoveTo(app, {target.x + 40, target.y + 40}));
+    ASSERT_TRUE(DragTo(app, {target.x + 40, target.y + 40}));
     EXPECT_TRUE(At(app.main, target.x - grab.x, target.y - grab.y));
   }
   EXPECT_EQ(CloseAndWait(app), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Editions, DragTest, ::testing::Values(&kFull, &kLite),
-                         [](const auto& info) { return std::string(info.param->name); });
+E2E_FOR_BOTH_EDITIONS(DragTest);
 
 }  // namespace

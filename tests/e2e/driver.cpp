@@ -1,11 +1,22 @@
 #include "driver.h"
 
 #include <cstdio>
+#include <cstdlib>
+
+std::ostream& operator<<(std::ostream& out, const RECT& r) {
+  return out << "(" << r.left << ", " << r.top << ") " << r.right - r.left << "x"
+             << r.bottom - r.top;
+}
 
 namespace e2e {
 
-const Edition kFull = {"Full", "Kurimaro.exe", "Kurimaro", "KurimaroLite", true};
-const Edition kLite = {"Lite", "KurimaroLite.exe", "KurimaroLite", "Kurimaro", false};
+const Program kFull = {"Full", "Kurimaro.exe", "Kurimaro", "KurimaroLite", true};
+const Program kLite = {"Lite", "KurimaroLite.exe", "KurimaroLite", "Kurimaro", false};
+const wchar_t kAlreadyRunning[] =
+    L"Kurimaro\u3001\u3042\u308b\u3044\u306fKurimaroLite\u304c\u3059\u3067\u306b\u8d77\u52d5"
+    L"\u3057\u3066\u3044\u307e\u3059";
+
+// ---- Files and settings -------------------------------------------------
 
 std::string DriverDir() {
   char path[MAX_PATH];
@@ -16,7 +27,18 @@ std::string DriverDir() {
 
 std::string JoinPath(const std::string& dir, const std::string& file) { return dir + "\\" + file; }
 
-namespace {
+std::string FullPath(const std::string& path) {
+  char full[MAX_PATH] = {};
+  GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
+  return full;
+}
+
+std::wstring Wide(const std::string& text) {
+  std::wstring wide(text.size() + 1, L'\0');
+  wide.resize(static_cast<size_t>(MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0],
+                                                      static_cast<int>(wide.size()))) - 1);
+  return wide;
+}
 
 void RemoveTree(const std::string& dir) {
   for (const std::string& name : ListDir(dir)) {
@@ -28,51 +50,6 @@ void RemoveTree(const std::string& dir) {
   RemoveDirectoryA(dir.c_str());
 }
 
-void Sleep10() { Sleep(10); }
-
-std::vector<HANDLE>& Started() {
-  static std::vector<HANDLE> handles;
-  return handles;
-}
-
-struct FindData {
-  DWORD pid;
-  const char* class_name;
-  const char* title;
-  HWND found;
-};
-
-BOOL CALLBACK FindProc(HWND hwnd, LPARAM lparam) {
-  auto* data = reinterpret_cast<FindData*>(lparam);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(hwnd, &pid);
-  if (pid != data->pid) return TRUE;
-  char cls[256] = {};
-  GetClassNameA(hwnd, cls, sizeof cls);
-  if (lstrcmpA(cls, data->class_name) != 0) return TRUE;
-  if (data->title) {
-    char title[256] = {};
-    GetWindowTextA(hwnd, title, sizeof title);
-    if (lstrcmpA(title, data->title) != 0) return TRUE;
-  }
-  data->found = hwnd;
-  return FALSE;
-}
-
-HWND FindOwnWindow(const Process& process, const char* class_name, const char* title,
-                   DWORD timeout_ms) {
-  const DWORD start = GetTickCount();
-  do {
-    FindData data = {process.id, class_name, title, nullptr};
-    EnumWindows(FindProc, reinterpret_cast<LPARAM>(&data));
-    if (data.found) return data.found;
-    Sleep10();
-  } while (GetTickCount() - start < timeout_ms);
-  return nullptr;
-}
-
-}  // namespace
-
 std::string MakeWorkDir(const std::string& name) {
   const std::string root = JoinPath(DriverDir(), "..\\e2e-work");
   CreateDirectoryA(root.c_str(), nullptr);
@@ -82,41 +59,200 @@ std::string MakeWorkDir(const std::string& name) {
   return dir;
 }
 
-Process Start(const Edition& edition, const std::string& work_dir) {
-  std::string command = "\"" + JoinPath(DriverDir(), edition.exe) + "\"";
+bool FileExists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string ReadFileBytes(const std::string& path) {
+  std::string bytes;
+  FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return bytes;
+  char buffer[4096];
+  size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.append(buffer, n);
+  std::fclose(f);
+  return bytes;
+}
+
+void WriteFileBytes(const std::string& path, const std::string& bytes) {
+  FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return;
+  std::fwrite(bytes.data(), 1, bytes.size(), f);
+  std::fclose(f);
+}
+
+std::vector<std::string> ListDir(const std::string& dir) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA data;
+  HANDLE find = FindFirstFileA(JoinPath(dir, "*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return names;
+  do {
+    const std::string name = data.cFileName;
+    if (name != "." && name != "..") names.push_back(name);
+  } while (FindNextFileA(find, &data));
+  FindClose(find);
+  return names;
+}
+
+namespace {
+
+// The lines in the order the program writes them.
+struct Field {
+  const char* key;
+  int Conf::*value;
+};
+const Field kFields[] = {
+    {"$viewscale", &Conf::viewscale}, {"$shadow", &Conf::shadow},     {"$alerm", &Conf::alerm},
+    {"$24", &Conf::hour24},           {"$topmost", &Conf::topmost},   {"$movelock", &Conf::movelock},
+    {"$calendar", &Conf::calendar},   {"$hide", &Conf::hide},         {"$sd", &Conf::sd},
+    {"$al_time", &Conf::al_time},
+};
+
+}  // namespace
+
+std::string Conf::Text() const {
+  std::string text;
+  for (const Field& field : kFields) text += std::string(field.key) + " = " + std::to_string(this->*field.value) + "\r\n";
+  return text + "&sd_file = \"" + sd_file + "\"\r\n$pos_x = " + std::to_string(x) +
+         "\r\n$pos_y = " + std::to_string(y) + "\r\n";
+}
+
+Conf ReadConf(const std::string& dir) {
+  const std::string text = ReadFileBytes(JoinPath(dir, kConfName));
+  const Conf broken = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, "", -1, -1};
+  Conf conf;
+  int lines = 0;
+  for (size_t start = 0; start < text.size(); ++lines) {
+    const size_t end = text.find("\r\n", start);
+    if (end == std::string::npos) return broken;
+    const std::string line = text.substr(start, end - start);
+    start = end + 2;
+    const size_t eq = line.find(" = ");
+    if (eq == std::string::npos) return broken;
+    const std::string key = line.substr(0, eq);
+    const std::string value = line.substr(eq + 3);
+    bool known = true;
+    if (key == "&sd_file") {
+      if (value.size() < 2 || value.front() != '"' || value.back() != '"') return broken;
+      conf.sd_file = value.substr(1, value.size() - 2);
+    } else if (key == "$pos_x") {
+      conf.x = std::atoi(value.c_str());
+    } else if (key == "$pos_y") {
+      conf.y = std::atoi(value.c_str());
+    } else {
+      known = false;
+      for (const Field& field : kFields) {
+        if (key == field.key) {
+          conf.*field.value = std::atoi(value.c_str());
+          known = true;
+        }
+      }
+    }
+    if (!known) return broken;
+  }
+  return lines == 13 ? conf : broken;
+}
+
+Settings SettingsOf(const Conf& conf) {
+  Settings settings;
+  settings.viewscale = conf.viewscale;
+  settings.shadow = conf.shadow != 0;
+  settings.alerm = conf.alerm != 0;
+  settings.hour24 = conf.hour24 != 0;
+  settings.topmost = conf.topmost != 0;
+  settings.movelock = conf.movelock != 0;
+  settings.calendar = conf.calendar != 0;
+  settings.hide = conf.hide != 0;
+  return settings;
+}
+
+SYSTEMTIME LocalNow() {
+  SYSTEMTIME t;
+  GetLocalTime(&t);
+  return t;
+}
+
+int SecondOfDay(const SYSTEMTIME& t) { return t.wHour * 3600 + t.wMinute * 60 + t.wSecond; }
+
+LocalTime ToLocalTime(const SYSTEMTIME& t) {
+  return {t.wYear, t.wMonth, t.wDay, t.wDayOfWeek, t.wHour, t.wMinute, t.wSecond};
+}
+
+std::string ClockText(int second_of_day) {
+  const int s = ((second_of_day % 86400) + 86400) % 86400;
+  char text[16];
+  std::snprintf(text, sizeof text, "%02d:%02d:%02d", s / 3600, s / 60 % 60, s % 60);
+  return text;
+}
+
+void WriteAlarms(const std::string& path, const std::vector<int32_t>& alarms) {
+  std::string text;
+  for (int32_t t : alarms) text += ClockText(t) + "\r\n";
+  WriteFileBytes(path, text);
+}
+
+SYSTEMTIME WaitForMidSecond() {
+  for (;;) {
+    const SYSTEMTIME t = LocalNow();
+    if (t.wMilliseconds >= 350 && t.wMilliseconds < 650) return t;
+    Sleep(t.wMilliseconds < 350 ? 350 - t.wMilliseconds : 1350 - t.wMilliseconds);
+  }
+}
+
+// ---- Processes ----------------------------------------------------------
+
+namespace {
+
+std::vector<HANDLE>& Started() {
+  static std::vector<HANDLE> handles;
+  return handles;
+}
+
+}  // namespace
+
+std::string CommandLine(const Program& program) {
+  return "\"" + JoinPath(DriverDir(), program.exe) + "\"";
+}
+
+HMODULE LoadAsData(const Program& program) {
+  return LoadLibraryExA(JoinPath(DriverDir(), program.exe).c_str(), nullptr,
+                        LOAD_LIBRARY_AS_DATAFILE);
+}
+
+Process Start(const std::string& command_line, const std::string& work_dir, bool suspended) {
+  std::string command = command_line;
   STARTUPINFOA si = {};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi = {};
   Process process;
-  if (CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, work_dir.c_str(),
-                     &si, &pi)) {
-    CloseHandle(pi.hThread);
-    HANDLE copy = nullptr;
-    DuplicateHandle(GetCurrentProcess(), pi.hProcess, GetCurrentProcess(), &copy, 0, FALSE,
-                    DUPLICATE_SAME_ACCESS);
-    Started().push_back(copy);
-    process.handle = pi.hProcess;
-    process.id = pi.dwProcessId;
+  if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE,
+                      suspended ? CREATE_SUSPENDED : 0, nullptr,
+                      work_dir.empty() ? nullptr : work_dir.c_str(), &si, &pi)) {
+    return process;
   }
+  HANDLE copy = nullptr;
+  DuplicateHandle(GetCurrentProcess(), pi.hProcess, GetCurrentProcess(), &copy, 0, FALSE,
+                  DUPLICATE_SAME_ACCESS);
+  Started().push_back(copy);
+  process.handle = pi.hProcess;
+  process.id = pi.dwProcessId;
+  if (suspended) process.thread = pi.hThread;
+  else CloseHandle(pi.hThread);
   return process;
 }
 
 int WaitForExit(Process& process, DWORD timeout_ms) {
   if (!process.handle) return -1;
-  if (WaitForSingleObject(process.handle, timeout_ms) != WAIT_OBJECT_0) return -1;
-  DWORD code = 0;
-  GetExitCodeProcess(process.handle, &code);
+  DWORD code = static_cast<DWORD>(-1);
+  if (WaitForSingleObject(process.handle, timeout_ms) == WAIT_OBJECT_0) {
+    GetExitCodeProcess(process.handle, &code);
+  } else {
+    TerminateProcess(process.handle, 1);
+    WaitForSingleObject(process.handle, 5000);
+  }
   CloseHandle(process.handle);
   process.handle = nullptr;
   return static_cast<int>(code);
-}
-
-void Kill(Process& process) {
-  if (!process.handle) return;
-  TerminateProcess(process.handle, 1);
-  WaitForSingleObject(process.handle, 5000);
-  CloseHandle(process.handle);
-  process.handle = nullptr;
 }
 
 void KillStragglers() {
@@ -130,17 +266,67 @@ void KillStragglers() {
   Started().clear();
 }
 
-HWND WaitForWindow(const Process& process, const char* class_name, DWORD timeout_ms) {
-  return FindOwnWindow(process, class_name, nullptr, timeout_ms);
+Running Attach(const Process& process, const Program& program) {
+  Running running;
+  running.process = process;
+  running.shadow = WaitForWindow(process, kShadowClass, 15000);
+  running.main = WaitForWindow(process, program.main_class, 15000);
+  // Both windows exist once the main one does; let start-up finish showing them.
+  if (running.main) Send(running.main, WM_NULL);
+  return running;
 }
 
-HWND WaitForMessageBox(const Process& process, const char* caption, DWORD timeout_ms) {
-  return FindOwnWindow(process, "#32770", caption, timeout_ms);
+Running Launch(const Program& program, const std::string& dir, const std::optional<Conf>& conf) {
+  if (conf) WriteFileBytes(JoinPath(dir, kConfName), conf->Text());
+  PutCursor(kParkedCursor);
+  return Attach(Start(CommandLine(program), dir), program);
 }
+
+std::vector<Process> StartTogether(const std::vector<const Program*>& programs,
+                                   const std::vector<std::string>& dirs) {
+  std::vector<Process> processes;
+  for (size_t i = 0; i < programs.size(); ++i) {
+    processes.push_back(Start(CommandLine(*programs[i]), dirs[i], true));
+  }
+  for (Process& process : processes) ResumeThread(process.thread);
+  for (Process& process : processes) {
+    if (process.thread) CloseHandle(process.thread);
+    process.thread = nullptr;
+  }
+  return processes;
+}
+
+int CloseAndWait(Running& running) {
+  Post(running.shadow, WM_CLOSE);
+  return WaitForExit(running.process, 15000);
+}
+
+Running LaunchWithAlarmAhead(const Program& program, const std::string& dir, Conf conf, int ahead,
+                             Outline* idle_outline) {
+  conf.alerm = 1;
+  const int due = SecondOfDay(LocalNow()) + ahead;
+  WriteAlarms(JoinPath(dir, kAlarmName), {due});
+  Running running = Launch(program, dir, conf);
+  if (!running.main) return running;
+  const Outline idle = ReadOutline(running.main);
+  if (idle_outline) *idle_outline = idle;
+  if (program.layered) {
+    // Half a second into the alarm the character drops its folded arms.
+    WaitUntil([&] { return ReadOutline(running.main) != idle; }, (ahead + 3) * 1000);
+  } else {
+    // The lite character keeps its pose; the alarm is under way once its
+    // second has come.
+    WaitUntil([&] { return (SecondOfDay(LocalNow()) - due + 86400) % 86400 < 3600; },
+              (ahead + 3) * 1000);
+    Sleep(300);
+  }
+  return running;
+}
+
+// ---- Windows and messages -----------------------------------------------
 
 WindowInfo ReadWindow(HWND hwnd) {
   WindowInfo info;
-  info.hwnd = hwnd;
   char text[256] = {};
   GetClassNameA(hwnd, text, sizeof text);
   info.class_name = text;
@@ -153,13 +339,83 @@ WindowInfo ReadWindow(HWND hwnd) {
   info.visible = IsWindowVisible(hwnd) != FALSE;
   info.iconic = IsIconic(hwnd) != FALSE;
   COLORREF key = 0;
-  BYTE alpha = 0;
   DWORD flags = 0;
-  if (GetLayeredWindowAttributes(hwnd, &key, &alpha, &flags) && (flags & LWA_ALPHA)) {
+  if (GetLayeredWindowAttributes(hwnd, &key, &info.alpha, &flags) && (flags & LWA_ALPHA)) {
     info.has_alpha = true;
-    info.alpha = alpha;
+  } else {
+    info.alpha = 0;
   }
   return info;
+}
+
+RECT Rect(int left, int top, int width, int height) {
+  return {left, top, left + width, top + height};
+}
+
+namespace {
+
+struct Search {
+  DWORD pid;
+  const char* class_name;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectProc(HWND hwnd, LPARAM lparam) {
+  auto* search = reinterpret_cast<Search*>(lparam);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  char cls[256] = {};
+  GetClassNameA(hwnd, cls, sizeof cls);
+  if (pid == search->pid && lstrcmpA(cls, search->class_name) == 0) search->found.push_back(hwnd);
+  return TRUE;
+}
+
+// The first window of the class that passes the test, waiting up to timeout_ms.
+template <typename Test>
+HWND WaitForWindowWhere(const Process& process, const char* class_name, DWORD timeout_ms,
+                        Test test) {
+  HWND found = nullptr;
+  WaitUntil([&] {
+    for (HWND hwnd : WindowsOf(process, class_name)) {
+      if (test(hwnd)) return (found = hwnd) != nullptr;
+    }
+    return false;
+  }, timeout_ms);
+  return found;
+}
+
+}  // namespace
+
+std::vector<HWND> WindowsOf(const Process& process, const char* class_name) {
+  Search search = {process.id, class_name, {}};
+  EnumWindows(CollectProc, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+HWND WaitForWindow(const Process& process, const char* class_name, DWORD timeout_ms) {
+  return WaitForWindowWhere(process, class_name, timeout_ms, [](HWND) { return true; });
+}
+
+HWND WaitForMenu(const Process& process, DWORD timeout_ms) {
+  // Wine keeps a closed menu's window, hidden.
+  return WaitForWindowWhere(process, "#32768", timeout_ms,
+                            [](HWND hwnd) { return IsWindowVisible(hwnd) != FALSE; });
+}
+
+HWND WaitForDialog(const Process& process, const std::wstring& title, DWORD timeout_ms) {
+  return WaitForWindowWhere(process, "#32770", timeout_ms, [&](HWND hwnd) {
+    return IsWindowVisible(hwnd) && WindowTextW(hwnd) == title;
+  });
+}
+
+HWND WaitForDialog(const Process& process, const std::string& title, DWORD timeout_ms) {
+  return WaitForDialog(process, Wide(title), timeout_ms);
+}
+
+std::wstring WindowTextW(HWND window) {
+  wchar_t text[512] = {};
+  GetWindowTextW(window, text, 512);
+  return text;
 }
 
 std::wstring MessageBoxText(HWND box) {
@@ -168,42 +424,101 @@ std::wstring MessageBoxText(HWND box) {
   return text;
 }
 
-void PressOk(HWND box) { PostMessageA(box, WM_COMMAND, IDOK, 0); }
-
-Running Launch(const Edition& edition, const std::string& work_dir) {
-  Running running;
-  running.process = Start(edition, work_dir);
-  running.shadow = WaitForWindow(running.process, "Kurimaro_Shadow", 15000);
-  running.main = WaitForWindow(running.process, edition.main_class, 15000);
-  // Both windows exist once the main one does; let start-up finish showing them.
-  if (running.main) {
-    DWORD_PTR result = 0;
-    SendMessageTimeoutA(running.main, WM_NULL, 0, 0, SMTO_BLOCK, 5000, &result);
-  }
-  return running;
+bool AnswerDialog(HWND dialog, int button) {
+  Post(dialog, WM_COMMAND, button);
+  return WaitUntil([&] { return !IsWindow(dialog); }, 5000);
 }
 
-int CloseAndWait(Running& running) {
-  PostMessageA(running.shadow, WM_CLOSE, 0, 0);
-  return WaitForExit(running.process, 15000);
+void Post(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  PostMessageW(window, message, wparam, lparam);
 }
 
-bool Send(HWND window, UINT message, WPARAM wparam, LPARAM lparam, DWORD timeout_ms) {
+bool Send(HWND window, UINT message, WPARAM wparam, LPARAM lparam, DWORD timeout_ms,
+          DWORD_PTR* answer) {
   DWORD_PTR result = 0;
-  return SendMessageTimeoutA(window, message, wparam, lparam, SMTO_BLOCK, timeout_ms, &result) != 0;
+  const bool done =
+      SendMessageTimeoutW(window, message, wparam, lparam, SMTO_BLOCK, timeout_ms, &result) != 0;
+  if (answer) *answer = result;
+  return done;
 }
 
-void PutCursor(int x, int y) {
+void PutCursor(POINT at) {
   for (int attempt = 0; attempt < 5; ++attempt) {
     // Wine moves the X pointer only when the point differs from the one it
     // keeps, which after a restart of wineserver need not be where it is.
-    SetCursorPos(x > 0 ? x - 1 : x + 1, y);
-    SetCursorPos(x, y);
+    SetCursorPos(at.x > 0 ? at.x - 1 : at.x + 1, at.y);
+    SetCursorPos(at.x, at.y);
     Sleep(40);
     POINT p = {};
     GetCursorPos(&p);
-    if (p.x == x && p.y == y) return;
+    if (p.x == at.x && p.y == at.y) return;
   }
+}
+
+bool PressLeft(const Running& app, POINT grab) {
+  const RECT r = ReadWindow(app.main).rect;
+  PutCursor({r.left + grab.x, r.top + grab.y});
+  return Send(app.main, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(grab.x, grab.y));
+}
+
+bool DragTo(const Running& app, POINT screen) {
+  PutCursor(screen);
+  const RECT r = ReadWindow(app.main).rect;
+  return Send(app.main, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(screen.x - r.left, screen.y - r.top));
+}
+
+HWND OpenCharacterMenu(const Running& app, POINT at, DWORD timeout_ms) {
+  PutCursor(at);
+  const RECT r = ReadWindow(app.main).rect;
+  Post(app.main, WM_RBUTTONUP, 0, MAKELPARAM(at.x - r.left, at.y - r.top));
+  return WaitForMenu(app.process, timeout_ms);
+}
+
+HWND OpenTrayMenu(const Running& app, int attempts) {
+  // Under Wine a menu opened within a second or so of the start can close at
+  // once, when the focus events of the start arrive after it; a user would
+  // click again.
+  for (int attempt = 0; attempt < attempts; ++attempt) {
+    Post(app.shadow, kTrayMessage, kTrayIcon, WM_RBUTTONUP);
+    HWND menu = WaitForMenu(app.process, 1000);
+    if (menu) {
+      Sleep(200);
+      if (IsWindowVisible(menu)) return menu;
+    }
+    WaitUntil([&] { return !WaitForMenu(app.process, 0); }, 1000);
+  }
+  return nullptr;
+}
+
+bool DriveMenu(const Running& app, HWND menu, std::initializer_list<UINT> keys) {
+  for (UINT vk : keys) {
+    const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC)) << 16;
+    Post(menu, WM_KEYDOWN, vk, 1 | scan);
+    Post(menu, WM_KEYUP, vk, 1 | scan | (3LL << 30));
+    Sleep(50);
+  }
+  return WaitUntil([&] { return !WaitForMenu(app.process, 0); }, 3000);
+}
+
+namespace {
+
+BOOL CALLBACK CountIconProc(HWND hwnd, LPARAM lparam) {
+  char cls[64] = {};
+  GetClassNameA(hwnd, cls, sizeof cls);
+  if (lstrcmpA(cls, "__winex11_tray_icon") == 0 && IsWindowVisible(hwnd)) {
+    ++*reinterpret_cast<int*>(lparam);
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+int CountTrayIcons() {
+  HWND tray = FindWindowA("__winex11_standalone_tray", nullptr);
+  if (!tray) return 0;
+  int n = 0;
+  EnumChildWindows(tray, CountIconProc, reinterpret_cast<LPARAM>(&n));
+  return n;
 }
 
 namespace {
@@ -264,52 +579,6 @@ int DirectoryWatch::Arrivals(const std::string& name, DWORD settle_ms) {
     if (arrival && lstrcmpiA(event.second.c_str(), name.c_str()) == 0) ++count;
   }
   return count;
-}
-
-std::string Conf::Text() const {
-  char text[1024];
-  std::snprintf(text, sizeof text,
-                "$viewscale = %d\r\n$shadow = %d\r\n$alerm = %d\r\n$24 = %d\r\n$topmost = %d\r\n"
-                "$movelock = %d\r\n$calendar = %d\r\n$hide = %d\r\n$sd = %d\r\n$al_time = %d\r\n"
-                "&sd_file = \"%s\"\r\n$pos_x = %d\r\n$pos_y = %d\r\n",
-                viewscale, shadow, alerm, hour24, topmost, movelock, calendar, hide, sd, al_time,
-                sd_file.c_str(), x, y);
-  return text;
-}
-
-bool FileExists(const std::string& path) {
-  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-std::string ReadFileBytes(const std::string& path) {
-  std::string bytes;
-  FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return bytes;
-  char buffer[4096];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.append(buffer, n);
-  std::fclose(f);
-  return bytes;
-}
-
-void WriteFileBytes(const std::string& path, const std::string& bytes) {
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return;
-  std::fwrite(bytes.data(), 1, bytes.size(), f);
-  std::fclose(f);
-}
-
-std::vector<std::string> ListDir(const std::string& dir) {
-  std::vector<std::string> names;
-  WIN32_FIND_DATAA data;
-  HANDLE find = FindFirstFileA(JoinPath(dir, "*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return names;
-  do {
-    const std::string name = data.cFileName;
-    if (name != "." && name != "..") names.push_back(name);
-  } while (FindNextFileA(find, &data));
-  FindClose(find);
-  return names;
 }
 
 }  // namespace e2e

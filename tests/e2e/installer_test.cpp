@@ -1,14 +1,12 @@
 // The installer built beside the programs (Kurimaro-<version>-setup.exe),
 // run silently the way a user's or an administrator's script would: where it
 // puts things, what its shortcuts start, and what the uninstaller leaves.
-#include <gtest/gtest.h>
-
 #include <shlobj.h>
 #include <shobjidl.h>
 
 #include <algorithm>
 
-#include "driver.h"
+#include "edition_test.h"
 
 using namespace e2e;
 
@@ -24,7 +22,7 @@ std::string KnownFolder(int csidl) {
 }
 
 std::string InstallDir() { return KnownFolder(CSIDL_LOCAL_APPDATA) + "\\Programs\\Kurimaro"; }
-std::string MenuShortcut(const Edition& e) { return JoinPath(KnownFolder(CSIDL_PROGRAMS), std::string(e.title) + ".lnk"); }
+std::string MenuShortcut(const Program& e) { return JoinPath(KnownFolder(CSIDL_PROGRAMS), std::string(e.title) + ".lnk"); }
 std::string StartupShortcut() { return JoinPath(KnownFolder(CSIDL_STARTUP), "Kurimaro.lnk"); }
 
 std::string SetupPath() {
@@ -50,31 +48,20 @@ bool UninstallEntryExists() {
   return true;
 }
 
-// Runs a command line to its end; its exit code, or -1.
-int Run(const std::string& command_line, DWORD timeout_ms = 60000) {
-  std::string command = command_line;
-  STARTUPINFOA si = {};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi = {};
-  if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-    return -1;
-  CloseHandle(pi.hThread);
-  Process process{pi.hProcess, pi.dwProcessId};
-  const int code = WaitForExit(process, timeout_ms);
-  if (code == -1) Kill(process);
-  return code;
+int Install(const std::string& options) {
+  Process setup = Start("\"" + SetupPath() + "\" /S " + options, "");
+  return WaitForExit(setup, 60000);
 }
-
-int Install(const std::string& options) { return Run("\"" + SetupPath() + "\" /S " + options); }
 
 // The uninstaller copies itself away and carries on from there, so its own
 // exit says nothing; it deletes itself last but one.
 bool UninstallAndWait() {
   const std::string uninstaller = JoinPath(InstallDir(), "uninstall.exe");
-  if (Run("\"" + uninstaller + "\" /S") != 0) return false;
-  for (int i = 0; i < 3000 && FileExists(uninstaller); ++i) Sleep(10);
+  Process process = Start("\"" + uninstaller + "\" /S", "");
+  if (WaitForExit(process, 60000) != 0) return false;
+  const bool gone = WaitUntil([&] { return !FileExists(uninstaller); }, 30000);
   Sleep(200);
-  return !FileExists(uninstaller);
+  return gone;
 }
 
 struct Shortcut {
@@ -109,32 +96,8 @@ Shortcut ReadShortcut(const std::string& path) {
 }
 
 // Starts what a shortcut names, in the shortcut's working directory.
-Running StartShortcut(const Shortcut& shortcut, const Edition& edition) {
-  Running running;
-  std::string command = "\"" + shortcut.target + "\"";
-  STARTUPINFOA si = {};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi = {};
-  if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
-                      shortcut.work_dir.c_str(), &si, &pi))
-    return running;
-  CloseHandle(pi.hThread);
-  running.process = {pi.hProcess, pi.dwProcessId};
-  running.shadow = WaitForWindow(running.process, "Kurimaro_Shadow", 15000);
-  running.main = WaitForWindow(running.process, edition.main_class, 15000);
-  // As Launch does: let start-up finish showing the windows.
-  DWORD_PTR result = 0;
-  if (running.main) SendMessageTimeoutA(running.main, WM_NULL, 0, 0, SMTO_BLOCK, 5000, &result);
-  return running;
-}
-
-void RemoveTree(const std::string& dir) {
-  for (const std::string& name : ListDir(dir)) {
-    const std::string path = JoinPath(dir, name);
-    if (GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(path);
-    else DeleteFileA(path.c_str());
-  }
-  RemoveDirectoryA(dir.c_str());
+Running StartShortcut(const Shortcut& shortcut, const Program& program) {
+  return Attach(Start("\"" + shortcut.target + "\"", shortcut.work_dir), program);
 }
 
 class InstallerTest : public ::testing::Test {
@@ -157,10 +120,6 @@ class InstallerTest : public ::testing::Test {
     ASSERT_FALSE(SetupPath().empty()) << "no Kurimaro-*-setup.exe beside the driver";
     CleanSlate();
   }
-  void TearDown() override {
-    for (Running* app : {&full_, &lite_})
-      if (app->process.handle) Kill(app->process);
-  }
   // No trace of an earlier run: a fresh user's account.
   static void CleanSlate() {
     RemoveTree(InstallDir());
@@ -169,9 +128,6 @@ class InstallerTest : public ::testing::Test {
     DeleteFileA(StartupShortcut().c_str());
     RegDeleteTreeA(HKEY_CURRENT_USER, kUninstallKey);
   }
-
-  Running full_;
-  Running lite_;
 };
 
 TEST_F(InstallerTest, InstallsPerUserWithShortcutsThatStartInTheFolder) {
@@ -183,7 +139,7 @@ TEST_F(InstallerTest, InstallsPerUserWithShortcutsThatStartInTheFolder) {
   EXPECT_TRUE(UninstallEntryExists());
   EXPECT_FALSE(FileExists(StartupShortcut())) << "start with Windows is unticked by default";
 
-  for (const Edition* edition : {&kFull, &kLite}) {
+  for (const Program* edition : {&kFull, &kLite}) {
     SCOPED_TRACE(edition->name);
     const Shortcut shortcut = ReadShortcut(MenuShortcut(*edition));
     ASSERT_TRUE(shortcut.loaded);
@@ -191,8 +147,7 @@ TEST_F(InstallerTest, InstallsPerUserWithShortcutsThatStartInTheFolder) {
     EXPECT_TRUE(SamePath(shortcut.work_dir, dir)) << shortcut.work_dir;
 
     DeleteFileA(JoinPath(dir, "KurimaroConf.dat").c_str());
-    Running& app = edition == &kFull ? full_ : lite_;
-    app = StartShortcut(shortcut, *edition);
+    Running app = StartShortcut(shortcut, *edition);
     ASSERT_TRUE(app.main && app.shadow) << "no windows";
     EXPECT_TRUE(ReadWindow(app.main).visible);
     EXPECT_EQ(CloseAndWait(app), 0);
@@ -235,12 +190,12 @@ TEST_F(InstallerTest, ReinstallKeepsTheAlarmFileAndWaitsForARunningProgram) {
   EXPECT_EQ(ReadFileBytes(JoinPath(dir, "alerm.txt")), alarms);
 
   // A second setup while the program runs from the folder installs nothing.
-  full_ = StartShortcut(ReadShortcut(MenuShortcut(kFull)), kFull);
-  ASSERT_TRUE(full_.main);
+  Running app = StartShortcut(ReadShortcut(MenuShortcut(kFull)), kFull);
+  ASSERT_TRUE(app.main);
   DeleteFileA(JoinPath(dir, "LICENSE.txt").c_str());
   EXPECT_EQ(Install(""), 2);
   EXPECT_FALSE(FileExists(JoinPath(dir, "LICENSE.txt")));
-  EXPECT_EQ(CloseAndWait(full_), 0);
+  EXPECT_EQ(CloseAndWait(app), 0);
 }
 
 }  // namespace

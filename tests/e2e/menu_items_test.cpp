@@ -2,13 +2,11 @@
 // cannot read a popup menu under Wine, so the menu is built here as the
 // program builds it: its resource, loaded from the built program, rewritten
 // by the program's own menu code, then read back item by item.
-#include <gtest/gtest.h>
-
 #include <set>
 
+#include "edition_test.h"
 #include "shell/menu_state.h"
 #include "win32/menu_win.h"
-#include "driver.h"
 
 using namespace e2e;
 
@@ -125,7 +123,7 @@ void ExpectItems(HMENU menu, const std::vector<Item>& expected, const Case& c, c
     }
     EXPECT_FALSE(info.fType & (MFT_SEPARATOR | MFT_OWNERDRAW | MFT_BITMAP));
     std::wstring want_label = want.label;
-    if (want.id == 40064) want_label = c.settings.hide ? kTakeOut : kStore;
+    if (want.id == kTray) want_label = c.settings.hide ? kTakeOut : kStore;
     EXPECT_EQ(std::wstring(label), want_label);
     if (want.id == 0) {
       ASSERT_TRUE(info.hSubMenu);
@@ -142,9 +140,8 @@ void ExpectItems(HMENU menu, const std::vector<Item>& expected, const Case& c, c
   }
 }
 
-void CheckProgram(const char* exe, ::Edition edition, const std::vector<Case>& cases) {
-  HMODULE module =
-      LoadLibraryExA(JoinPath(DriverDir(), exe).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+void CheckProgram(const Program& program, ::Edition edition, const std::vector<Case>& cases) {
+  HMODULE module = LoadAsData(program);
   ASSERT_TRUE(module);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -161,10 +158,8 @@ void CheckProgram(const char* exe, ::Edition edition, const std::vector<Case>& c
   FreeLibrary(module);
 }
 
-TEST(MenuItemsTest, FullEditionMenuAsShown) { CheckProgram("Kurimaro.exe", ::Edition::Full, FullCases()); }
+TEST(MenuItemsTest, FullEditionMenuAsShown) { CheckProgram(kFull, ::Edition::Full, FullCases()); }
 
-TEST(MenuItemsTest, LiteEditionMenuAsShown) {
-  CheckProgram("KurimaroLite.exe", ::Edition::Lite, LiteCases());
-}
+TEST(MenuItemsTest, LiteEditionMenuAsShown) { CheckProgram(kLite, ::Edition::Lite, LiteCases()); }
 
 }  // namespace

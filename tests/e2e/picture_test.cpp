@@ -1,31 +1,19 @@
 // What the running mascot paints, compared pixel for pixel with the rendering
 // core's picture of the same moment.
-#include <gtest/gtest.h>
+#include <algorithm>
 
-#include "driver.h"
-#include "screen.h"
+#include "edition_test.h"
 
 using namespace e2e;
 
 namespace {
 
-class PictureTest : public ::testing::TestWithParam<const e2e::Edition*> {
- protected:
-  const e2e::Edition& edition() const { return *GetParam(); }
-};
-
-RECT WindowRect(HWND window) {
-  RECT rect = {};
-  GetWindowRect(window, &rect);
-  return rect;
-}
+class PictureTest : public EditionTest {};
 
 TEST_P(PictureTest, ScreenshotIsThePictureOfThatMoment) {
   Artwork art(edition());
   ASSERT_TRUE(art.ok());
-  SYSTEMTIME now;
-  GetLocalTime(&now);
-  const int today = SecondOfDay(now);
+  const int today = SecondOfDay(LocalNow());
   // One alarm already past, two to come: the row shows the nearer one. None
   // comes due while the test runs.
   const std::vector<int32_t> alarms = {(today + 86400 - 3 * 3600) % 86400,
@@ -37,8 +25,7 @@ TEST_P(PictureTest, ScreenshotIsThePictureOfThatMoment) {
   };
   for (const Case c : {Case{1, 0}, Case{3, 1}}) {
     SCOPED_TRACE("x" + std::to_string(c.scale) + (c.hour24 ? " 24-hour" : " 12-hour"));
-    const std::string dir =
-        MakeWorkDir(std::string(edition().name) + "-picture-x" + std::to_string(c.scale));
+    const std::string dir = TestDir("x" + std::to_string(c.scale));
     Conf conf;
     conf.viewscale = c.scale;
     conf.hour24 = c.hour24;
@@ -46,31 +33,26 @@ TEST_P(PictureTest, ScreenshotIsThePictureOfThatMoment) {
     conf.calendar = 1;
     conf.x = 300;
     conf.y = 200;
-    WriteFileBytes(JoinPath(dir, kConfName), conf.Text());
-    WriteFileBytes(JoinPath(dir, kAlarmName), AlarmFileText(alarms));
-    const POINT pointer = {900, 40};  // right of and above the eyes
-    PutCursor(pointer.x, pointer.y);
-    Running app = Launch(edition(), dir);
+    WriteAlarms(JoinPath(dir, kAlarmName), alarms);
+    Running app = Launch(edition(), dir, conf);
     ASSERT_TRUE(app.main);
-    // Under Wine a program may start with a stale pointer until it moves.
-    PutCursor(pointer.x, pointer.y);
+    const POINT pointer = {900, 40};  // right of and above the eyes
+    PutCursor(pointer);
 
     Moment moment;
     moment.settings = SettingsOf(conf);
     moment.alarms = alarms;
     std::sort(moment.alarms.begin(), moment.alarms.end());
     moment.pointer = pointer;
-    const PixelSet inside = art.Mask(0, c.scale);
+    const Outline inside = art.Mask(0, c.scale);
     std::string differences;
     bool same = false;
     // A blink shows frame 1 now and then; its picture counts as well.
     for (int attempt = 0; attempt < 5 && !same; ++attempt) {
       const SYSTEMTIME before = WaitForMidSecond();
-      const RECT rect = WindowRect(app.main);
+      const RECT rect = ReadWindow(app.main).rect;
       const Surface shot = Capture(rect);
-      SYSTEMTIME after;
-      GetLocalTime(&after);
-      if (after.wSecond != before.wSecond) continue;
+      if (LocalNow().wSecond != before.wSecond) continue;
       moment.time = ToLocalTime(before);
       moment.origin = {rect.left, rect.top};
       differences.clear();
@@ -95,28 +77,21 @@ TEST_P(PictureTest, ScreenshotIsThePictureOfThatMoment) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Editions, PictureTest, ::testing::Values(&kFull, &kLite),
-                         [](const auto& info) { return std::string(info.param->name); });
+E2E_FOR_BOTH_EDITIONS(PictureTest);
 
-class PupilsTest : public ::testing::TestWithParam<const e2e::Edition*> {
- protected:
-  const e2e::Edition& edition() const { return *GetParam(); }
-};
+class PupilsTest : public EditionTest {};
 
 TEST_P(PupilsTest, PupilsLookTowardsThePointer) {
   Artwork art(edition());
   ASSERT_TRUE(art.ok());
   const int s = 3;
-  const std::string dir = MakeWorkDir(std::string(edition().name) + "-pupils");
   Conf conf;
   conf.viewscale = s;
   conf.x = 200;
   conf.y = 200;
-  WriteFileBytes(JoinPath(dir, kConfName), conf.Text());
-  PutCursor(0, 0);
-  Running app = Launch(edition(), dir);
+  Running app = Launch(edition(), TestDir(), conf);
   ASSERT_TRUE(app.main);
-  const RECT rect = WindowRect(app.main);
+  const RECT rect = ReadWindow(app.main).rect;
 
   // Far away, then on either side of the line between the two places of a
   // pupil: right of window column 63s looks right, below row 32s looks down.
@@ -134,10 +109,10 @@ TEST_P(PupilsTest, PupilsLookTowardsThePointer) {
   Moment moment;
   moment.settings = SettingsOf(conf);
   moment.origin = {rect.left, rect.top};
-  const PixelSet inside = art.Mask(0, s);
+  const Outline inside = art.Mask(0, s);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    PutCursor(c.pointer.x, c.pointer.y);
+    PutCursor(c.pointer);
     moment.pointer = c.pointer;
     const Surface expected = art.Picture(moment);
     std::string difference;
@@ -151,7 +126,6 @@ TEST_P(PupilsTest, PupilsLookTowardsThePointer) {
   EXPECT_EQ(CloseAndWait(app), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Editions, PupilsTest, ::testing::Values(&kFull, &kLite),
-                         [](const auto& info) { return std::string(info.param->name); });
+E2E_FOR_BOTH_EDITIONS(PupilsTest);
 
 }  // namespace

@@ -1,11 +1,8 @@
 // The outline of the character and of its shadow on screen, at the scales a
 // user can choose.
-#include <gtest/gtest.h>
-
 #include <cstdio>
 
-#include "driver.h"
-#include "screen.h"
+#include "edition_test.h"
 
 using namespace e2e;
 
@@ -16,7 +13,7 @@ constexpr uint32_t kWhite = 0xFFFFFF;  // the bare Xvfb root
 
 // "" when every screen pixel outside the character's outline is the shadow's
 // black where the shadow's outline lies, else the bare desktop.
-std::string AroundTheCharacter(const Surface& shot, const PixelSet& main, const PixelSet& shadow,
+std::string AroundTheCharacter(const Surface& shot, const Outline& main, const Outline& shadow,
                                int offset, bool shadow_shown) {
   int wrong = 0;
   char first[96] = {};
@@ -35,10 +32,7 @@ std::string AroundTheCharacter(const Surface& shot, const PixelSet& main, const 
   return wrong ? std::to_string(wrong) + " pixels differ, first " + first : "";
 }
 
-class RegionsTest : public ::testing::TestWithParam<const e2e::Edition*> {
- protected:
-  const e2e::Edition& edition() const { return *GetParam(); }
-};
+class RegionsTest : public EditionTest {};
 
 TEST_P(RegionsTest, BothWindowsTakeFrameZerosOutlineAtEveryScale) {
   Artwork art(edition());
@@ -47,31 +41,25 @@ TEST_P(RegionsTest, BothWindowsTakeFrameZerosOutlineAtEveryScale) {
   const int top_scale = edition().layered ? 10 : 5;
   for (int s : {1, 2, top_scale}) {
     SCOPED_TRACE("x" + std::to_string(s));
-    const std::string dir = MakeWorkDir(std::string(edition().name) + "-x" + std::to_string(s));
+    const std::string dir = TestDir("x" + std::to_string(s));
     Conf conf;
     conf.viewscale = s;
-    WriteFileBytes(JoinPath(dir, kConfName), conf.Text());
-    Running app = Launch(edition(), dir);
+    Running app = Launch(edition(), dir, conf);
     ASSERT_TRUE(app.main && app.shadow);
-    const PixelSet expected = art.Mask(0, s);
+    const Outline expected = art.Mask(0, s);
 
-    const WindowInfo main = ReadWindow(app.main);
-    EXPECT_EQ(main.rect.left, 100);
-    EXPECT_EQ(main.rect.top, 100);
-    PixelSet region;
-    ASSERT_TRUE(ReadRegion(app.main, region)) << "the main window has no region";
+    EXPECT_EQ(ReadWindow(app.main).rect, Rect(100, 100, 88 * s, 80 * s));
+    const Outline region = ReadOutline(app.main);
+    ASSERT_GT(region.width, 0) << "the main window has no region";
     EXPECT_EQ(Difference(region, expected), "");
 
     // The shadow stands 3s right of and below in the full edition, on top of
     // the character and hidden in the lite one.
-    const WindowInfo shadow = ReadWindow(app.shadow);
     const int offset = edition().layered ? 3 * s : 0;
-    EXPECT_EQ(shadow.rect.left, 100 + offset);
-    EXPECT_EQ(shadow.rect.top, 100 + offset);
-    PixelSet shadow_region;
-    ASSERT_TRUE(ReadRegion(app.shadow, shadow_region)) << "the shadow window has no region";
+    EXPECT_EQ(ReadWindow(app.shadow).rect, Rect(100 + offset, 100 + offset, 88 * s, 80 * s));
+    const Outline shadow_region = ReadOutline(app.shadow);
+    ASSERT_GT(shadow_region.width, 0) << "the shadow window has no region";
     EXPECT_EQ(Difference(shadow_region, expected), "");
-    if (edition().layered) EXPECT_TRUE(shadow.has_alpha && shadow.alpha == 127);
 
     // On screen: the character inside its outline, the shadow black where it
     // shows past it (plain Xvfb draws alpha 127 opaque), the desktop elsewhere;
@@ -90,7 +78,6 @@ TEST_P(RegionsTest, BothWindowsTakeFrameZerosOutlineAtEveryScale) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Editions, RegionsTest, ::testing::Values(&kFull, &kLite),
-                         [](const auto& info) { return std::string(info.param->name); });
+E2E_FOR_BOTH_EDITIONS(RegionsTest);
 
 }  // namespace

@@ -1,30 +1,24 @@
 // Many starts at the same moment, as an impatient double click on both
 // programs' icons makes them: exactly one copy runs.
-#include <gtest/gtest.h>
+#include <cstdio>
 
-#include "driver.h"
-#include "ui_driver.h"
+#include "edition_test.h"
 
 using namespace e2e;
 
 namespace {
 
-constexpr wchar_t kAlreadyRunning[] =
-    L"Kurimaro\u3001\u3042\u308b\u3044\u306fKurimaroLite\u304c\u3059\u3067\u306b\u8d77\u52d5"
-    L"\u3057\u3066\u3044\u307e\u3059";
-
 TEST(ReliabilityTest, TwentyStartsAtOnceLeaveOneRunning) {
   constexpr int kStarts = 20;
-  std::vector<const Edition*> editions;
+  std::vector<const Program*> editions;
   std::vector<std::string> dirs;
   for (int i = 0; i < kStarts; ++i) {
     editions.push_back(i % 3 ? &kFull : &kLite);
-    dirs.push_back(MakeWorkDir("start20-" + std::to_string(i)));
+    dirs.push_back(TestDir(std::to_string(i)));
   }
-  StartedTogether group;
   const DWORD start = GetTickCount();
-  StartTogether(group, editions, dirs);
-  ASSERT_EQ(group.processes.size(), static_cast<size_t>(kStarts));
+  std::vector<Process> processes = StartTogether(editions, dirs);
+  ASSERT_EQ(processes.size(), static_cast<size_t>(kStarts));
 
   // Each start ends up either running (its character window) or refused (its
   // already-running box).
@@ -33,8 +27,8 @@ TEST(ReliabilityTest, TwentyStartsAtOnceLeaveOneRunning) {
   const bool settled = WaitUntil([&] {
     int done = 0;
     for (int i = 0; i < kStarts; ++i) {
-      const Process& p = group.processes[i];
-      if (!boxes[i]) boxes[i] = WaitForMessageBox(p, editions[i]->title, 0);
+      const Process& p = processes[i];
+      if (!boxes[i]) boxes[i] = WaitForDialog(p, editions[i]->title, 0);
       if (!mains[i]) mains[i] = WaitForWindow(p, editions[i]->main_class, 0);
       done += boxes[i] || mains[i];
     }
@@ -57,20 +51,17 @@ TEST(ReliabilityTest, TwentyStartsAtOnceLeaveOneRunning) {
     if (!boxes[i]) continue;
     SCOPED_TRACE("start " + std::to_string(i));
     EXPECT_EQ(MessageBoxText(boxes[i]), kAlreadyRunning);
-    PressOk(boxes[i]);
+    EXPECT_TRUE(AnswerDialog(boxes[i], IDOK));
   }
   for (int i = 0; i < kStarts; ++i) {
     if (!boxes[i]) continue;
     SCOPED_TRACE("start " + std::to_string(i));
-    EXPECT_EQ(WaitForExit(group.processes[i], 15000), 0);
+    EXPECT_EQ(WaitForExit(processes[i], 15000), 0);
     EXPECT_TRUE(ListDir(dirs[i]).empty()) << "a refused start wrote a file";
   }
   for (int i = 0; i < kStarts; ++i) {
     if (!mains[i]) continue;
-    Running winner;
-    winner.process = group.processes[i];
-    group.processes[i] = {};
-    winner.shadow = WaitForWindow(winner.process, "Kurimaro_Shadow", 1000);
+    Running winner = Attach(processes[i], *editions[i]);
     EXPECT_EQ(CloseAndWait(winner), 0);
     EXPECT_TRUE(FileExists(JoinPath(dirs[i], kConfName)));
   }

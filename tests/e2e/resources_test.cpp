@@ -1,28 +1,31 @@
-// The resources each real program carries, read back from the .exe.
-#include <gtest/gtest.h>
+// The resources each real program carries, read back from the .exe: bitmaps,
+// sounds, icons, menu, version block and application manifest. Wine answers
+// per-monitor aware for the windows with or without a manifest, so what the
+// manifest says is checked here, not what the loader made of it.
+#include "edition_test.h"
 
 #include <string>
 #include <vector>
-
-#include "driver.h"
 
 using namespace e2e;
 
 namespace {
 
-class ResourcesTest : public ::testing::TestWithParam<const Edition*> {
+class ResourcesTest : public EditionTest {
  protected:
   void SetUp() override {
-    module_ = LoadLibraryExA(JoinPath(DriverDir(), GetParam()->exe).c_str(), nullptr,
-                             LOAD_LIBRARY_AS_DATAFILE);
+    module_ = LoadAsData(edition());
     ASSERT_TRUE(module_);
   }
   void TearDown() override { FreeLibrary(module_); }
 
-  DWORD Size(const char* type, int id) const {
+  std::string Bytes(const char* type, int id) const {
     HRSRC found = FindResourceA(module_, MAKEINTRESOURCEA(id), type);
-    return found ? SizeofResource(module_, found) : 0;
+    HGLOBAL data = found ? LoadResource(module_, found) : nullptr;
+    if (!data) return "";
+    return std::string(static_cast<const char*>(LockResource(data)), SizeofResource(module_, found));
   }
+  size_t Size(const char* type, int id) const { return Bytes(type, id).size(); }
 
   HMODULE module_ = nullptr;
 };
@@ -95,7 +98,7 @@ TEST_P(ResourcesTest, TrayIconHoldsEverySmallIconSizeFromTheArt) {
 }
 
 TEST_P(ResourcesTest, VersionBlockNamesTheEdition) {
-  const std::string path = JoinPath(DriverDir(), GetParam()->exe);
+  const std::string path = JoinPath(DriverDir(), edition().exe);
   DWORD ignored = 0;
   const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
   ASSERT_GT(size, 0u);
@@ -105,14 +108,28 @@ TEST_P(ResourcesTest, VersionBlockNamesTheEdition) {
   UINT length = 0;
   ASSERT_TRUE(VerQueryValueA(block.data(), "\\StringFileInfo\\041104b0\\ProductName",
                              reinterpret_cast<void**>(&name), &length));
-  EXPECT_STREQ(name, GetParam()->title);
+  EXPECT_STREQ(name, edition().title);
   VS_FIXEDFILEINFO* fixed = nullptr;
   ASSERT_TRUE(VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
   EXPECT_EQ(fixed->dwFileVersionMS, MAKELONG(0, 1));
   EXPECT_EQ(HIWORD(fixed->dwFileVersionLS), 2);
 }
 
-INSTANTIATE_TEST_SUITE_P(Editions, ResourcesTest, ::testing::Values(&kFull, &kLite),
-                         [](const auto& info) { return std::string(info.param->name); });
+TEST_P(ResourcesTest, ManifestDeclaresDpiAwarenessWindowsVersionsAndCommonControls) {
+  const std::string manifest = Bytes(MAKEINTRESOURCEA(24), 1);
+  ASSERT_FALSE(manifest.empty()) << "no manifest resource 1";
+  const char* wanted[] = {
+      ">PerMonitorV2, PerMonitor</dpiAwareness>",
+      ">true/pm</dpiAware>",
+      "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",  // Windows 7
+      "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",  // Windows 8
+      "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",  // Windows 8.1
+      "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}",  // Windows 10 and 11
+      "name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"",
+  };
+  for (const char* text : wanted) EXPECT_NE(manifest.find(text), std::string::npos) << text;
+}
+
+E2E_FOR_BOTH_EDITIONS(ResourcesTest);
 
 }  // namespace

@@ -7,15 +7,11 @@
 #include <cstdlib>
 
 #include "driver.h"
-#include "ui_driver.h"
 
 using namespace e2e;
 
 namespace {
 
-constexpr int kSizeX1 = 40009;
-constexpr int kTray = 40064;
-constexpr int kExit = 40037;
 constexpr int kAlarmEvery = 20;
 
 void Say(DWORD start, const char* what, int value = -1) {
@@ -30,24 +26,24 @@ void Say(DWORD start, const char* what, int value = -1) {
 int main(int argc, char** argv) {
   const int seconds = argc > 1 ? std::atoi(argv[1]) : 600;
   const std::string dir = MakeWorkDir("soak");
-  std::vector<int> alarms;
-  const int first = SecondsOfDay() + 10;
+  std::vector<int32_t> alarms;
+  const int first = SecondOfDay(LocalNow()) + 10;
   for (int t = first; t < first + seconds; t += kAlarmEvery) alarms.push_back(t);
-  WriteAlarms(dir, alarms);
+  WriteAlarms(JoinPath(dir, kAlarmName), alarms);
   Conf conf;
   conf.viewscale = 10;
   conf.alerm = 1;
   conf.x = 50;
   conf.y = 50;
-  Running app = LaunchWith(kFull, dir, conf);
+  Running app = Launch(kFull, dir, conf);
   if (!app.main) {
     std::printf("no main window\n");
     return 1;
   }
   // The idle outline at every size, to tell an alarm's frames from it.
-  SendCommand(app.main, kSizeX1);
+  Send(app.main, WM_COMMAND, kSizeX1);
   const Outline one = ReadOutline(app.main);
-  SendCommand(app.main, kSizeX1 + 9);
+  Send(app.main, WM_COMMAND, kSizeX1 + 9);
 
   const DWORD start = GetTickCount();
   Say(start, "started at x10, alarms due:", static_cast<int>(alarms.size()));
@@ -60,21 +56,21 @@ int main(int argc, char** argv) {
     const int t = static_cast<int>((GetTickCount() - start) / 1000);
     if (t >= next_size) {
       scale = scale == 10 ? 4 : 10;
-      SendCommand(app.main, kSizeX1 + scale - 1);
+      Send(app.main, WM_COMMAND, kSizeX1 + scale - 1);
       idle = Magnify(one, scale);
       Say(start, "size x", scale);
       next_size += 15;
     }
     if (t >= next_store) {
-      SendCommand(app.main, kTray);
+      Send(app.main, WM_COMMAND, kTray);
       Say(start, "stored in the tray");
       next_store += 40;
       next_restore = t + 5;
     }
     if (next_restore >= 0 && t >= next_restore) {
       // Taken out by the menu and by the icon in turn.
-      if (restores++ % 2) SendCommand(app.shadow, kTray);
-      else SendTray(app.shadow, WM_LBUTTONDBLCLK);
+      if (restores++ % 2) Send(app.shadow, WM_COMMAND, kTray);
+      else Send(app.shadow, kTrayMessage, kTrayIcon, WM_LBUTTONDBLCLK);
       Say(start, "taken out of the tray");
       next_restore = -1;
     }
@@ -86,7 +82,7 @@ int main(int argc, char** argv) {
     ringing = now;
     Sleep(250);
   }
-  PostCommand(app.main, kExit);
+  Post(app.main, WM_COMMAND, kExit);
   const int code = WaitForExit(app.process, 15000);
   Say(start, "exit code", code);
   std::printf("alarms rung: %d of %d due\n", rang,
