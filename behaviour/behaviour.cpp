@@ -152,6 +152,50 @@ void Arm(BehaviourState& state, int32_t alarm) {
   state.alarm_fired = 0;
 }
 
+constexpr int32_t kDaySeconds = 24 * 3600;
+// A missed alarm still rings when it is at most this late.
+constexpr int32_t kMissedAlarmLimit = 30 * 60;
+
+// Seconds of the day that went by since the previous check; -1 when the
+// clock was set back. A time of day that went back over midnight is a new
+// day only when the tick count saw that much time pass (a sleep counts).
+int32_t SecondsPassed(const BehaviourState& state, int32_t now, uint32_t tick) {
+  if (state.checked_sec < 0) return 0;
+  if (now >= state.checked_sec) return now - state.checked_sec;
+  const int32_t over_midnight = now + kDaySeconds - state.checked_sec;
+  const uint32_t ticked_ms = tick - state.checked_tick;
+  // A second of slack for a check made just before the second turned.
+  return static_cast<int64_t>(ticked_ms) / 1000 + 1 >= over_midnight ? over_midnight : -1;
+}
+
+// The latest entry that passed in the last `passed` seconds without its window
+// ever being checked, at most the limit late; -1 for none. Entries still in
+// their window are the ordinary check's.
+int32_t MissedAlarm(const std::vector<int32_t>& list, int32_t now, int32_t passed) {
+  int32_t best = -1;
+  int32_t best_late = kDaySeconds;
+  for (const int32_t entry : list) {
+    const int32_t late = ((now - entry) % kDaySeconds + kDaySeconds) % kDaySeconds;
+    if (late >= kAlarmWindow && late < passed && late <= kMissedAlarmLimit && late < best_late) {
+      best = entry;
+      best_late = late;
+    }
+  }
+  return best;
+}
+
+// An alarm whose whole window went by unchecked (the computer slept, or the
+// clock was set forward) rings now, and the next entry is armed after it.
+void RingMissed(BehaviourState& state, const Settings& settings, BehaviourPlatform& platform,
+                int32_t now, int32_t passed) {
+  if (passed <= kAlarmWindow || state.mode != Idle || !settings.alerm) return;
+  const int32_t missed = MissedAlarm(state.alarm_list, now, passed);
+  if (missed < 0 || missed == state.rang_alarm) return;
+  Arm(state, missed);
+  SetMode(state, AlarmStart, settings, platform);
+  Arm(state, AlarmAfter(state, now));
+}
+
 }  // namespace
 
 uint32_t AlarmTimerInterval(int32_t al_time) {
@@ -238,6 +282,9 @@ int32_t AlarmAfter(const BehaviourState& state, int32_t now) {
 void CheckAlarm(BehaviourState& state, const Settings& settings, BehaviourPlatform& platform) {
   const int32_t now = state.now_sec;
   if (now < 0) return;  // nothing painted yet
+  const uint32_t tick = platform.TickCount();
+  const int32_t passed = SecondsPassed(state, now, tick);
+  RingMissed(state, settings, platform, now, passed);
   if (state.armed_alarm != -1) {
     // Once the armed entry's window is over, whether it rang, was stopped or
     // could not ring, the next one is armed; a time of day that went back
@@ -247,6 +294,7 @@ void CheckAlarm(BehaviourState& state, const Settings& settings, BehaviourPlatfo
     if (window_over || day_turned) Arm(state, AlarmAfter(state, now));
   }
   state.checked_sec = now;
+  state.checked_tick = tick;
   // A reload of the alarm file clears the latch; this remembers past it that
   // the entry already rang in its window.
   const int64_t rang = state.rang_alarm;

@@ -35,6 +35,7 @@ struct BehaviourState {
   int32_t shaped_pose = 0;         // frame whose region the windows carry
   int32_t now_sec = -1;            // local time of the last paint
   int32_t checked_sec = -1;        // now_sec seen by the previous alarm check
+  uint32_t checked_tick = 0;       // tick count of that check
   bool ticked = false;             // last_tick holds a real tick count
   std::vector<int32_t> alarm_list; // ascending alarm times from the alarm file
   AlarmFileTime alarm_file_time;   // write time of the alarm file at the last load

@@ -23,9 +23,9 @@ constexpr int64_t At(int day, int h, int m, int s, int ms = 0) {
 constexpr int32_t Sec(int h, int m, int s) { return (h * 60 + m) * 60 + s; }
 
 struct Action {
-  enum Kind { Stop, MenuOpen, AlarmsOff, Reload } kind;
-  int64_t from;   // ms since the first midnight
-  int64_t until;  // MenuOpen, AlarmsOff: when it ends
+  enum Kind { Stop, MenuOpen, AlarmsOff, Reload, Asleep, SetClock } kind;
+  int64_t from;   // ms since the first midnight, on the clock of the computer's time
+  int64_t until;  // MenuOpen, AlarmsOff, Asleep: when it ends; SetClock: ms the clock moves
 };
 
 struct Scenario {
@@ -60,12 +60,16 @@ std::vector<int64_t> Simulate(const Scenario& scenario) {
 
   uint32_t last_paint = 0;
   int32_t painted_pose = -1;
+  int64_t clock_offset = 0;  // what the user set the clock by
+  std::vector<int64_t> rings;
   for (int64_t ms = scenario.start; ms < scenario.end; ms += 17) {
+    // The tick count goes on while the computer sleeps, as Windows' does.
     fake.tick = kUptime + static_cast<uint32_t>(ms - scenario.start);
     bool menu_open = false;
     for (const Action& a : scenario.actions) {
       const bool now_in = a.from <= ms && ms < a.until;
-      if (a.kind == Action::MenuOpen) menu_open |= now_in;
+      if (a.kind == Action::MenuOpen || a.kind == Action::Asleep) menu_open |= now_in;
+      if (a.kind == Action::SetClock && a.from <= ms && ms < a.from + 17) clock_offset += a.until;
       if (a.kind == Action::AlarmsOff) {
         // The menu command: switching off also ends a running alarm.
         if (now_in && settings.alerm) {
@@ -93,19 +97,21 @@ std::vector<int64_t> Simulate(const Scenario& scenario) {
       fake.timer_set_at += fake.timer_interval;
       SetMode(state, Idle, settings, fake);
     }
-    if (menu_open) continue;  // the frame timer stands still
+    if (menu_open) continue;  // the frame timer stands still, or the computer sleeps
+    const size_t calls = fake.calls.size();
+    const int64_t wall = ms + clock_offset;
+    // Each wake checks its own second, as the program does.
+    state.now_sec = static_cast<int32_t>((wall % kDay + kDay) % kDay / 1000);
     CheckAlarm(state, settings, fake);
+    for (size_t i = calls; i < fake.calls.size(); ++i) {
+      if (fake.calls[i].kind == FakeCall::PlayResource) rings.push_back(wall);
+    }
     BehaviourTick(state, settings, Edition::Full, fake);
     if (fake.tick - last_paint > 100 || state.pose != painted_pose) {
-      state.now_sec = static_cast<int32_t>(ms % kDay / 1000);
       SelectNextAlarm(state, state.now_sec);
       painted_pose = state.pose;
       last_paint = fake.tick;
     }
-  }
-  std::vector<int64_t> rings;
-  for (const FakeCall& c : fake.calls) {
-    if (c.kind == FakeCall::PlayResource) rings.push_back(scenario.start + (c.tick - kUptime));
   }
   return rings;
 }
@@ -124,7 +130,7 @@ TEST(AlarmDayTest, EveryOtherEntryRingsOnTimeTodayAndTomorrow) {
            Sec(6, 0, 0),                  // plays its ten seconds
            Sec(7, 0, 0),                  // stopped while the dance runs
            Sec(8, 0, 0), Sec(8, 0, 5),    // the second comes due while the first plays
-           Sec(9, 0, 0),                  // passes while the menu is open (first day)
+           Sec(9, 0, 0),                  // missed while the menu is open: rings as it closes
            Sec(12, 0, 0), Sec(12, 0, 0),  // duplicates ring once
            Sec(15, 10, 0),                // passes while alarms are off (first day)
            Sec(23, 59, 58),               // rings into the next day
@@ -140,7 +146,8 @@ TEST(AlarmDayTest, EveryOtherEntryRingsOnTimeTodayAndTomorrow) {
            {Action::AlarmsOff, At(1, 15, 0, 0), At(1, 15, 30, 0)},
        },
        At(1, 0, 0, 0), At(3, 0, 0, 0),
-       {At(1, 0, 0, 30), At(1, 6, 0, 0), At(1, 7, 0, 0), At(1, 8, 0, 0), At(1, 12, 0, 0),
+       {At(1, 0, 0, 30), At(1, 6, 0, 0), At(1, 7, 0, 0), At(1, 8, 0, 0), At(1, 9, 0, 10),
+        At(1, 12, 0, 0),
         At(1, 23, 59, 58), At(2, 0, 0, 30), At(2, 6, 0, 0), At(2, 7, 0, 0), At(2, 8, 0, 0),
         At(2, 9, 0, 0), At(2, 12, 0, 0), At(2, 15, 10, 0), At(2, 23, 59, 58)}},
       {"stopped in the last seconds of the day",
@@ -174,6 +181,36 @@ TEST(AlarmDayTest, EveryOtherEntryRingsOnTimeTodayAndTomorrow) {
     EXPECT_EQ(Clocks(rings), Clocks(scenario.rings)) << scenario.name;
     // On time: early in the entry's own second.
     for (int64_t ms : rings) EXPECT_LT(ms % 1000, 200) << scenario.name << " " << Clock(ms);
+  }
+}
+
+// An alarm whose window went by while the computer slept (or the clock was
+// set forward) rings at once if it is at most half an hour late; only the
+// latest of several does, and none rings twice. A clock set back arms the
+// day afresh.
+TEST(AlarmDayTest, AlarmMissedWhileAsleepRingsOnWaking) {
+  const Scenario scenarios[] = {
+      {"asleep across one alarm", {Sec(7, 0, 0), Sec(8, 0, 0)}, 0,
+       {{Action::Asleep, At(1, 6, 50, 0), At(1, 7, 10, 0)}},
+       At(1, 6, 0, 0), At(1, 8, 1, 0), {At(1, 7, 10, 0), At(1, 8, 0, 0)}},
+      {"asleep across several", {Sec(7, 0, 0), Sec(7, 5, 0), Sec(7, 20, 0)}, 0,
+       {{Action::Asleep, At(1, 6, 50, 0), At(1, 7, 30, 0)}},
+       At(1, 6, 0, 0), At(1, 8, 0, 0), {At(1, 7, 30, 0)}},
+      {"asleep across midnight", {Sec(23, 55, 0), Sec(0, 10, 0), Sec(0, 30, 0)}, 0,
+       {{Action::Asleep, At(1, 23, 50, 0), At(2, 0, 20, 0)}},
+       At(1, 23, 0, 0), At(2, 0, 31, 0), {At(2, 0, 20, 0), At(2, 0, 30, 0)}},
+      {"asleep too long", {Sec(7, 0, 0)}, 0,
+       {{Action::Asleep, At(1, 6, 50, 0), At(1, 7, 30, 1)}},
+       At(1, 6, 0, 0), At(1, 8, 0, 0), {}},
+      {"clock set forward across an alarm", {Sec(7, 0, 0)}, 0,
+       {{Action::SetClock, At(1, 6, 59, 0), 5 * 60 * 1000}},
+       At(1, 6, 58, 0), At(1, 7, 0, 0), {At(1, 7, 4, 0)}},
+      {"clock set back over a rung alarm", {Sec(7, 0, 0)}, 0,
+       {{Action::SetClock, At(1, 7, 10, 0), -20 * 60 * 1000}},
+       At(1, 6, 59, 0), At(1, 7, 21, 0), {At(1, 7, 0, 0), At(1, 7, 0, 0)}},
+  };
+  for (const Scenario& scenario : scenarios) {
+    EXPECT_EQ(Clocks(Simulate(scenario)), Clocks(scenario.rings)) << scenario.name;
   }
 }
 
