@@ -15,6 +15,7 @@ struct AppState {
   int32_t screen_width = 0;     // virtual-screen size last recorded
   int32_t screen_height = 0;
   bool tray_icon = false;       // the tray holds the program's icon
+  bool stepped_aside = false;   // hidden for a full-screen application
   bool dragging = false;        // a left-button drag holds the mouse
   int32_t grab_x = 0;           // cursor inside the window when the drag began
   int32_t grab_y = 0;

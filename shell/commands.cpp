@@ -28,11 +28,12 @@ void ToggleAlarms(AppState& app, Settings& settings, ShellPlatform& platform) {
   }
 }
 
-void ToggleShadow(Settings& settings, Edition edition, ShellPlatform& platform) {
+void ToggleShadow(const AppState& app, Settings& settings, Edition edition,
+                  ShellPlatform& platform) {
   if (edition == Edition::Lite) return;
   settings.shadow = !settings.shadow;
-  // Stored in the tray, the restore applies it.
-  if (!settings.hide) platform.ShowWindowNow(AppWindow::Shadow, settings.shadow);
+  // Stored in the tray or stepped aside, the return applies it.
+  if (!settings.hide && !app.stepped_aside) platform.ShowWindowNow(AppWindow::Shadow, settings.shadow);
 }
 
 void ChooseSound(Settings& settings, ShellPlatform& platform, int32_t sd) {
@@ -96,7 +97,7 @@ void HandleCommand(AppState& app, Settings& settings, Edition edition, ShellPlat
     case ID_PLAY_10S: settings.al_time = 1; break;
     case ID_PLAY_30S: settings.al_time = 2; break;
     case ID_PLAY_60S: settings.al_time = 3; break;
-    case ID_SHADOW: ToggleShadow(settings, edition, platform); break;
+    case ID_SHADOW: ToggleShadow(app, settings, edition, platform); break;
     case ID_TRAY:
       if (settings.hide) RestoreFromTray(app, settings, edition, platform);
       else StoreInTray(app, settings, platform);

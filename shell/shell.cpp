@@ -29,16 +29,20 @@ void WatchScreen(AppState& app, const Settings& settings, ShellPlatform& platfor
   platform.PlaceWindow(AppWindow::Main, {to.x, to.y, window.width, window.height}, true);
 }
 
-void WatchFileEachSecond(AppState& app, int32_t second, ShellPlatform& platform) {
+// Once a second: the alarm file, and whether a full-screen application
+// wants the screen to itself.
+void WatchEachSecond(AppState& app, const Settings& settings, Edition edition, int32_t second,
+                     ShellPlatform& platform) {
   if (second == app.watched_sec) return;
   app.watched_sec = second;
   WatchAlarmFile(app.behaviour, JoinStartDir(app.start_dir.c_str(), kAlarmFileName).c_str(), platform);
+  StepAsideForFullScreen(app, settings, edition, platform);
 }
 
 void FrameWake(AppState& app, const Settings& settings, Edition edition,
                ShellPlatform& platform) {
   const int32_t second = SecondOfDay(platform.LocalNow());
-  WatchFileEachSecond(app, second, platform);
+  WatchEachSecond(app, settings, edition, second, platform);
   // The check sees this wake's second rather than the last paint's, so that
   // the wake at the turn of the armed second starts the alarm.
   app.behaviour.now_sec = second;
@@ -54,6 +58,22 @@ bool PointerMoving(const AppState& app, uint32_t now) {
 }
 
 }  // namespace
+
+void StepAsideForFullScreen(AppState& app, const Settings& settings, Edition edition,
+                            ShellPlatform& platform) {
+  const bool aside = platform.FullScreenAppInFront();
+  if (aside == app.stepped_aside) return;
+  app.stepped_aside = aside;
+  if (settings.hide) return;  // stored stays stored
+  // The shadow before the character, so that it ends under it; neither takes
+  // the activation from the application the user is in.
+  platform.ShowWindowNow(AppWindow::Shadow, !aside && edition == Edition::Full && settings.shadow);
+  platform.ShowWindowNow(AppWindow::Main, !aside);
+}
+
+void Resumed(AppState& app, const Settings& settings, Edition edition, ShellPlatform& platform) {
+  FrameWake(app, settings, edition, platform);
+}
 
 void MainCreated(AppState& app, ShellPlatform& platform) {
   // The first wake arms the ones after it.

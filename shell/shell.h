@@ -60,6 +60,15 @@ void SaveAppSettings(const AppState& app, const Settings& settings, ShellPlatfor
 void FollowMain(const Settings& settings, Edition edition, ShellPlatform& platform);
 void ShadowCreated(AppState& app, ShellPlatform& platform);
 
+// While another application's window fills the monitor the character stands
+// on and has the foreground, both windows hide; they come back as they were
+// when it goes. Alarms go on meanwhile, and the setting hide is untouched.
+void StepAsideForFullScreen(AppState& app, const Settings& settings, Edition edition,
+                            ShellPlatform& platform);
+// The system woke from sleep: the clock, the alarms and the picture are seen
+// to at once rather than at the next wake.
+void Resumed(AppState& app, const Settings& settings, Edition edition, ShellPlatform& platform);
+
 // Every timer: the shrink watch first, then the timer's own work. The frame
 // timer's wake ends by arming the next one.
 void OnTimer(AppState& app, const Settings& settings, Edition edition, ShellPlatform& platform,

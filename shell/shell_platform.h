@@ -45,7 +45,12 @@ struct ShellPlatform : BehaviourPlatform {
   // the main window with it.
   virtual void CloseProgram() = 0;
 
+  // Shows or hides the window without taking the activation.
   virtual void ShowWindowNow(AppWindow window, bool shown) = 0;
+  // Another application's window fills the whole monitor the character
+  // stands on and has the foreground. The desktop, the shell's own windows
+  // and a maximised window (which leaves the taskbar) do not count.
+  virtual bool FullScreenAppInFront() = 0;
   // Stores the program in the tray: both windows leave the screen and the
   // taskbar, the tray icon stays, timers and alarms go on. A system with a
   // notion of minimising does it there, so that the windows come back as

@@ -70,6 +70,8 @@ struct FakeShell : FakePlatformFor<ShellPlatform> {
   void StoreWindows() override { log.push_back("store windows"); }
   void RestoreWindows() override { log.push_back("restore windows"); }
   void BringToFront(AppWindow w) override { log.push_back(std::string("front ") + Name(w)); }
+  bool full_screen = false;  // another application fills the monitor
+  bool FullScreenAppInFront() override { return full_screen; }
   bool tray_accepts = true;  // whether the shell takes the icon
   bool AddTrayIcon() override {
     log.push_back(tray_accepts ? "tray icon" : "tray refused");

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "resources/resource_ids.h"
+#include "shell/commands.h"
 #include "shell_fake.h"
 
 namespace {
@@ -179,3 +181,34 @@ TEST(ShellTest, DoubleClickStopsOnlyARunningAlarm) {
 }
 
 }  // namespace
+
+// A full-screen application in front hides both windows until it goes; a
+// stored program stays stored, and the drop shadow's switch waits too.
+TEST(ShellTest, FullScreenApplicationInFrontHidesTheMascotUntilItGoes) {
+  using Log = std::vector<std::string>;
+  for (Edition edition : {Edition::Full, Edition::Lite}) {
+    Rig rig;
+    FakeShell& shell = rig.shell;
+    shell.full_screen = true;
+    StepAsideForFullScreen(rig.app, rig.settings, edition, shell);
+    EXPECT_EQ(shell.log, (Log{"hide shadow", "hide main"}));
+    shell.log.clear();
+    StepAsideForFullScreen(rig.app, rig.settings, edition, shell);  // still there
+    HandleCommand(rig.app, rig.settings, edition, shell, ID_SHADOW);
+    HandleCommand(rig.app, rig.settings, edition, shell, ID_SHADOW);
+    EXPECT_TRUE(shell.log.empty());
+    shell.full_screen = false;
+    StepAsideForFullScreen(rig.app, rig.settings, edition, shell);
+    const bool lite = edition == Edition::Lite;
+    EXPECT_EQ(shell.log, (Log{lite ? "hide shadow" : "show shadow", "show main"}));
+
+    rig.settings.hide = true;
+    shell.log.clear();
+    shell.full_screen = true;
+    StepAsideForFullScreen(rig.app, rig.settings, edition, shell);
+    shell.full_screen = false;
+    StepAsideForFullScreen(rig.app, rig.settings, edition, shell);
+    EXPECT_TRUE(shell.log.empty());
+    EXPECT_TRUE(rig.settings.hide);
+  }
+}

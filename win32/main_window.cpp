@@ -46,6 +46,14 @@ void OnRightUp() {
   if (ReleaseRight(g_app, Platform())) OpenCharacterMenu(g_app, g_settings, kEdition, Platform());
 }
 
+// Back from sleep or hibernation: an alarm missed meanwhile rings now, not
+// at the next wake.
+void OnPowerBroadcast(WPARAM event) {
+  if (event == PBT_APMRESUMEAUTOMATIC || event == PBT_APMRESUMESUSPEND) {
+    Resumed(g_app, g_settings, kEdition, Platform());
+  }
+}
+
 }  // namespace
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -76,6 +84,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM
     // Every top-level window hears of a change of the displays; the shrink
     // watch of the next timer message then sees the new size.
     case WM_DISPLAYCHANGE: Platform().RefreshVirtualScreen(); return 0;
+    case WM_POWERBROADCAST: OnPowerBroadcast(wparam); return TRUE;
     case WM_APP_RESHAPE: ReshapeMain(g_app, g_settings, Platform()); return 0;
   }
   return DefWindowProcA(window, message, wparam, lparam);

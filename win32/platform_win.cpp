@@ -3,6 +3,8 @@
 #include <mmsystem.h>
 #include <shellapi.h>
 
+#include <cstring>
+
 #include "settings/wide_path_win.h"
 #include "win32/dialogs_win.h"
 #include "win32/menu_win.h"
@@ -173,7 +175,40 @@ void Win32Platform::FillShadow() {
 void Win32Platform::CloseProgram() { PostMessageA(shadow_window, WM_CLOSE, 0, 0); }
 
 void Win32Platform::ShowWindowNow(AppWindow window, bool shown) {
-  ShowWindow(Handle(window), shown ? SW_SHOW : SW_HIDE);
+  ShowWindow(Handle(window), shown ? SW_SHOWNA : SW_HIDE);
+}
+
+namespace {
+
+// The desktop and the taskbars are the shell's; they never count as an
+// application in front.
+bool ShellWindow(HWND window) {
+  if (window == GetDesktopWindow() || window == GetShellWindow()) return true;
+  char name[32] = {};
+  GetClassNameA(window, name, sizeof name);
+  for (const char* shell : {"Progman", "WorkerW", "Shell_TrayWnd", "Shell_SecondaryTrayWnd"}) {
+    if (std::strcmp(name, shell) == 0) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool Win32Platform::FullScreenAppInFront() {
+  HWND front = GetForegroundWindow();
+  if (!front || !main_window || !IsWindowVisible(front) || IsZoomed(front)) return false;
+  DWORD process = 0;
+  GetWindowThreadProcessId(front, &process);
+  if (process == GetCurrentProcessId() || ShellWindow(front)) return false;
+  RECT r = {};
+  MONITORINFO monitor = {};
+  monitor.cbSize = sizeof monitor;
+  if (!GetWindowRect(front, &r) ||
+      !GetMonitorInfoA(MonitorFromWindow(main_window, MONITOR_DEFAULTTONEAREST), &monitor)) {
+    return false;
+  }
+  const RECT& m = monitor.rcMonitor;
+  return r.left <= m.left && r.top <= m.top && r.right >= m.right && r.bottom >= m.bottom;
 }
 
 // Minimising the shadow window, the owner, hides the character with it on

@@ -42,6 +42,7 @@ struct Win32Platform final : ShellPlatform {
   void FillShadow() override;
   void CloseProgram() override;
   void ShowWindowNow(AppWindow window, bool shown) override;
+  bool FullScreenAppInFront() override;
   void StoreWindows() override;
   void RestoreWindows() override;
   void BringToFront(AppWindow window) override;

@@ -229,6 +229,42 @@ TEST(AlarmStopTest, DoubleClickStopsItAndItDoesNotRingAgainInItsWindow) {
   EXPECT_EQ(CloseAndWait(app), 0);
 }
 
+// The program frozen across its alarm's second, as a computer asleep is, and
+// running again ten seconds later: the missed alarm rings at once. Its one
+// thread is suspended, which stops all it does; Windows' tick count, like
+// Wine's, goes on meanwhile.
+TEST(AlarmSleepTest, AlarmMissedWhileStoppedRingsWhenItRunsAgain) {
+  Artwork art(kFull);
+  ASSERT_TRUE(art.ok());
+  const Conf conf = AlarmConf();
+  const std::string dir = TestDir();
+  const Due due = AlarmSoon();
+  WriteAlarms(JoinPath(dir, kAlarmName), {due.second});
+  Running app = Launch(kFull, dir, conf);
+  ASSERT_TRUE(app.main);
+  const Frames frames(art, conf, {conf.x, conf.y});
+  // Running, not still starting: its clock has been looked at before it stops.
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(app.main) != FALSE; }, 3000));
+  Sleep(200);
+  HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME, FALSE,
+                             GetWindowThreadProcessId(app.main, nullptr));
+  ASSERT_TRUE(thread);
+  ASSERT_LT(GetTickCount(), due.tick - 500) << "started too late to stop before the alarm";
+  ASSERT_NE(SuspendThread(thread), static_cast<DWORD>(-1));
+  // Well past the alarm's three seconds; a program that ran on would show the dance.
+  const DWORD stopped = GetTickCount();
+  while (GetTickCount() - stopped < 10000) {
+    ASSERT_EQ(frames.Outline(app.main), 0) << "the program ran on while stopped";
+    Sleep(100);
+  }
+  ResumeThread(thread);
+  CloseHandle(thread);
+  // The dance leaves the idle outline half a second into the alarm.
+  EXPECT_TRUE(WaitUntil([&] { return frames.Outline(app.main) != 0; }, 2000))
+      << "the missed alarm did not ring";
+  EXPECT_EQ(CloseAndWait(app), 0);
+}
+
 // Saving, replacing, deleting and re-creating alerm.txt while the program runs.
 TEST(AlarmRowTest, AlarmRowFollowsTheFileWithinASecond) {
   Artwork art(kFull);
