@@ -6,12 +6,14 @@
 #include "behaviour/behaviour_state.h"
 #include "render/paint.h"
 #include "render/sprites.h"
+#include "shell/texts.h"
 
 // Run-time state of the program that the shell's rules read and write, living
 // for the whole process. The window system's own handles live beside it in
 // that system's half.
 struct AppState {
   std::string start_dir;        // current directory at start (UTF-8); the files live there
+  Language language = Language::English;  // the user's, as the window system tells at start
   int32_t screen_width = 0;     // virtual-screen size last recorded
   int32_t screen_height = 0;
   bool tray_icon = false;       // the tray holds the program's icon

@@ -36,8 +36,9 @@ void ToggleShadow(const AppState& app, Settings& settings, Edition edition,
   if (!settings.hide && !app.stepped_aside) platform.ShowWindowNow(AppWindow::Shadow, settings.shadow);
 }
 
-void ChooseSound(Settings& settings, ShellPlatform& platform, int32_t sd) {
-  if (platform.ChooseWaveFile(settings.sd_file, sizeof settings.sd_file)) settings.sd = sd;
+void ChooseSound(const AppState& app, Settings& settings, ShellPlatform& platform, int32_t sd) {
+  const char* title = TextOf(Text::WaveFileTitle, app.language);
+  if (platform.ChooseWaveFile(title, settings.sd_file, sizeof settings.sd_file)) settings.sd = sd;
 }
 
 // A new user has no alarm file yet: an empty one is made to write the first
@@ -91,8 +92,8 @@ void HandleCommand(AppState& app, Settings& settings, Edition edition, ShellPlat
     case ID_MOVELOCK: settings.movelock = !settings.movelock; break;
     case ID_SOUND_LAUGH: settings.sd = 0; break;
     case ID_SOUND_OK: settings.sd = 1; break;
-    case ID_SOUND_FILE: ChooseSound(settings, platform, 2); break;
-    case ID_SOUND_FILE_LOOP: ChooseSound(settings, platform, 3); break;
+    case ID_SOUND_FILE: ChooseSound(app, settings, platform, 2); break;
+    case ID_SOUND_FILE_LOOP: ChooseSound(app, settings, platform, 3); break;
     case ID_PLAY_5S: settings.al_time = 0; break;
     case ID_PLAY_10S: settings.al_time = 1; break;
     case ID_PLAY_30S: settings.al_time = 2; break;
@@ -107,10 +108,10 @@ void HandleCommand(AppState& app, Settings& settings, Edition edition, ShellPlat
   }
 }
 
-void OpenCharacterMenu(AppState&, const Settings& settings, Edition edition,
+void OpenCharacterMenu(AppState& app, const Settings& settings, Edition edition,
                        ShellPlatform& platform) {
   platform.StopTimer(TIMER_FRAME);
-  platform.TrackMenu(AppWindow::Main, MenuState(settings, edition));
+  platform.TrackMenu(AppWindow::Main, app.language, MenuState(settings, edition, app.language));
   platform.StartTimer(TIMER_FRAME, kFrameInterval);
 }
 
@@ -170,5 +171,5 @@ void TrayRightClicked(AppState& app, const Settings& settings, Edition edition,
                       ShellPlatform& platform) {
   platform.BringToFront(AppWindow::Shadow);
   if (app.behaviour.mode != Idle) return;
-  platform.TrackMenu(AppWindow::Shadow, MenuState(settings, edition));
+  platform.TrackMenu(AppWindow::Shadow, app.language, MenuState(settings, edition, app.language));
 }

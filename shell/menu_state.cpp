@@ -9,9 +9,10 @@ namespace {
 int SoundChecked(const Settings& s) { return s.sd >= 0 && s.sd <= 3 ? s.sd : 0; }
 int PlayTimeChecked(const Settings& s) { return s.al_time >= 0 && s.al_time <= 3 ? s.al_time : 0; }
 
-MenuItemState ItemState(const MenuEntry& entry, const Settings& s, Edition edition) {
+MenuItemState ItemState(const MenuEntry& entry, const Settings& s, Edition edition,
+                        Language language) {
   const bool lite = edition == Edition::Lite;
-  MenuItemState item = {entry.id, entry.label, false, false};
+  MenuItemState item = {entry.id, entry.Label(language), false, false};
   if (entry.id >= ID_SIZE_X1 && entry.id <= ID_SIZE_X10) {
     const int factor = entry.id - ID_SIZE_X1 + 1;
     item.label = "x" + std::to_string(factor);
@@ -21,7 +22,7 @@ MenuItemState ItemState(const MenuEntry& entry, const Settings& s, Edition editi
   }
   switch (entry.id) {
     case ID_ALARM_DISPLAY:
-      item.label = "アラームモード";
+      item.label = TextOf(Text::AlarmMode, language);
       item.checked = s.alerm;
       break;
     case ID_TOPMOST: item.checked = s.topmost; break;
@@ -32,12 +33,14 @@ MenuItemState ItemState(const MenuEntry& entry, const Settings& s, Edition editi
       item.checked = s.shadow && !lite;
       item.grayed = lite;
       break;
-    case ID_TRAY: item.label = s.hide ? "タスクトレイから出す" : "タスクトレイに格納"; break;
+    case ID_TRAY:
+      item.label = TextOf(s.hide ? Text::TakeOutOfTray : Text::StoreInTray, language);
+      break;
     case ID_SOUND_LAUGH: item.checked = SoundChecked(s) == 0; break;
     case ID_SOUND_OK: item.checked = SoundChecked(s) == 1; break;
     case ID_SOUND_FILE: item.checked = SoundChecked(s) == 2; break;
     case ID_SOUND_FILE_LOOP:
-      item.label = "WAVEファイル(LOOP)";
+      item.label = TextOf(Text::WaveFileLoop, language);
       item.checked = SoundChecked(s) == 3;
       break;
     case ID_PLAY_5S: item.checked = PlayTimeChecked(s) == 0; break;
@@ -51,10 +54,12 @@ MenuItemState ItemState(const MenuEntry& entry, const Settings& s, Edition editi
 
 }  // namespace
 
-std::vector<MenuItemState> MenuState(const Settings& s, Edition edition) {
+std::vector<MenuItemState> MenuState(const Settings& s, Edition edition, Language language) {
   std::vector<MenuItemState> items;
   for (const MenuEntry& entry : ContextMenu()) {
-    if (entry.kind == MenuKind::Item && entry.rewritten) items.push_back(ItemState(entry, s, edition));
+    if (entry.kind == MenuKind::Item && entry.rewritten) {
+      items.push_back(ItemState(entry, s, edition, language));
+    }
   }
   return items;
 }

@@ -6,6 +6,7 @@
 
 #include "settings/edition.h"
 #include "settings/settings.h"
+#include "shell/texts.h"
 
 // One menu item as the context menu shows it: the label (UTF-8), its check
 // mark and whether it is greyed.
@@ -17,5 +18,7 @@ struct MenuItemState {
 };
 
 // The items of the context menu that are rewritten before every showing,
-// top to bottom; every other entry stays as described.
-std::vector<MenuItemState> MenuState(const Settings& settings, Edition edition);
+// top to bottom, labelled in the language; every other entry stays as
+// described.
+std::vector<MenuItemState> MenuState(const Settings& settings, Edition edition,
+                                     Language language);

@@ -9,6 +9,7 @@
 #include "settings/settings.h"
 
 #include "shell/menu_state.h"
+#include "shell/texts.h"
 
 enum class AppWindow { Main, Shadow };
 
@@ -66,12 +67,15 @@ struct ShellPlatform : BehaviourPlatform {
   // Both windows in or out of the topmost band.
   virtual void ApplyTopmost(bool topmost) = 0;
 
-  // The context menu at the cursor with the items set as given, owned by the
-  // window; a chosen command comes back later through HandleCommand.
-  virtual void TrackMenu(AppWindow owner, const std::vector<MenuItemState>& items) = 0;
-  // The open-file dialog for a WAVE file, starting at path; true when the
-  // user chose one, which is then in path (size bytes with the terminator).
-  virtual bool ChooseWaveFile(char* path, uint32_t size) = 0;
+  // The context menu in the language at the cursor with the items set as
+  // given, owned by the window; a chosen command comes back later through
+  // HandleCommand.
+  virtual void TrackMenu(AppWindow owner, Language language,
+                         const std::vector<MenuItemState>& items) = 0;
+  // The open-file dialog for a WAVE file with that title (UTF-8), starting
+  // at path; true when the user chose one, which is then in path (size bytes
+  // with the terminator).
+  virtual bool ChooseWaveFile(const char* title, char* path, uint32_t size) = 0;
   virtual void ShowAbout() = 0;
   // Opens a document with the application the user has for it.
   virtual void OpenDocument(const char* path, const char* directory) = 0;

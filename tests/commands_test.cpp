@@ -30,7 +30,7 @@ TEST(CommandsTest, MenuShowsTheSettingsWithTheLiteEditionsGreyItems) {
   s.hide = true;
   for (Edition edition : {Edition::Full, Edition::Lite}) {
     const bool lite = edition == Edition::Lite;
-    const std::vector<MenuItemState> items = MenuState(s, edition);
+    const std::vector<MenuItemState> items = MenuState(s, edition, Language::Japanese);
     ASSERT_EQ(items.size(), 25u);
     EXPECT_EQ(Item(items, ID_ALARM_DISPLAY).label, "アラームモード");
     EXPECT_EQ(Item(items, ID_SOUND_FILE_LOOP).label, "WAVEファイル(LOOP)");
@@ -47,7 +47,28 @@ TEST(CommandsTest, MenuShowsTheSettingsWithTheLiteEditionsGreyItems) {
     EXPECT_TRUE(Item(items, ID_PLAY_5S).checked && !Item(items, ID_PLAY_60S).checked);
   }
   s.hide = false;
-  EXPECT_EQ(Item(MenuState(s, Edition::Full), ID_TRAY).label, "タスクトレイに格納");
+  EXPECT_EQ(Item(MenuState(s, Edition::Full, Language::Japanese), ID_TRAY).label, "タスクトレイに格納");
+}
+
+// Every item keeps its place, check and grey in English; only the words change.
+TEST(CommandsTest, MenuInEnglishDiffersOnlyInItsLabels) {
+  Settings s;
+  s.hide = true;
+  const std::vector<MenuItemState> japanese = MenuState(s, Edition::Lite, Language::Japanese);
+  const std::vector<MenuItemState> english = MenuState(s, Edition::Lite, Language::English);
+  ASSERT_EQ(english.size(), japanese.size());
+  for (size_t i = 0; i < english.size(); ++i) {
+    EXPECT_EQ(english[i].id, japanese[i].id);
+    EXPECT_EQ(english[i].checked, japanese[i].checked);
+    EXPECT_EQ(english[i].grayed, japanese[i].grayed);
+  }
+  EXPECT_EQ(Item(english, ID_ALARM_DISPLAY).label, "Alarm mode");
+  EXPECT_EQ(Item(english, ID_SOUND_FILE_LOOP).label, "WAVE file (loop)...");
+  EXPECT_EQ(Item(english, ID_TRAY).label, "Restore from tray");
+  EXPECT_EQ(Item(english, ID_SOUND_OK).label, "\"OK\"");
+  EXPECT_EQ(Item(english, ID_SIZE_X10).label, "x10");
+  s.hide = false;
+  EXPECT_EQ(Item(MenuState(s, Edition::Full, Language::English), ID_TRAY).label, "Hide in tray");
 }
 
 TEST(CommandsTest, SizeCommandsRescaleAndReshapeUpToTheEditionsLimit) {

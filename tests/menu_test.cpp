@@ -1,5 +1,6 @@
-// The portable menu description and the Win32 menu resource are one menu:
-// same structure, ids and labels, read from the resource script itself.
+// The portable menu description and the Win32 menu resources are one menu:
+// same structure, ids and labels in each language, read from the resource
+// script itself.
 #include "shell/menu.h"
 
 #include <gtest/gtest.h>
@@ -63,17 +64,20 @@ std::string Describe(int depth, MenuKind kind, int id, const std::string& label)
          std::to_string(id) + " " + label;
 }
 
-// The popup that the program shows: the menu bar's one popup in "MENU".
-std::vector<std::string> ResourceMenu() {
+// The popup that the program shows: the menu bar's one popup in the "MENU"
+// that follows the given LANGUAGE statement.
+std::vector<std::string> ResourceMenu(const std::string& language_line) {
   const std::map<std::string, int> ids = ReadIds();
   std::istringstream lines(ReadSource("resources/kurimaro.rc"));
   std::vector<std::string> entries;
+  bool in_language = false;
   bool in_menu = false;
   int depth = -2;  // the bar, then its popup, then the shown entries
   for (std::string raw; std::getline(lines, raw);) {
     const std::string line = Trim(raw);
     if (!in_menu) {
-      in_menu = line == "\"MENU\" MENU";
+      if (line.rfind("LANGUAGE ", 0) == 0) in_language = line == language_line;
+      in_menu = in_language && line == "\"MENU\" MENU";
       continue;
     }
     if (line == "BEGIN") {
@@ -98,12 +102,21 @@ std::vector<std::string> ResourceMenu() {
   return entries;
 }
 
-TEST(MenuTest, ResourceMenuAndPortableDescriptionAgree) {
-  std::vector<std::string> described;
-  for (const MenuEntry& e : ContextMenu()) described.push_back(Describe(e.depth, e.kind, e.id, e.label));
-  const std::vector<std::string> resource = ResourceMenu();
-  ASSERT_EQ(resource.size(), 38u);  // read at all
-  EXPECT_EQ(resource, described);
+TEST(MenuTest, ResourceMenusAndPortableDescriptionAgree) {
+  const std::pair<Language, std::string> menus[] = {
+      {Language::Japanese, "LANGUAGE LANG_JAPANESE, SUBLANG_DEFAULT"},
+      {Language::English, "LANGUAGE LANG_ENGLISH, SUBLANG_ENGLISH_US"},
+  };
+  for (const auto& [language, language_line] : menus) {
+    SCOPED_TRACE(language_line);
+    std::vector<std::string> described;
+    for (const MenuEntry& e : ContextMenu()) {
+      described.push_back(Describe(e.depth, e.kind, e.id, e.Label(language)));
+    }
+    const std::vector<std::string> resource = ResourceMenu(language_line);
+    ASSERT_EQ(resource.size(), 38u);  // read at all
+    EXPECT_EQ(resource, described);
+  }
 }
 
 }  // namespace

@@ -78,10 +78,10 @@ struct FakeShell : FakePlatformFor<ShellPlatform> {
     return tray_accepts;
   }
   void ApplyTopmost(bool topmost) override { log.push_back(topmost ? "topmost" : "not topmost"); }
-  void TrackMenu(AppWindow w, const std::vector<MenuItemState>&) override {
+  void TrackMenu(AppWindow w, Language, const std::vector<MenuItemState>&) override {
     log.push_back(std::string("menu ") + Name(w));
   }
-  bool ChooseWaveFile(char* path, uint32_t size) override {
+  bool ChooseWaveFile(const char*, char* path, uint32_t size) override {
     log.push_back("dialog");
     if (chosen.empty() || chosen.size() >= size) return false;
     std::snprintf(path, size, "%s", chosen.c_str());

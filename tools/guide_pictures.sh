@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Redraws every picture of the README and the user guide: the preview
 # renderer's pictures of the artwork, and screenshots of the real full
-# edition under Wine on a virtual display (at two scales, with its menu open,
-# and its about box). The clock shows the moment the pictures were taken.
+# edition under Wine on a virtual display (at two scales, with its menu open
+# in Japanese and in English, and its about box). The clock shows the moment
+# the pictures were taken.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -37,6 +38,10 @@ compositor=$!
 poke() { "$wine" "$bin/kurimaro_poke.exe" "$@" | tr -d '\r'; }
 shot() { import -display "$DISPLAY" -window root -crop "$1" +repage "$2"; }
 
+# Wine takes the program's display language from its locale.
+japanese() { export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8; }
+english() { export LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8; }
+
 # Starts the full edition at scale $1, top-left (40, 40), date and alarm rows on.
 start() {
   printf '%s\r\n' "\$viewscale = $1" '$shadow = 1' '$alerm = 1' '$24 = 0' '$topmost = 1' \
@@ -48,6 +53,7 @@ start() {
 }
 stop() { wineserver -k 2>/dev/null || true; sleep 1; }
 
+japanese
 # Each picture: the window (88s x 80s), its shadow 3s further, a margin of 10.
 for s in 2 4; do
   poke cursor 600 700
@@ -57,12 +63,23 @@ for s in 2 4; do
 done
 
 # The menu opens at the cursor from a right click on the character.
+open_menu() {
+  poke cursor 170 200
+  poke post KurimaroLite 0x0205 0 0   # WM_RBUTTONUP
+  sleep 1
+  read -r w h x y < <(poke rect '#32768')
+  shot "$((x + w + 10 - 30))x$((y + h + 10 - 30))+30+30" "$1"
+}
+
+# The same menu on an English desktop, first.
+english
 start 2
-poke cursor 170 200
-poke post KurimaroLite 0x0205 0 0   # WM_RBUTTONUP
-sleep 1
-read -r w h x y < <(poke rect '#32768')
-shot "$((x + w + 10 - 30))x$((y + h + 10 - 30))+30+30" docs/menu.png
+open_menu docs/menu_en.png
+stop
+
+japanese
+start 2
+open_menu docs/menu.png
 # The first submenu, with its check marks: Down selects it, Right opens it.
 poke post '#32768' 0x0100 0x28 0
 poke post '#32768' 0x0100 0x27 0

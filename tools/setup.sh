@@ -8,25 +8,51 @@ packages=(
   g++-mingw-w64-x86-64 mingw-w64-tools binutils-mingw-w64-x86-64
   wine wine64 xvfb xauth x11-apps imagemagick fonts-wine fonts-ipafont-gothic
   espeak-ng sox xcompmgr procps strace
-  nsis zip unzip
+  nsis zip unzip locales
 )
+# Wine takes the interface language from the C library's locale; the end-to-end
+# tests run the programs in both.
+locales_wanted=(ja_JP.UTF-8 en_US.UTF-8)
 # clang's libFuzzer runtime has its own package on Debian; elsewhere it comes with clang.
 optional=(libclang-rt-dev)
 
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 
-missing=()
-for p in "${packages[@]}"; do installed "$p" || missing+=("$p"); done
-want_optional=()
-for p in "${optional[@]}"; do installed "$p" || want_optional+=("$p"); done
-if [ ${#missing[@]} -eq 0 ] && [ ${#want_optional[@]} -eq 0 ]; then exit 0; fi
-
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
-$sudo apt-get update -qq
-for p in "${want_optional[@]}"; do
-  apt-cache show "$p" >/dev/null 2>&1 && missing+=("$p")
-done
-[ ${#missing[@]} -eq 0 ] && exit 0
-echo "setup: installing ${missing[*]}"
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+
+install_packages() {
+  local missing=() want_optional=() p
+  for p in "${packages[@]}"; do installed "$p" || missing+=("$p"); done
+  for p in "${optional[@]}"; do installed "$p" || want_optional+=("$p"); done
+  if [ ${#missing[@]} -eq 0 ] && [ ${#want_optional[@]} -eq 0 ]; then return; fi
+  $sudo apt-get update -qq
+  for p in "${want_optional[@]}"; do
+    apt-cache show "$p" >/dev/null 2>&1 && missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return
+  echo "setup: installing ${missing[*]}"
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+# "ja_JP.UTF-8" is listed by `locale -a` as "ja_JP.utf8".
+has_locale() { locale -a 2>/dev/null | grep -qix "$(echo "$1" | sed 's/UTF-8$/utf8/')"; }
+
+generate_locales() {
+  local wanted=() l
+  for l in "${locales_wanted[@]}"; do has_locale "$l" || wanted+=("$l"); done
+  [ ${#wanted[@]} -eq 0 ] && return
+  echo "setup: generating the locales ${wanted[*]}"
+  for l in "${wanted[@]}"; do
+    # Uncomment the line Debian ships, or add it when there is none.
+    if grep -q "^# *$l UTF-8\$" /etc/locale.gen 2>/dev/null; then
+      $sudo sed -i "s/^# *\($l UTF-8\)\$/\1/" /etc/locale.gen
+    elif ! grep -q "^$l UTF-8\$" /etc/locale.gen 2>/dev/null; then
+      echo "$l UTF-8" | $sudo tee -a /etc/locale.gen >/dev/null
+    fi
+  done
+  $sudo locale-gen >/dev/null
+}
+
+install_packages
+generate_locales

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <string>
 
+#include "settings/wide_path_win.h"
+#include "shell/texts.h"
 #include "win32/app_win.h"
 
 namespace {
@@ -29,7 +31,7 @@ bool ToAnsi(const wchar_t* wide, char* out, uint32_t size) {
 
 }  // namespace
 
-bool ChooseWaveFileDialog(HWND owner, char* path, uint32_t size) {
+bool ChooseWaveFileDialog(HWND owner, const char* title_utf8, char* path, uint32_t size) {
   wchar_t file[MAX_PATH * 2] = {};
   MultiByteToWideChar(CP_ACP, 0, path, -1, file, MAX_PATH * 2);
   OPENFILENAMEW ofn = {};
@@ -39,7 +41,8 @@ bool ChooseWaveFileDialog(HWND owner, char* path, uint32_t size) {
   ofn.lpstrFilter = L"wave(*.wav)\0*.wav\0";
   ofn.lpstrFile = file;
   ofn.nMaxFile = 512;
-  ofn.lpstrTitle = L"WAVE\u30d5\u30a1\u30a4\u30eb\u3092\u958b\u304f";
+  const std::wstring title = WidePath(title_utf8);
+  ofn.lpstrTitle = title.c_str();
   ofn.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY;
   ofn.lpstrDefExt = L"wav";
   if (!GetOpenFileNameW(&ofn)) {
@@ -63,10 +66,7 @@ bool ChooseWaveFileDialog(HWND owner, char* path, uint32_t size) {
 }
 
 void ShowAboutBox(HWND owner) {
-  const std::wstring caption = kNames.caption;
   // The version is the build's, the one the version resource carries.
-  const std::string version = KURIMARO_VERSION_TEXT;
-  const std::wstring text = caption + L" ver " + std::wstring(version.begin(), version.end()) +
-                            L".J\n\nCopyright (C) 2026 the Kurimaro authors";
-  MessageBoxW(owner, text.c_str(), caption.c_str(), MB_OK);
+  const std::wstring text = WidePath(AboutText(kNames.title, KURIMARO_VERSION_TEXT).c_str());
+  MessageBoxW(owner, text.c_str(), kNames.caption, MB_OK);
 }

@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-// The open-file dialog for a WAVE file, starting at path (ANSI, as the
-// settings file keeps it). True when the user chose a file that an ANSI path
-// can name; the path is then in path.
-bool ChooseWaveFileDialog(HWND owner, char* path, uint32_t size);
+// The open-file dialog for a WAVE file with the title (UTF-8), starting at
+// path (ANSI, as the settings file keeps it). True when the user chose a file
+// that an ANSI path can name; the path is then in path.
+bool ChooseWaveFileDialog(HWND owner, const char* title, char* path, uint32_t size);
 void ShowAboutBox(HWND owner);

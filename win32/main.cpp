@@ -5,6 +5,8 @@
 #include "win32/app_windows.h"
 #include "shell/commands.h"
 #include "win32/instance_lock.h"
+#include "win32/language_win.h"
+#include "shell/texts.h"
 #include "behaviour/alarm_list.h"
 #include "behaviour/behaviour.h"
 #include "settings/wide_path_win.h"
@@ -14,7 +16,7 @@ namespace {
 // The already-running box; wide text so the Japanese reads right whatever
 // the system's ANSI code page is.
 void ShowAlreadyRunning() {
-  MessageBoxW(nullptr, L"Kurimaro\u3001\u3042\u308b\u3044\u306fKurimaroLite\u304c\u3059\u3067\u306b\u8d77\u52d5\u3057\u3066\u3044\u307e\u3059",
+  MessageBoxW(nullptr, WidePath(TextOf(Text::AlreadyRunning, g_app.language)).c_str(),
               kNames.caption, MB_OK);
 }
 
@@ -50,6 +52,7 @@ int RunMessageLoop() {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   g_win.instance_handle = instance;
   g_win.under_wine = RunningUnderWine();
+  g_app.language = UserLanguage();
   // The shell's file associations and the file dialog may use COM, and
   // ShellExecute asks for a single-threaded apartment on the calling thread.
   const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);

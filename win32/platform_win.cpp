@@ -234,8 +234,9 @@ void Win32Platform::ApplyTopmost(bool topmost) {
   SetWindowPos(main_window, band, 0, 0, 0, 0, flags);
 }
 
-void Win32Platform::TrackMenu(AppWindow owner, const std::vector<MenuItemState>& items) {
-  HMENU menu = LoadContextMenu(module);
+void Win32Platform::TrackMenu(AppWindow owner, Language language,
+                              const std::vector<MenuItemState>& items) {
+  HMENU menu = LoadContextMenu(module, language);
   if (!menu) return;
   ApplyMenuState(menu, items);
   HWND hwnd = Handle(owner);
@@ -252,8 +253,8 @@ void Win32Platform::TrackMenu(AppWindow owner, const std::vector<MenuItemState>&
   DestroyMenu(menu);
 }
 
-bool Win32Platform::ChooseWaveFile(char* path, uint32_t size) {
-  return ChooseWaveFileDialog(main_window, path, size);
+bool Win32Platform::ChooseWaveFile(const char* title, char* path, uint32_t size) {
+  return ChooseWaveFileDialog(main_window, title, path, size);
 }
 
 void Win32Platform::ShowAbout() { ShowAboutBox(main_window); }

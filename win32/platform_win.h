@@ -48,8 +48,9 @@ struct Win32Platform final : ShellPlatform {
   void BringToFront(AppWindow window) override;
   bool AddTrayIcon() override;
   void ApplyTopmost(bool topmost) override;
-  void TrackMenu(AppWindow owner, const std::vector<MenuItemState>& items) override;
-  bool ChooseWaveFile(char* path, uint32_t size) override;
+  void TrackMenu(AppWindow owner, Language language,
+                 const std::vector<MenuItemState>& items) override;
+  bool ChooseWaveFile(const char* title, char* path, uint32_t size) override;
   void ShowAbout() override;
   void OpenDocument(const char* path, const char* directory) override;
 

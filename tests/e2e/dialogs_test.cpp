@@ -8,7 +8,7 @@ namespace {
 
 constexpr int kFileNameBox = 0x47C;  // cmb13, the file name in the open-file dialog
 
-const std::wstring kWaveTitle = L"WAVEファイルを開く";
+std::wstring WaveTitle() { return Shown(L"WAVEファイルを開く", L"Open WAVE file"); }
 
 class DialogsTest : public EditionTest {};
 
@@ -20,7 +20,7 @@ std::wstring Lower(std::wstring text) {
 // The dialog the command opened, owned by the character window.
 HWND OpenWaveDialog(const Running& app, HWND to, int id) {
   Post(to, WM_COMMAND, id);
-  HWND dialog = WaitForDialog(app.process, kWaveTitle, 5000);
+  HWND dialog = WaitForDialog(app.process, WaveTitle(), 5000);
   if (dialog) EXPECT_EQ(GetWindow(dialog, GW_OWNER), app.main);
   return dialog;
 }

@@ -12,9 +12,35 @@ namespace e2e {
 
 const Program kFull = {"Full", "Kurimaro.exe", "Kurimaro", "KurimaroLite", true};
 const Program kLite = {"Lite", "KurimaroLite.exe", "KurimaroLite", "Kurimaro", false};
-const wchar_t kAlreadyRunning[] =
-    L"Kurimaro\u3001\u3042\u308b\u3044\u306fKurimaroLite\u304c\u3059\u3067\u306b\u8d77\u52d5"
-    L"\u3057\u3066\u3044\u307e\u3059";
+
+// ---- The desktop's language ---------------------------------------------
+
+namespace {
+
+const char* LocaleName() {
+  for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+    const char* value = std::getenv(name);
+    if (value && *value) return value;
+  }
+  return "C";
+}
+
+}  // namespace
+
+bool JapaneseDesktop() { return std::string(LocaleName()).rfind("ja", 0) == 0; }
+
+std::string DesktopLanguageProblem() {
+  const bool japanese = PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_JAPANESE;
+  if (japanese == JapaneseDesktop()) return "";
+  return std::string("the locale ") + LocaleName() + " gives Wine the interface language " +
+         (japanese ? "Japanese" : "English") + "; is it generated (tools/setup.sh)?";
+}
+
+std::wstring AlreadyRunningText() {
+  return Shown(L"Kurimaro\u3001\u3042\u308b\u3044\u306fKurimaroLite\u304c\u3059\u3067\u306b"
+               L"\u8d77\u52d5\u3057\u3066\u3044\u307e\u3059",
+               L"Kurimaro or KurimaroLite is already running.");
+}
 
 // ---- Files and settings -------------------------------------------------
 

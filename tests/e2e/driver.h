@@ -60,8 +60,20 @@ constexpr WPARAM kTrayIcon = 1;
 constexpr char kShadowClass[] = "Kurimaro_Shadow";
 constexpr char kConfName[] = "KurimaroConf.dat";
 constexpr char kAlarmName[] = "alerm.txt";
+
+// ---- The desktop's language ---------------------------------------------
+
+// The test run's locale (LC_ALL, LC_MESSAGES or LANG, the first one set) is
+// Japanese. Wine takes the programs' interface language from it.
+bool JapaneseDesktop();
+// "" when Wine's interface language is the one the locale asks for, else why not.
+std::string DesktopLanguageProblem();
+// A text as the programs show it on this desktop.
+inline std::wstring Shown(const wchar_t* japanese, const wchar_t* english) {
+  return JapaneseDesktop() ? japanese : english;
+}
 // The box a refused second start shows.
-extern const wchar_t kAlreadyRunning[];
+std::wstring AlreadyRunningText();
 
 // ---- Files and settings -------------------------------------------------
 

@@ -1,11 +1,13 @@
-// The context menu as the user sees it, for several settings. Another process
-// cannot read a popup menu under Wine, so the menu is built here as the
-// program builds it: its resource, loaded from the built program, rewritten
-// by the program's own menu code, then read back item by item.
+// The context menu as the user sees it, for several settings, in the
+// desktop's language. Another process cannot read a popup menu under Wine,
+// so the menu is built here as the program builds it: its resource in the
+// language the program picks, loaded from the built program, rewritten by the
+// program's own menu code, then read back item by item.
 #include <set>
 
 #include "edition_test.h"
 #include "shell/menu_state.h"
+#include "win32/language_win.h"
 #include "win32/menu_win.h"
 
 using namespace e2e;
@@ -14,50 +16,61 @@ namespace {
 
 // One item of the shown menu; id 0 is a popup heading, -1 a separator.
 struct Item {
-  const wchar_t* label;
+  const wchar_t* japanese;
+  const wchar_t* english;
   int id;
   std::vector<Item> items;
 };
 
-const Item kSeparator = {L"", -1, {}};
+const Item kSeparator = {L"", L"", -1, {}};
 
-// Every item, label and id as shown, top to bottom.
+Item Size(int factor) {
+  static const wchar_t* const labels[] = {L"x1", L"x2", L"x3", L"x4", L"x5",
+                                          L"x6", L"x7", L"x8", L"x9", L"x10"};
+  return {labels[factor - 1], labels[factor - 1], 40008 + factor, {}};
+}
+
+// Every item, labels and id as shown, top to bottom.
 const std::vector<Item>& ShownMenu() {
   static const std::vector<Item> menu = {
-      {L"表示", 0,
-       {{L"24時間表示", 40034, {}},
-        {L"アラームモード", 40033, {}},
-        {L"カレンダー表示", 40032, {}},
-        {L"最前面表示", 40031, {}},
-        {L"位置固定", 40041, {}},
-        {L"ドロップシャドウ", 40061, {}}}},
-      {L"サイズ", 0,
-       {{L"x1", 40009, {}}, {L"x2", 40010, {}}, {L"x3", 40011, {}}, {L"x4", 40012, {}},
-        {L"x5", 40013, {}}, {L"x6", 40014, {}}, {L"x7", 40015, {}}, {L"x8", 40016, {}},
-        {L"x9", 40017, {}}, {L"x10", 40018, {}}}},
-      {L"アラーム音", 0,
-       {{L"\"LAUGH\"", 40051, {}},
-        {L"\"OK\"", 40046, {}},
+      {L"表示", L"Display", 0,
+       {{L"24時間表示", L"24-hour clock", 40034, {}},
+        {L"アラームモード", L"Alarm mode", 40033, {}},
+        {L"カレンダー表示", L"Show date", 40032, {}},
+        {L"最前面表示", L"Always on top", 40031, {}},
+        {L"位置固定", L"Lock position", 40041, {}},
+        {L"ドロップシャドウ", L"Drop shadow", 40061, {}}}},
+      {L"サイズ", L"Size", 0,
+       {Size(1), Size(2), Size(3), Size(4), Size(5), Size(6), Size(7), Size(8), Size(9),
+        Size(10)}},
+      {L"アラーム音", L"Alarm sound", 0,
+       {{L"\"LAUGH\"", L"\"LAUGH\"", 40051, {}},
+        {L"\"OK\"", L"\"OK\"", 40046, {}},
         kSeparator,
-        {L"WAVEファイル", 40048, {}},
-        {L"WAVEファイル(LOOP)", 40050, {}},
+        {L"WAVEファイル", L"WAVE file...", 40048, {}},
+        {L"WAVEファイル(LOOP)", L"WAVE file (loop)...", 40050, {}},
         kSeparator,
-        {L"アラーム再生時間", 0,
-         {{L"5秒", 40059, {}}, {L"10秒", 40055, {}}, {L"30秒", 40056, {}}, {L"60秒", 40057, {}}}}}},
+        {L"アラーム再生時間", L"Alarm length", 0,
+         {{L"5秒", L"5 seconds", 40059, {}},
+          {L"10秒", L"10 seconds", 40055, {}},
+          {L"30秒", L"30 seconds", 40056, {}},
+          {L"60秒", L"60 seconds", 40057, {}}}}}},
       kSeparator,
-      {L"アラーム時刻の編集", 40066, {}},
+      {L"アラーム時刻の編集", L"Edit alarm times...", 40066, {}},
       kSeparator,
-      {L"(tray)", 40064, {}},
+      {L"(tray)", L"(tray)", 40064, {}},
       kSeparator,
-      {L"Kurimaroについて", 40040, {}},
+      {L"Kurimaroについて", L"About Kurimaro", 40040, {}},
       kSeparator,
-      {L"終了", 40037, {}},
+      {L"終了", L"Exit", 40037, {}},
   };
   return menu;
 }
 
-constexpr wchar_t kStore[] = L"タスクトレイに格納";
-constexpr wchar_t kTakeOut[] = L"タスクトレイから出す";
+std::wstring TrayLabel(bool stored) {
+  return stored ? Shown(L"タスクトレイから出す", L"Restore from tray")
+                : Shown(L"タスクトレイに格納", L"Hide in tray");
+}
 
 struct Case {
   const char* name;
@@ -122,8 +135,8 @@ void ExpectItems(HMENU menu, const std::vector<Item>& expected, const Case& c, c
       continue;
     }
     EXPECT_FALSE(info.fType & (MFT_SEPARATOR | MFT_OWNERDRAW | MFT_BITMAP));
-    std::wstring want_label = want.label;
-    if (want.id == kTray) want_label = c.settings.hide ? kTakeOut : kStore;
+    std::wstring want_label = Shown(want.japanese, want.english);
+    if (want.id == kTray) want_label = TrayLabel(c.settings.hide);
     EXPECT_EQ(std::wstring(label), want_label);
     if (want.id == 0) {
       ASSERT_TRUE(info.hSubMenu);
@@ -146,9 +159,10 @@ void CheckProgram(const Program& program, ::Edition edition, const std::vector<C
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     // Afresh for every showing, as the program does.
-    HMENU menu = LoadContextMenu(module);
+    const Language language = UserLanguage();
+    HMENU menu = LoadContextMenu(module, language);
     ASSERT_TRUE(menu);
-    ApplyMenuState(menu, MenuState(c.settings, edition));
+    ApplyMenuState(menu, MenuState(c.settings, edition, language));
     ASSERT_EQ(GetMenuItemCount(menu), 1);
     HMENU shown = GetSubMenu(menu, 0);
     ASSERT_TRUE(shown);

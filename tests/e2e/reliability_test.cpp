@@ -50,7 +50,7 @@ TEST(ReliabilityTest, TwentyStartsAtOnceLeaveOneRunning) {
   for (int i = 0; i < kStarts; ++i) {
     if (!boxes[i]) continue;
     SCOPED_TRACE("start " + std::to_string(i));
-    EXPECT_EQ(MessageBoxText(boxes[i]), kAlreadyRunning);
+    EXPECT_EQ(MessageBoxText(boxes[i]), AlreadyRunningText());
     EXPECT_TRUE(AnswerDialog(boxes[i], IDOK));
   }
   for (int i = 0; i < kStarts; ++i) {

@@ -86,7 +86,7 @@ TEST_P(SingleInstanceTest, SecondStartShowsBoxAndWritesNothing) {
   Process late = Start(CommandLine(second), dir2);
   HWND box = WaitForDialog(late, second.title, 15000);
   ASSERT_TRUE(box) << "no already-running box captioned " << second.title;
-  EXPECT_EQ(MessageBoxText(box), kAlreadyRunning);
+  EXPECT_EQ(MessageBoxText(box), AlreadyRunningText());
   AnswerDialog(box, IDOK);
   EXPECT_EQ(WaitForExit(late, 15000), 0);
   EXPECT_TRUE(ListDir(dir2).empty()) << "the refused start wrote a file";
