@@ -106,10 +106,10 @@ void HandleCommand(AppState& app, Settings& settings, Edition edition, ShellPlat
   }
 }
 
-void OpenCharacterMenu(AppState&, const Settings& settings, Edition edition,
+void OpenCharacterMenu(AppState& app, const Settings& settings, Edition edition,
                        ShellPlatform& platform) {
   platform.StopTimer(TIMER_FRAME);
-  platform.TrackMenu(AppWindow::Main, MenuState(settings, edition));
+  platform.TrackMenu(AppWindow::Main, MenuState(settings, edition, app.tray_icon));
   platform.StartTimer(TIMER_FRAME, kFrameInterval);
 }
 
@@ -169,5 +169,5 @@ void TrayRightClicked(AppState& app, const Settings& settings, Edition edition,
                       ShellPlatform& platform) {
   platform.BringToFront(AppWindow::Shadow);
   if (app.behaviour.mode != Idle) return;
-  platform.TrackMenu(AppWindow::Shadow, MenuState(settings, edition));
+  platform.TrackMenu(AppWindow::Shadow, MenuState(settings, edition, app.tray_icon));
 }

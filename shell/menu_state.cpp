@@ -9,7 +9,7 @@ namespace {
 int SoundChecked(const Settings& s) { return s.sd >= 0 && s.sd <= 3 ? s.sd : 0; }
 int PlayTimeChecked(const Settings& s) { return s.al_time >= 0 && s.al_time <= 3 ? s.al_time : 0; }
 
-MenuItemState ItemState(const MenuEntry& entry, const Settings& s, Edition edition) {
+MenuItemState ItemState(const MenuEntry& entry, const Settings& s, Edition edition, bool tray) {
   const bool lite = edition == Edition::Lite;
   MenuItemState item = {entry.id, entry.label, false, false};
   if (entry.id >= ID_SIZE_X1 && entry.id <= ID_SIZE_X10) {
@@ -32,7 +32,10 @@ MenuItemState ItemState(const MenuEntry& entry, const Settings& s, Edition editi
       item.checked = s.shadow && !lite;
       item.grayed = lite;
       break;
-    case ID_TRAY: item.label = s.hide ? "タスクトレイから出す" : "タスクトレイに格納"; break;
+    case ID_TRAY:
+      item.label = s.hide ? "タスクトレイから出す" : "タスクトレイに格納";
+      item.grayed = !s.hide && !tray;
+      break;
     case ID_SOUND_LAUGH: item.checked = SoundChecked(s) == 0; break;
     case ID_SOUND_OK: item.checked = SoundChecked(s) == 1; break;
     case ID_SOUND_FILE: item.checked = SoundChecked(s) == 2; break;
@@ -51,10 +54,10 @@ MenuItemState ItemState(const MenuEntry& entry, const Settings& s, Edition editi
 
 }  // namespace
 
-std::vector<MenuItemState> MenuState(const Settings& s, Edition edition) {
+std::vector<MenuItemState> MenuState(const Settings& s, Edition edition, bool tray) {
   std::vector<MenuItemState> items;
   for (const MenuEntry& entry : ContextMenu()) {
-    if (entry.kind == MenuKind::Item && entry.rewritten) items.push_back(ItemState(entry, s, edition));
+    if (entry.kind == MenuKind::Item && entry.rewritten) items.push_back(ItemState(entry, s, edition, tray));
   }
   return items;
 }

@@ -17,5 +17,6 @@ struct MenuItemState {
 };
 
 // The items of the context menu that are rewritten before every showing,
-// top to bottom; every other entry stays as described.
-std::vector<MenuItemState> MenuState(const Settings& settings, Edition edition);
+// top to bottom; every other entry stays as described. Without a tray icon
+// to come back by, storing in the tray is greyed.
+std::vector<MenuItemState> MenuState(const Settings& settings, Edition edition, bool tray);

@@ -30,7 +30,7 @@ TEST(CommandsTest, MenuShowsTheSettingsWithTheLiteEditionsGreyItems) {
   s.hide = true;
   for (Edition edition : {Edition::Full, Edition::Lite}) {
     const bool lite = edition == Edition::Lite;
-    const std::vector<MenuItemState> items = MenuState(s, edition);
+    const std::vector<MenuItemState> items = MenuState(s, edition, false);
     ASSERT_EQ(items.size(), 25u);
     EXPECT_EQ(Item(items, ID_ALARM_DISPLAY).label, "アラームモード");
     EXPECT_EQ(Item(items, ID_SOUND_FILE_LOOP).label, "WAVEファイル(LOOP)");
@@ -45,9 +45,13 @@ TEST(CommandsTest, MenuShowsTheSettingsWithTheLiteEditionsGreyItems) {
     }
     EXPECT_TRUE(Item(items, ID_SOUND_LAUGH).checked && !Item(items, ID_SOUND_OK).checked);
     EXPECT_TRUE(Item(items, ID_PLAY_5S).checked && !Item(items, ID_PLAY_60S).checked);
+    EXPECT_FALSE(Item(items, ID_TRAY).grayed);  // the way back is never greyed
   }
   s.hide = false;
-  EXPECT_EQ(Item(MenuState(s, Edition::Full), ID_TRAY).label, "タスクトレイに格納");
+  EXPECT_EQ(Item(MenuState(s, Edition::Full, true), ID_TRAY).label, "タスクトレイに格納");
+  EXPECT_FALSE(Item(MenuState(s, Edition::Full, true), ID_TRAY).grayed);
+  // With no tray to come back by, the program cannot be stored away.
+  EXPECT_TRUE(Item(MenuState(s, Edition::Full, false), ID_TRAY).grayed);
 }
 
 TEST(CommandsTest, SizeCommandsRescaleAndReshapeUpToTheEditionsLimit) {

@@ -9,6 +9,9 @@ packages=(
   wine wine64 xvfb xauth x11-apps imagemagick fonts-wine fonts-ipafont-gothic
   espeak-ng sox xcompmgr procps
   nsis zip unzip
+  pkg-config libgtk-3-dev libayatana-appindicator3-dev libgstreamer1.0-dev
+  gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+  openbox x11-utils xdotool
 )
 # clang's libFuzzer runtime has its own package on Debian; elsewhere it comes with clang.
 optional=(libclang-rt-dev)

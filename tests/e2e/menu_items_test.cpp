@@ -151,7 +151,7 @@ void CheckProgram(const char* exe, ::Edition edition, const std::vector<Case>& c
     // Afresh for every showing, as the program does.
     HMENU menu = LoadContextMenu(module);
     ASSERT_TRUE(menu);
-    ApplyMenuState(menu, MenuState(c.settings, edition));
+    ApplyMenuState(menu, MenuState(c.settings, edition, true));
     ASSERT_EQ(GetMenuItemCount(menu), 1);
     HMENU shown = GetSubMenu(menu, 0);
     ASSERT_TRUE(shown);
