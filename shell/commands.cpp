@@ -165,9 +165,11 @@ void TrayDoubleClicked(AppState& app, Settings& settings, Edition edition,
   if (alarm) StopAlarm(app, settings, platform);
 }
 
+bool TrayMenuAllowed(const AppState& app) { return app.behaviour.mode == Idle; }
+
 void TrayRightClicked(AppState& app, const Settings& settings, Edition edition,
                       ShellPlatform& platform) {
   platform.BringToFront(AppWindow::Shadow);
-  if (app.behaviour.mode != Idle) return;
+  if (!TrayMenuAllowed(app)) return;
   platform.TrackMenu(AppWindow::Shadow, MenuState(settings, edition, app.tray_icon));
 }

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <gtk/gtk.h>
+
+#include <vector>
+
+#include "shell/menu_state.h"
+
+// The context menu built from the one menu description, with the items set
+// as given; choosing an item calls chosen with its id.
+GtkWidget* BuildContextMenu(const std::vector<MenuItemState>& items, bool sensitive);
+
+// Shows the menu at the pointer and returns once it has closed; a chosen
+// command is then handled from the main loop, as a command that comes later.
+void RunContextMenu(const std::vector<MenuItemState>& items);
