@@ -88,13 +88,14 @@ int main(int argc, char** argv) {
   // Wayland desktops run it through XWayland: shapes and placing need X.
   gdk_set_allowed_backends("x11");
   g_set_prgname(kNames.res_name);
-  gdk_set_program_class(kNames.res_class);
   if (!gtk_init_check(nullptr, nullptr)) {
     const char* display = g_getenv("DISPLAY");
     std::fprintf(stderr, "%s: cannot open the X display %s\n", kNames.res_name,
                  display && display[0] ? display : "(DISPLAY is not set)");
     return 2;
   }
+  // After the start of GTK, which sets a class made from the program's name.
+  gdk_set_program_class(kNames.res_class);
   std::srand(static_cast<unsigned>(g_get_monotonic_time() / 1000));
   g_settings.sd_file[0] = '\0';
   g_app.start_dir = ConfigDirectory(DirOption(argc, argv));

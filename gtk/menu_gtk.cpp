@@ -74,15 +74,19 @@ GtkWidget* BuildContextMenu(const std::vector<MenuItemState>& items, bool sensit
   return root;
 }
 
-void RunContextMenu(const std::vector<MenuItemState>& items) {
+void RunContextMenu(const std::vector<MenuItemState>& items, bool from_tray) {
   GtkWidget* menu = BuildContextMenu(items, true);
   g_object_ref_sink(menu);
   GMainLoop* loop = g_main_loop_new(nullptr, FALSE);
   g_signal_connect(menu, "deactivate", G_CALLBACK(QuitLoop), loop);
-  // The menu's bottom edge at the pointer, as it rises from the character.
-  g_object_set(menu, "anchor-hints", GDK_ANCHOR_FLIP_Y | GDK_ANCHOR_SLIDE | GDK_ANCHOR_RESIZE,
+  GdkWindow* root = gdk_get_default_root_window();
+  GdkDevice* pointer = gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default()));
+  GdkRectangle at = {0, 0, 1, 1};
+  if (pointer) gdk_device_get_position(pointer, nullptr, &at.x, &at.y);
+  g_object_set(menu, "anchor-hints", GDK_ANCHOR_FLIP | GDK_ANCHOR_SLIDE | GDK_ANCHOR_RESIZE,
                nullptr);
-  gtk_menu_popup_at_pointer(GTK_MENU(menu), nullptr);
+  gtk_menu_popup_at_rect(GTK_MENU(menu), root, &at, GDK_GRAVITY_NORTH_WEST,
+                         from_tray ? GDK_GRAVITY_SOUTH_EAST : GDK_GRAVITY_SOUTH_WEST, nullptr);
   // Held until it closes, as the character stands still meanwhile.
   if (gtk_widget_get_visible(menu)) g_main_loop_run(loop);
   g_main_loop_unref(loop);

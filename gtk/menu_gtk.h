@@ -12,4 +12,6 @@ GtkWidget* BuildContextMenu(const std::vector<MenuItemState>& items, bool sensit
 
 // Shows the menu at the pointer and returns once it has closed; a chosen
 // command is then handled from the main loop, as a command that comes later.
-void RunContextMenu(const std::vector<MenuItemState>& items);
+// From the character the menu rises from the pointer to its right; from the
+// tray icon to its left, away from the screen's edge.
+void RunContextMenu(const std::vector<MenuItemState>& items, bool from_tray);

@@ -260,8 +260,8 @@ void GtkPlatform::StackShadowUnderMain() {
   }
 }
 
-void GtkPlatform::TrackMenu(AppWindow, const std::vector<MenuItemState>& items) {
-  RunContextMenu(items);
+void GtkPlatform::TrackMenu(AppWindow owner, const std::vector<MenuItemState>& items) {
+  RunContextMenu(items, owner == AppWindow::Shadow);
 }
 
 bool GtkPlatform::ChooseWaveFile(char* path, uint32_t size) {

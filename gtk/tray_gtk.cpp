@@ -62,7 +62,16 @@ void WriteIndicatorIcon(TrayState& tray, GdkPixbuf* icon) {
   gdk_pixbuf_save(icon, file.c_str(), "png", nullptr, nullptr);
 }
 
+// Without a session bus no watcher can listen; the library would try to
+// start a bus of its own.
+bool SessionBusKnown() {
+  if (g_getenv("DBUS_SESSION_BUS_ADDRESS")) return true;
+  const std::string bus = std::string(g_get_user_runtime_dir()) + "/bus";
+  return g_file_test(bus.c_str(), G_FILE_TEST_EXISTS);
+}
+
 void CreateIndicator(TrayState& tray, GdkPixbuf* icon) {
+  if (!SessionBusKnown()) return;
   // The indicator would make a status icon of its own without a watcher;
   // ours is already there.
   auto* klass = static_cast<AppIndicatorClass*>(g_type_class_ref(APP_INDICATOR_TYPE));
