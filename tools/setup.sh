@@ -11,7 +11,7 @@ packages=(
   nsis zip unzip
   pkg-config libgtk-3-dev libayatana-appindicator3-dev libgstreamer1.0-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
-  openbox x11-utils xdotool
+  openbox x11-utils xdotool trayer
 )
 # clang's libFuzzer runtime has its own package on Debian; elsewhere it comes with clang.
 optional=(libclang-rt-dev)
