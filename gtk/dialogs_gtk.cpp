@@ -20,9 +20,11 @@ void ShowBox(GtkWidget* owner, const char* caption, const std::string& text) {
 }  // namespace
 
 bool ChooseWaveFileDialog(GtkWidget* owner, char* path, uint32_t size) {
-  GtkWidget* dialog = gtk_file_chooser_dialog_new(
-      "WAVEファイルを開く", owner ? GTK_WINDOW(owner) : nullptr, GTK_FILE_CHOOSER_ACTION_OPEN,
-      "_Cancel", GTK_RESPONSE_CANCEL, "_Open", GTK_RESPONSE_ACCEPT, nullptr);
+  GtkWindow* parent = owner ? GTK_WINDOW(owner) : nullptr;
+  GtkWidget* dialog = gtk_file_chooser_dialog_new("WAVEファイルを開く", parent,
+                                                  GTK_FILE_CHOOSER_ACTION_OPEN, "_Cancel",
+                                                  GTK_RESPONSE_CANCEL, "_Open",
+                                                  GTK_RESPONSE_ACCEPT, nullptr);
   GtkFileFilter* filter = gtk_file_filter_new();
   gtk_file_filter_set_name(filter, "wave(*.wav)");
   // Windows matches the pattern without regard to case.

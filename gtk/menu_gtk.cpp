@@ -80,7 +80,8 @@ void RunContextMenu(const std::vector<MenuItemState>& items, bool from_tray) {
   GMainLoop* loop = g_main_loop_new(nullptr, FALSE);
   g_signal_connect(menu, "deactivate", G_CALLBACK(QuitLoop), loop);
   GdkWindow* root = gdk_get_default_root_window();
-  GdkDevice* pointer = gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default()));
+  GdkSeat* seat = gdk_display_get_default_seat(gdk_display_get_default());
+  GdkDevice* pointer = gdk_seat_get_pointer(seat);
   GdkRectangle at = {0, 0, 1, 1};
   if (pointer) gdk_device_get_position(pointer, nullptr, &at.x, &at.y);
   g_object_set(menu, "anchor-hints", GDK_ANCHOR_FLIP | GDK_ANCHOR_SLIDE | GDK_ANCHOR_RESIZE,

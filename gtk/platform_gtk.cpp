@@ -40,6 +40,11 @@ cairo_region_t* Checkerboard(int32_t scale) {
   return cairo_region_create_rectangles(blocks.data(), static_cast<int>(blocks.size()));
 }
 
+gboolean EndProgramLater(gpointer) {
+  EndProgram();
+  return G_SOURCE_REMOVE;
+}
+
 GdkSeat* Seat() { return gdk_display_get_default_seat(gdk_display_get_default()); }
 
 }  // namespace
@@ -54,7 +59,9 @@ void GtkPlatform::PlaySoundFile(const char* path, uint32_t flags) {
 
 void GtkPlatform::StopSound() { StopPlaying(sound); }
 
-void GtkPlatform::SetAlarmTimer(uint32_t interval_ms) { StartTimer(TIMER_ALARM_LENGTH, interval_ms); }
+void GtkPlatform::SetAlarmTimer(uint32_t interval_ms) {
+  StartTimer(TIMER_ALARM_LENGTH, interval_ms);
+}
 
 void GtkPlatform::KillAlarmTimer() { StopTimer(TIMER_ALARM_LENGTH); }
 
@@ -213,7 +220,9 @@ void GtkPlatform::FillShadow() {
   if (shadow_window) gtk_widget_queue_draw(shadow_window);
 }
 
-void GtkPlatform::CloseProgram() { g_idle_add([](gpointer) { EndProgram(); return G_SOURCE_REMOVE; }, nullptr); }
+// Later, from the main loop, as a close message is: the caller may be a
+// handler of the very windows that go.
+void GtkPlatform::CloseProgram() { g_idle_add(EndProgramLater, nullptr); }
 
 void GtkPlatform::ShowWindowNow(AppWindow window, bool shown) {
   GtkWidget* widget = Widget(window);
@@ -240,7 +249,9 @@ void GtkPlatform::StoreWindows() {
 void GtkPlatform::RestoreWindows() {}
 
 void GtkPlatform::BringToFront(AppWindow) {
-  if (main_window && gtk_widget_get_visible(main_window)) gtk_window_present(GTK_WINDOW(main_window));
+  if (main_window && gtk_widget_get_visible(main_window)) {
+    gtk_window_present(GTK_WINDOW(main_window));
+  }
   StackShadowUnderMain();
 }
 
@@ -255,7 +266,8 @@ void GtkPlatform::ApplyTopmost(bool topmost) {
 void GtkPlatform::StackShadowUnderMain() {
   GdkWindow* shadow = shadow_window ? gtk_widget_get_window(shadow_window) : nullptr;
   GdkWindow* main = main_window ? gtk_widget_get_window(main_window) : nullptr;
-  if (shadow && main && gtk_widget_get_visible(shadow_window) && gtk_widget_get_visible(main_window)) {
+  if (!shadow || !main) return;
+  if (gtk_widget_get_visible(shadow_window) && gtk_widget_get_visible(main_window)) {
     gdk_window_restack(shadow, main, FALSE);
   }
 }

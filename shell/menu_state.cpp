@@ -57,7 +57,9 @@ MenuItemState ItemState(const MenuEntry& entry, const Settings& s, Edition editi
 std::vector<MenuItemState> MenuState(const Settings& s, Edition edition, bool tray) {
   std::vector<MenuItemState> items;
   for (const MenuEntry& entry : ContextMenu()) {
-    if (entry.kind == MenuKind::Item && entry.rewritten) items.push_back(ItemState(entry, s, edition, tray));
+    if (entry.kind == MenuKind::Item && entry.rewritten) {
+      items.push_back(ItemState(entry, s, edition, tray));
+    }
   }
   return items;
 }
