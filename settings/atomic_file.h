@@ -15,6 +15,9 @@ bool WriteFileAtomically(const char* path, std::string_view bytes);
 // The file opened for reading in binary mode, or null.
 std::FILE* OpenFileForReading(const char* path);
 
+// The system's separator between a directory and a name.
+extern const char kPathSeparator;
+
 // Creates an empty file when none exists; never touches one that does.
 // True when the file exists afterwards.
 bool CreateFileIfMissing(const char* path);

@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <string>
 
+const char kPathSeparator = '/';
+
 bool WriteFileAtomically(const char* path, std::string_view bytes) {
   // A file the user made read-only is kept, as on Windows (root would
   // otherwise replace it regardless).

@@ -6,6 +6,8 @@
 
 #include "settings/wide_path_win.h"
 
+const char kPathSeparator = '\\';
+
 namespace {
 
 // The directory part of path, with its trailing backslash; "" for a bare name.

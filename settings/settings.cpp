@@ -91,5 +91,5 @@ bool SaveSettings(const Settings& settings, int32_t pos_x, int32_t pos_y, const 
 }
 
 std::string JoinStartDir(const char* start_dir, const char* file_name) {
-  return std::string(start_dir) + "\\" + file_name;
+  return std::string(start_dir) + kPathSeparator + file_name;
 }

@@ -56,6 +56,6 @@ std::string FormatSettings(const Settings& settings, int32_t pos_x, int32_t pos_
 // Writes the file so that it is replaced whole or not at all.
 bool SaveSettings(const Settings& settings, int32_t pos_x, int32_t pos_y, const char* path);
 
-// The start directory, a backslash and the name: how every file of the program
+// The start directory, the system's separator and the name: how every file of the program
 // is addressed. Never cut short, which would name another file.
 std::string JoinStartDir(const char* start_dir, const char* file_name);

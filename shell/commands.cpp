@@ -111,7 +111,8 @@ void HandleCommand(AppState& app, Settings& settings, Edition edition, ShellPlat
 void OpenCharacterMenu(AppState& app, const Settings& settings, Edition edition,
                        ShellPlatform& platform) {
   platform.StopTimer(TIMER_FRAME);
-  platform.TrackMenu(AppWindow::Main, app.language, MenuState(settings, edition, app.language));
+  platform.TrackMenu(AppWindow::Main, app.language,
+                     MenuState(settings, edition, app.language, app.tray_icon));
   platform.StartTimer(TIMER_FRAME, kFrameInterval);
 }
 
@@ -167,9 +168,12 @@ void TrayDoubleClicked(AppState& app, Settings& settings, Edition edition,
   if (alarm) StopAlarm(app, settings, platform);
 }
 
+bool TrayMenuAllowed(const AppState& app) { return app.behaviour.mode == Idle; }
+
 void TrayRightClicked(AppState& app, const Settings& settings, Edition edition,
                       ShellPlatform& platform) {
   platform.BringToFront(AppWindow::Shadow);
-  if (app.behaviour.mode != Idle) return;
-  platform.TrackMenu(AppWindow::Shadow, app.language, MenuState(settings, edition, app.language));
+  if (!TrayMenuAllowed(app)) return;
+  platform.TrackMenu(AppWindow::Shadow, app.language,
+                     MenuState(settings, edition, app.language, app.tray_icon));
 }

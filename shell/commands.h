@@ -41,6 +41,9 @@ void TrayHostRestarted(AppState& app, const Settings& settings, Edition edition,
 // alarm it stops the alarm and leaves the program where it is.
 void TrayDoubleClicked(AppState& app, Settings& settings, Edition edition,
                        ShellPlatform& platform);
+// No menu opens from the tray during an alarm; a tray whose host opens the
+// menu by itself shows it greyed then.
+bool TrayMenuAllowed(const AppState& app);
 // The tray icon's right click opens the menu, except during an alarm; the
 // character keeps moving meanwhile.
 void TrayRightClicked(AppState& app, const Settings& settings, Edition edition,

@@ -10,7 +10,7 @@ int SoundChecked(const Settings& s) { return s.sd >= 0 && s.sd <= 3 ? s.sd : 0; 
 int PlayTimeChecked(const Settings& s) { return s.al_time >= 0 && s.al_time <= 3 ? s.al_time : 0; }
 
 MenuItemState ItemState(const MenuEntry& entry, const Settings& s, Edition edition,
-                        Language language) {
+                        Language language, bool tray) {
   const bool lite = edition == Edition::Lite;
   MenuItemState item = {entry.id, entry.Label(language), false, false};
   if (entry.id >= ID_SIZE_X1 && entry.id <= ID_SIZE_X10) {
@@ -35,6 +35,7 @@ MenuItemState ItemState(const MenuEntry& entry, const Settings& s, Edition editi
       break;
     case ID_TRAY:
       item.label = TextOf(s.hide ? Text::TakeOutOfTray : Text::StoreInTray, language);
+      item.grayed = !s.hide && !tray;
       break;
     case ID_SOUND_LAUGH: item.checked = SoundChecked(s) == 0; break;
     case ID_SOUND_OK: item.checked = SoundChecked(s) == 1; break;
@@ -54,11 +55,12 @@ MenuItemState ItemState(const MenuEntry& entry, const Settings& s, Edition editi
 
 }  // namespace
 
-std::vector<MenuItemState> MenuState(const Settings& s, Edition edition, Language language) {
+std::vector<MenuItemState> MenuState(const Settings& s, Edition edition, Language language,
+                                     bool tray) {
   std::vector<MenuItemState> items;
   for (const MenuEntry& entry : ContextMenu()) {
     if (entry.kind == MenuKind::Item && entry.rewritten) {
-      items.push_back(ItemState(entry, s, edition, language));
+      items.push_back(ItemState(entry, s, edition, language, tray));
     }
   }
   return items;

@@ -19,6 +19,7 @@ struct MenuItemState {
 
 // The items of the context menu that are rewritten before every showing,
 // top to bottom, labelled in the language; every other entry stays as
-// described.
+// described. Without a tray icon to come back by, storing in the tray is
+// greyed.
 std::vector<MenuItemState> MenuState(const Settings& settings, Edition edition,
-                                     Language language);
+                                     Language language, bool tray);

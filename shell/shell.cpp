@@ -21,6 +21,8 @@ int32_t ShadowOffset(const Settings& settings, Edition edition) {
   return edition == Edition::Lite ? 0 : 3 * settings.viewscale;
 }
 
+}  // namespace
+
 void WatchScreen(AppState& app, const Settings& settings, ShellPlatform& platform) {
   const ScreenRect screen = platform.VirtualScreen();
   if (!ScreenShrank(app, screen)) return;
@@ -28,6 +30,8 @@ void WatchScreen(AppState& app, const Settings& settings, ShellPlatform& platfor
   const ScreenPoint to = ClampToScreen(screen, window, settings.viewscale);
   platform.PlaceWindow(AppWindow::Main, {to.x, to.y, window.width, window.height}, true);
 }
+
+namespace {
 
 // Once a second: the alarm file, and whether a full-screen application
 // wants the screen to itself.

@@ -89,6 +89,11 @@ void StopAlarm(AppState& app, const Settings& settings, ShellPlatform& platform)
 // A double click on the character stops a running alarm; otherwise it does nothing.
 void DoubleClicked(AppState& app, const Settings& settings, ShellPlatform& platform);
 
+// The shrink watch: after a shrink of the screen the main window comes back
+// onto it. Every timer runs it first; a system that reports a change of
+// monitors may run it then.
+void WatchScreen(AppState& app, const Settings& settings, ShellPlatform& platform);
+
 // Records the virtual screen's size when it shrank in either direction (both
 // dimensions at once); a screen that grew is not recorded. True on a shrink.
 bool ScreenShrank(AppState& app, const ScreenRect& screen);

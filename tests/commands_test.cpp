@@ -30,7 +30,7 @@ TEST(CommandsTest, MenuShowsTheSettingsWithTheLiteEditionsGreyItems) {
   s.hide = true;
   for (Edition edition : {Edition::Full, Edition::Lite}) {
     const bool lite = edition == Edition::Lite;
-    const std::vector<MenuItemState> items = MenuState(s, edition, Language::Japanese);
+    const std::vector<MenuItemState> items = MenuState(s, edition, Language::Japanese, false);
     ASSERT_EQ(items.size(), 25u);
     EXPECT_EQ(Item(items, ID_ALARM_DISPLAY).label, "アラームモード");
     EXPECT_EQ(Item(items, ID_SOUND_FILE_LOOP).label, "WAVEファイル(LOOP)");
@@ -45,17 +45,21 @@ TEST(CommandsTest, MenuShowsTheSettingsWithTheLiteEditionsGreyItems) {
     }
     EXPECT_TRUE(Item(items, ID_SOUND_LAUGH).checked && !Item(items, ID_SOUND_OK).checked);
     EXPECT_TRUE(Item(items, ID_PLAY_5S).checked && !Item(items, ID_PLAY_60S).checked);
+    EXPECT_FALSE(Item(items, ID_TRAY).grayed);  // the way back is never greyed
   }
   s.hide = false;
-  EXPECT_EQ(Item(MenuState(s, Edition::Full, Language::Japanese), ID_TRAY).label, "タスクトレイに格納");
+  EXPECT_EQ(Item(MenuState(s, Edition::Full, Language::Japanese, true), ID_TRAY).label, "タスクトレイに格納");
+  EXPECT_FALSE(Item(MenuState(s, Edition::Full, Language::Japanese, true), ID_TRAY).grayed);
+  // With no tray to come back by, the program cannot be stored away.
+  EXPECT_TRUE(Item(MenuState(s, Edition::Full, Language::Japanese, false), ID_TRAY).grayed);
 }
 
 // Every item keeps its place, check and grey in English; only the words change.
 TEST(CommandsTest, MenuInEnglishDiffersOnlyInItsLabels) {
   Settings s;
   s.hide = true;
-  const std::vector<MenuItemState> japanese = MenuState(s, Edition::Lite, Language::Japanese);
-  const std::vector<MenuItemState> english = MenuState(s, Edition::Lite, Language::English);
+  const std::vector<MenuItemState> japanese = MenuState(s, Edition::Lite, Language::Japanese, true);
+  const std::vector<MenuItemState> english = MenuState(s, Edition::Lite, Language::English, true);
   ASSERT_EQ(english.size(), japanese.size());
   for (size_t i = 0; i < english.size(); ++i) {
     EXPECT_EQ(english[i].id, japanese[i].id);
@@ -68,7 +72,7 @@ TEST(CommandsTest, MenuInEnglishDiffersOnlyInItsLabels) {
   EXPECT_EQ(Item(english, ID_SOUND_OK).label, "\"OK\"");
   EXPECT_EQ(Item(english, ID_SIZE_X10).label, "x10");
   s.hide = false;
-  EXPECT_EQ(Item(MenuState(s, Edition::Full, Language::English), ID_TRAY).label, "Hide in tray");
+  EXPECT_EQ(Item(MenuState(s, Edition::Full, Language::English, true), ID_TRAY).label, "Hide in tray");
 }
 
 TEST(CommandsTest, SizeCommandsRescaleAndReshapeUpToTheEditionsLimit) {

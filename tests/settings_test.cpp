@@ -179,9 +179,10 @@ TEST(SettingsTest, FailedSaveKeepsTheOldFileWhole) {
   EXPECT_EQ(rmdir(dir.c_str()), 0) << "a temporary file was left behind";
 }
 
-TEST(SettingsTest, PathsAreJoinedWithABackslashAndNeverCutShort) {
-  EXPECT_EQ(JoinStartDir("C:\\Users\\me", "alerm.txt"), "C:\\Users\\me\\alerm.txt");
-  EXPECT_EQ(JoinStartDir("", "KurimaroConf.dat"), "\\KurimaroConf.dat");
+TEST(SettingsTest, PathsAreJoinedWithTheSystemsSeparatorAndNeverCutShort) {
+  EXPECT_EQ(JoinStartDir("/home/me/.config/kurimaro", "alerm.txt"),
+            "/home/me/.config/kurimaro/alerm.txt");
+  EXPECT_EQ(JoinStartDir("", "KurimaroConf.dat"), "/KurimaroConf.dat");
   EXPECT_EQ(JoinStartDir(std::string(1100, 'd').c_str(), "x").size(), 1102u);
 }
 

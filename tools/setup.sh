@@ -9,6 +9,9 @@ packages=(
   wine wine64 xvfb xauth x11-apps imagemagick fonts-wine fonts-ipafont-gothic
   espeak-ng sox xcompmgr procps strace
   nsis zip unzip locales
+  pkg-config libgtk-3-dev libayatana-appindicator3-dev libgstreamer1.0-dev
+  gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+  openbox x11-utils xdotool trayer
 )
 # Wine takes the interface language from the C library's locale; the end-to-end
 # tests run the programs in both.

@@ -162,7 +162,7 @@ void CheckProgram(const Program& program, ::Edition edition, const std::vector<C
     const Language language = UserLanguage();
     HMENU menu = LoadContextMenu(module, language);
     ASSERT_TRUE(menu);
-    ApplyMenuState(menu, MenuState(c.settings, edition, language));
+    ApplyMenuState(menu, MenuState(c.settings, edition, language, true));
     ASSERT_EQ(GetMenuItemCount(menu), 1);
     HMENU shown = GetSubMenu(menu, 0);
     ASSERT_TRUE(shown);

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <gtk/gtk.h>
+
+#include <string>
+
+#include "gtk/platform_gtk.h"
+#include "shell/app_state.h"
+#include "settings/edition.h"
+#include "settings/settings.h"
+
+#ifdef KURIMARO_LITE
+inline constexpr Edition kEdition = Edition::Lite;
+#else
+inline constexpr Edition kEdition = Edition::Full;
+#endif
+
+// Names of the two editions: the title of both windows and the X class of
+// the character, which window-manager rules match.
+struct EditionNames {
+  const char* title;
+  const char* res_name;
+  const char* res_class;
+};
+
+inline constexpr EditionNames kNames = kEdition == Edition::Lite
+    ? EditionNames{"KurimaroLite", "kurimaro-lite", "KurimaroLite"}
+    : EditionNames{"Kurimaro", "kurimaro", "Kurimaro"};
+
+
+extern Settings g_settings;
+extern AppState g_app;
+extern GtkState g_gtk;
+
+std::string StartDirPath(const char* file_name);

@@ -1,0 +1,291 @@
+#include "gtk/platform_gtk.h"
+
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <ctime>
+
+#include "gtk/app_gtk.h"
+#include "gtk/dialogs_gtk.h"
+#include "gtk/menu_gtk.h"
+#include "gtk/windows_gtk.h"
+#include "shell/shell.h"
+
+namespace {
+
+gboolean OnTimerSource(gpointer id) {
+  OnTimer(g_app, g_settings, kEdition, g_gtk.platform, GPOINTER_TO_UINT(id));
+  if (GPOINTER_TO_UINT(id) == TIMER_FRAME) FollowAlarmInIndicator(g_gtk.platform.tray);
+  return G_SOURCE_CONTINUE;
+}
+
+cairo_region_t* CairoRegion(const Region& region) {
+  cairo_region_t* out = cairo_region_create();
+  for (const RegionRect& r : region) {
+    const cairo_rectangle_int_t rect = {r.left, r.top, r.right - r.left, r.bottom - r.top};
+    cairo_region_union_rectangle(out, &rect);
+  }
+  return out;
+}
+
+// Every other scaled pixel of the picture: a shadow that needs no blending
+// and still reads as pixel art.
+cairo_region_t* Checkerboard(int32_t scale) {
+  std::vector<cairo_rectangle_int_t> blocks;
+  for (int32_t y = 0; y < kPictureHeight; ++y) {
+    for (int32_t x = y % 2; x < kPictureWidth; x += 2) {
+      blocks.push_back({x * scale, y * scale, scale, scale});
+    }
+  }
+  return cairo_region_create_rectangles(blocks.data(), static_cast<int>(blocks.size()));
+}
+
+gboolean EndProgramLater(gpointer) {
+  EndProgram();
+  return G_SOURCE_REMOVE;
+}
+
+GdkSeat* Seat() { return gdk_display_get_default_seat(gdk_display_get_default()); }
+
+}  // namespace
+
+void GtkPlatform::PlaySoundResource(int resource_id, uint32_t flags) {
+  PlayBuiltInSound(sound, resource_id, (flags & kSoundLoop) != 0);
+}
+
+void GtkPlatform::PlaySoundFile(const char* path, uint32_t flags) {
+  PlaySoundPath(sound, path, (flags & kSoundLoop) != 0);
+}
+
+void GtkPlatform::StopSound() { StopPlaying(sound); }
+
+void GtkPlatform::SetAlarmTimer(uint32_t interval_ms) {
+  StartTimer(TIMER_ALARM_LENGTH, interval_ms);
+}
+
+void GtkPlatform::KillAlarmTimer() { StopTimer(TIMER_ALARM_LENGTH); }
+
+// Both windows have their outline when this returns, as the rules expect.
+void GtkPlatform::RequestReshape() {
+  if (main_window) ReshapeMain(g_app, g_settings, *this);
+  if (shadow_window) ReshapeShadow(g_app, g_settings, kEdition, *this);
+}
+
+uint32_t GtkPlatform::TickCount() { return static_cast<uint32_t>(g_get_monotonic_time() / 1000); }
+
+
+AlarmFileTime GtkPlatform::FileWriteTime(const char* path) {
+  AlarmFileTime result;
+  struct stat info = {};
+  if (stat(path, &info) != 0) return result;
+  std::tm t = {};
+  if (!gmtime_r(&info.st_mtim.tv_sec, &t)) return result;
+  result.year = static_cast<uint16_t>(t.tm_year + 1900);
+  result.month = static_cast<uint16_t>(t.tm_mon + 1);
+  result.day_of_week = static_cast<uint16_t>(t.tm_wday);
+  result.day = static_cast<uint16_t>(t.tm_mday);
+  result.hour = static_cast<uint16_t>(t.tm_hour);
+  result.minute = static_cast<uint16_t>(t.tm_min);
+  result.second = static_cast<uint16_t>(t.tm_sec);
+  result.milliseconds = static_cast<uint16_t>(info.st_mtim.tv_nsec / 1000000);
+  return result;
+}
+
+ScreenRect GtkPlatform::WindowBounds(AppWindow window) {
+  return window == AppWindow::Main ? main_bounds : shadow_bounds;
+}
+
+// The server moves the window later; the rules read the new place at once,
+// as a Win32 move is done when it returns.
+void GtkPlatform::PlaceWindow(AppWindow window, const ScreenRect& b, bool repaint) {
+  GtkWidget* widget = Widget(window);
+  if (!widget) return;
+  ScreenRect& known = window == AppWindow::Main ? main_bounds : shadow_bounds;
+  const bool resized = known.width != b.width || known.height != b.height;
+  const bool moved = known.left != b.left || known.top != b.top;
+  if (resized) {
+    gtk_widget_set_size_request(widget, b.width, b.height);
+    gtk_window_resize(GTK_WINDOW(widget), b.width, b.height);
+  }
+  gtk_window_move(GTK_WINDOW(widget), b.left, b.top);
+  known = b;
+  if (window == AppWindow::Main) {
+    if (resized && repaint) full_paint_due = true;
+    if (moved || resized) MainMoved();
+  }
+  if (repaint) gtk_widget_queue_draw(widget);
+}
+
+void GtkPlatform::ApplyRegion(AppWindow window, const Region& region, bool) {
+  if (window == AppWindow::Shadow) {
+    shadow_region = region;
+    shadow_scale = g_app.sprites.scale;
+    ReapplyShadowShape();
+    return;
+  }
+  if (!main_window) return;
+  cairo_region_t* shape = CairoRegion(region);
+  gtk_widget_shape_combine_region(main_window, shape);
+  cairo_region_destroy(shape);
+}
+
+void GtkPlatform::ReapplyShadowShape() {
+  if (!shadow_window) return;
+  cairo_region_t* shape = CairoRegion(shadow_region);
+  if (!composited) {
+    cairo_region_t* checker = Checkerboard(shadow_scale > 0 ? shadow_scale : 1);
+    cairo_region_intersect(shape, checker);
+    cairo_region_destroy(checker);
+  }
+  gtk_widget_shape_combine_region(shadow_window, shape);
+  cairo_region_destroy(shape);
+  // Clicks fall through the shadow to whatever lies under it.
+  cairo_region_t* none = cairo_region_create();
+  gtk_widget_input_shape_combine_region(shadow_window, none);
+  cairo_region_destroy(none);
+  gtk_widget_queue_draw(shadow_window);
+}
+
+// One GLib source per id, replaced when started again, as SetTimer does.
+void GtkPlatform::StartTimer(uint32_t id, uint32_t interval_ms) {
+  StopTimer(id);
+  timers[id] = g_timeout_add(interval_ms, OnTimerSource, GUINT_TO_POINTER(id));
+}
+
+// A one-shot wake, re-armed after each: the source it replaces is the one
+// running now, which GLib allows to be removed.
+void GtkPlatform::ArmWake(uint32_t delay_ms, uint32_t) { StartTimer(TIMER_FRAME, delay_ms); }
+
+// Not yet told by the window manager; the mascot stays.
+bool GtkPlatform::FullScreenAppInFront() { return false; }
+
+void GtkPlatform::StopTimer(uint32_t id) {
+  const auto found = timers.find(id);
+  if (found == timers.end()) return;
+  g_source_remove(found->second);
+  timers.erase(found);
+}
+
+void GtkPlatform::CaptureMouse() {
+  GdkWindow* window = main_window ? gtk_widget_get_window(main_window) : nullptr;
+  if (window) {
+    gdk_seat_grab(Seat(), window, GDK_SEAT_CAPABILITY_POINTER, FALSE, nullptr, nullptr, nullptr,
+                  nullptr);
+  }
+}
+
+void GtkPlatform::ReleaseMouse() { gdk_seat_ungrab(Seat()); }
+
+ScreenPoint GtkPlatform::CursorPosition() {
+  gint x = 0;
+  gint y = 0;
+  GdkDevice* pointer = gdk_seat_get_pointer(Seat());
+  if (pointer) gdk_device_get_position(pointer, nullptr, &x, &y);
+  return {x, y};
+}
+
+LocalTime GtkPlatform::LocalNow() {
+  GDateTime* now = g_date_time_new_now_local();
+  const LocalTime t = {g_date_time_get_year(now), g_date_time_get_month(now),
+                       g_date_time_get_day_of_month(now),
+                       g_date_time_get_day_of_week(now) % 7,  // GLib counts Sunday as 7
+                       g_date_time_get_hour(now), g_date_time_get_minute(now),
+                       g_date_time_get_second(now)};
+  g_date_time_unref(now);
+  return t;
+}
+
+ScreenRect GtkPlatform::VirtualScreen() { return screen; }
+
+// The union of the monitors; left and top are negative with a monitor left
+// of or above the first.
+void GtkPlatform::RefreshVirtualScreen() {
+  GdkDisplay* display = gdk_display_get_default();
+  const int count = display ? gdk_display_get_n_monitors(display) : 0;
+  if (count == 0) return;
+  GdkRectangle all = {};
+  for (int i = 0; i < count; ++i) {
+    GdkRectangle one;
+    gdk_monitor_get_geometry(gdk_display_get_monitor(display, i), &one);
+    if (i == 0) all = one;
+    else gdk_rectangle_union(&all, &one, &all);
+  }
+  screen = {all.x, all.y, all.width, all.height};
+}
+
+// The draw handler paints from the composed picture; only the changed box is
+// asked for, and nothing while the handler itself composes.
+void GtkPlatform::ShowPicture(const Surface&, const PixelBox& area) {
+  if (drawing || !main_window) return;
+  gtk_widget_queue_draw_area(main_window, area.left, area.top, area.right - area.left,
+                             area.bottom - area.top);
+}
+
+void GtkPlatform::FillShadow() {
+  if (shadow_window) gtk_widget_queue_draw(shadow_window);
+}
+
+// Later, from the main loop, as a close message is: the caller may be a
+// handler of the very windows that go.
+void GtkPlatform::CloseProgram() { g_idle_add(EndProgramLater, nullptr); }
+
+void GtkPlatform::ShowWindowNow(AppWindow window, bool shown) {
+  GtkWidget* widget = Widget(window);
+  if (!widget) return;
+  if (!shown) {
+    gtk_widget_hide(widget);
+    return;
+  }
+  // A window shown again goes back where the rules last put it.
+  const ScreenRect b = WindowBounds(window);
+  gtk_window_move(GTK_WINDOW(widget), b.left, b.top);
+  gtk_widget_show(widget);
+  StackShadowUnderMain();
+}
+
+// X has no owner to minimise: both windows leave the screen, the tray icon stays.
+void GtkPlatform::StoreWindows() {
+  if (shadow_window) gtk_widget_hide(shadow_window);
+  if (main_window) gtk_widget_hide(main_window);
+}
+
+// Nothing was minimised; the rules show each window and bring the character
+// to the front themselves.
+void GtkPlatform::RestoreWindows() {}
+
+void GtkPlatform::BringToFront(AppWindow) {
+  if (main_window && gtk_widget_get_visible(main_window)) {
+    gtk_window_present(GTK_WINDOW(main_window));
+  }
+  StackShadowUnderMain();
+}
+
+bool GtkPlatform::AddTrayIcon() { return TrayShown(tray); }
+
+void GtkPlatform::ApplyTopmost(bool topmost) {
+  if (shadow_window) gtk_window_set_keep_above(GTK_WINDOW(shadow_window), topmost);
+  if (main_window) gtk_window_set_keep_above(GTK_WINDOW(main_window), topmost);
+  StackShadowUnderMain();
+}
+
+void GtkPlatform::StackShadowUnderMain() {
+  GdkWindow* shadow = shadow_window ? gtk_widget_get_window(shadow_window) : nullptr;
+  GdkWindow* main = main_window ? gtk_widget_get_window(main_window) : nullptr;
+  if (!shadow || !main) return;
+  if (gtk_widget_get_visible(shadow_window) && gtk_widget_get_visible(main_window)) {
+    gdk_window_restack(shadow, main, FALSE);
+  }
+}
+
+void GtkPlatform::TrackMenu(AppWindow owner, Language language,
+                            const std::vector<MenuItemState>& items) {
+  RunContextMenu(items, language, owner == AppWindow::Shadow);
+}
+
+bool GtkPlatform::ChooseWaveFile(const char* title, char* path, uint32_t size) {
+  return ChooseWaveFileDialog(main_window, title, path, size);
+}
+
+void GtkPlatform::ShowAbout() { ShowAboutBox(main_window); }
+
+void GtkPlatform::OpenDocument(const char* path, const char*) { OpenWithDefaultApplication(path); }

@@ -1,0 +1,85 @@
+#pragma once
+
+#include <gtk/gtk.h>
+
+#include <map>
+
+#include "gtk/sound_gtk.h"
+#include "gtk/tray_gtk.h"
+#include "shell/shell_platform.h"
+
+// The shell's and the behaviour's system calls under GTK on X11. The
+// windows are filled in as they are made; until then calls aimed at a
+// missing window do nothing.
+struct GtkPlatform final : ShellPlatform {
+  GtkWidget* main_window = nullptr;    // the character and clock
+  GtkWidget* shadow_window = nullptr;  // the drop shadow, under the character
+  ScreenRect main_bounds = {};         // as last placed or reported by the server
+  ScreenRect shadow_bounds = {};
+  ScreenRect screen = {};              // the union of the monitors as last read
+  Region shadow_region;                // the outline last given to the shadow
+  int32_t shadow_scale = 0;            // the scale that outline was built at
+  bool composited = false;             // a compositor blends the shadow
+  bool drawing = false;                // inside the character's draw handler
+  bool full_paint_due = true;          // the picture must be composed afresh
+  std::map<uint32_t, guint> timers;    // GLib source of each running timer
+  SoundState sound;
+  TrayState tray;
+
+  void PlaySoundResource(int resource_id, uint32_t flags) override;
+  void PlaySoundFile(const char* path, uint32_t flags) override;
+  void StopSound() override;
+  void SetAlarmTimer(uint32_t interval_ms) override;
+  void KillAlarmTimer() override;
+  void RequestReshape() override;
+  uint32_t TickCount() override;
+  AlarmFileTime FileWriteTime(const char* path) override;
+
+  ScreenRect WindowBounds(AppWindow window) override;
+  void PlaceWindow(AppWindow window, const ScreenRect& bounds, bool repaint) override;
+  void ApplyRegion(AppWindow window, const Region& region, bool redraw) override;
+  void StartTimer(uint32_t id, uint32_t interval_ms) override;
+  void StopTimer(uint32_t id) override;
+  void ArmWake(uint32_t delay_ms, uint32_t tolerance_ms) override;
+  bool FullScreenAppInFront() override;
+  void CaptureMouse() override;
+  void ReleaseMouse() override;
+  ScreenPoint CursorPosition() override;
+  LocalTime LocalNow() override;
+  ScreenRect VirtualScreen() override;
+  void ShowPicture(const Surface& picture, const PixelBox& area) override;
+  void FillShadow() override;
+  void CloseProgram() override;
+  void ShowWindowNow(AppWindow window, bool shown) override;
+  void StoreWindows() override;
+  void RestoreWindows() override;
+  void BringToFront(AppWindow window) override;
+  bool AddTrayIcon() override;
+  void ApplyTopmost(bool topmost) override;
+  void TrackMenu(AppWindow owner, Language language,
+                 const std::vector<MenuItemState>& items) override;
+  bool ChooseWaveFile(const char* title, char* path, uint32_t size) override;
+  void ShowAbout() override;
+  void OpenDocument(const char* path, const char* directory) override;
+
+  // Reads the monitors again; at start and whenever they change.
+  void RefreshVirtualScreen();
+  // The shadow's outline again for the compositor as it is now: the whole
+  // outline for a blend, a checkerboard of it without one.
+  void ReapplyShadowShape();
+  // The shadow directly under the character.
+  void StackShadowUnderMain();
+
+  GtkWidget* Widget(AppWindow window) const {
+    return window == AppWindow::Main ? main_window : shadow_window;
+  }
+};
+
+// Everything the GTK half holds beside the portable records.
+struct GtkState {
+  GtkPlatform platform;
+  int lock_fd = -1;           // the single-instance lock file while held
+  std::string lock_path;      // removed when the program ends
+  bool ended = false;         // the settings were written and the windows went
+  guint32 menu_command = 0;   // chosen in the open menu, handled once it closed
+};

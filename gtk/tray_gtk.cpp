@@ -1,0 +1,137 @@
+// GtkStatusIcon is deprecated in GTK 3 but is the one way to an XEmbed tray.
+#define GDK_DISABLE_DEPRECATION_WARNINGS
+#include "gtk/tray_gtk.h"
+
+#include <libayatana-appindicator/app-indicator.h>
+#include <glib/gstdio.h>
+#include <unistd.h>
+
+#include "gtk/app_gtk.h"
+#include "gtk/menu_gtk.h"
+#include "shell/commands.h"
+
+namespace {
+
+constexpr const char* kTip = "Kurimaro";
+constexpr const char* kIndicatorIcon = "kurimaro-tray";
+
+// The icon in a tray or out of it: a tray that appears takes a stored
+// program away from the screen, one that goes brings it back.
+void TrayChanged() {
+  TrayState& tray = g_gtk.platform.tray;
+  if (tray.status_icon) gtk_status_icon_set_visible(tray.status_icon, !tray.indicator_connected);
+  if (TrayShown(tray)) RetryTrayIcon(g_app, g_settings, g_gtk.platform);
+  else TrayHostRestarted(g_app, g_settings, kEdition, g_gtk.platform);
+}
+
+void OnEmbeddedChanged(GObject*, GParamSpec*, gpointer) { TrayChanged(); }
+
+gboolean OnIconPress(GtkStatusIcon*, GdkEventButton* event, gpointer) {
+  if (event->type == GDK_2BUTTON_PRESS && event->button == GDK_BUTTON_PRIMARY) {
+    TrayDoubleClicked(g_app, g_settings, kEdition, g_gtk.platform);
+    RefreshIndicatorMenu(g_gtk.platform.tray);
+  }
+  return TRUE;
+}
+
+gboolean OnIconRelease(GtkStatusIcon*, GdkEventButton* event, gpointer) {
+  if (event->button == GDK_BUTTON_SECONDARY) {
+    TrayRightClicked(g_app, g_settings, kEdition, g_gtk.platform);
+  }
+  return TRUE;
+}
+
+void OnIndicatorConnection(AppIndicator*, gboolean connected, gpointer) {
+  g_gtk.platform.tray.indicator_connected = connected;
+  TrayChanged();
+}
+
+// An indicator knows no double click: its activation carries that rule.
+void OnIndicatorActivated(GtkMenuItem*, gpointer) {
+  TrayDoubleClicked(g_app, g_settings, kEdition, g_gtk.platform);
+  RefreshIndicatorMenu(g_gtk.platform.tray);
+}
+
+// The indicator names its icon by file; the file lies in the user's runtime
+// directory while the program runs.
+void WriteIndicatorIcon(TrayState& tray, GdkPixbuf* icon) {
+  const char* runtime = g_get_user_runtime_dir();
+  tray.icon_dir = std::string(runtime) + "/kurimaro-" + std::to_string(getpid());
+  if (g_mkdir_with_parents(tray.icon_dir.c_str(), 0700) != 0 || !icon) return;
+  const std::string file = tray.icon_dir + "/" + kIndicatorIcon + ".png";
+  gdk_pixbuf_save(icon, file.c_str(), "png", nullptr, nullptr);
+}
+
+// Without a session bus no watcher can listen; the library would try to
+// start a bus of its own.
+bool SessionBusKnown() {
+  if (g_getenv("DBUS_SESSION_BUS_ADDRESS")) return true;
+  const std::string bus = std::string(g_get_user_runtime_dir()) + "/bus";
+  return g_file_test(bus.c_str(), G_FILE_TEST_EXISTS);
+}
+
+void CreateIndicator(TrayState& tray, GdkPixbuf* icon) {
+  if (!SessionBusKnown()) return;
+  // The indicator would make a status icon of its own without a watcher;
+  // ours is already there.
+  auto* klass = static_cast<AppIndicatorClass*>(g_type_class_ref(APP_INDICATOR_TYPE));
+  klass->fallback = nullptr;
+  klass->unfallback = nullptr;
+  WriteIndicatorIcon(tray, icon);
+  tray.indicator = app_indicator_new_with_path(kNames.res_name, kIndicatorIcon,
+                                               APP_INDICATOR_CATEGORY_APPLICATION_STATUS,
+                                               tray.icon_dir.c_str());
+  app_indicator_set_title(tray.indicator, kTip);
+  g_signal_connect(tray.indicator, APP_INDICATOR_SIGNAL_CONNECTION_CHANGED,
+                   G_CALLBACK(OnIndicatorConnection), nullptr);
+  RefreshIndicatorMenu(tray);
+  app_indicator_set_status(tray.indicator, APP_INDICATOR_STATUS_ACTIVE);
+}
+
+}  // namespace
+
+void CreateTray(TrayState& tray, GdkPixbuf* icon) {
+  tray.status_icon = icon ? gtk_status_icon_new_from_pixbuf(icon) : gtk_status_icon_new();
+  gtk_status_icon_set_tooltip_text(tray.status_icon, kTip);
+  gtk_status_icon_set_title(tray.status_icon, kTip);
+  gtk_status_icon_set_name(tray.status_icon, kNames.res_name);
+  g_signal_connect(tray.status_icon, "notify::embedded", G_CALLBACK(OnEmbeddedChanged), nullptr);
+  g_signal_connect(tray.status_icon, "button-press-event", G_CALLBACK(OnIconPress), nullptr);
+  g_signal_connect(tray.status_icon, "button-release-event", G_CALLBACK(OnIconRelease), nullptr);
+  CreateIndicator(tray, icon);
+}
+
+bool TrayShown(const TrayState& tray) {
+  return tray.indicator_connected ||
+         (tray.status_icon && gtk_status_icon_is_embedded(tray.status_icon));
+}
+
+void RefreshIndicatorMenu(TrayState& tray) {
+  if (!tray.indicator) return;
+  tray.indicator_alarm = !TrayMenuAllowed(g_app);
+  GtkWidget* menu =
+      BuildContextMenu(MenuState(g_settings, kEdition, g_app.language, TrayShown(tray)),
+                       g_app.language, !tray.indicator_alarm);
+  // Its activation, hidden from the menu itself.
+  GtkWidget* activate = gtk_menu_item_new_with_label(kTip);
+  g_signal_connect(activate, "activate", G_CALLBACK(OnIndicatorActivated), nullptr);
+  gtk_menu_shell_append(GTK_MENU_SHELL(menu), activate);
+  app_indicator_set_menu(tray.indicator, GTK_MENU(menu));
+  app_indicator_set_secondary_activate_target(tray.indicator, activate);
+}
+
+void FollowAlarmInIndicator(TrayState& tray) {
+  if (tray.indicator && tray.indicator_alarm == TrayMenuAllowed(g_app)) RefreshIndicatorMenu(tray);
+}
+
+void FreeTray(TrayState& tray) {
+  if (tray.indicator) g_object_unref(tray.indicator);
+  tray.indicator = nullptr;
+  if (tray.status_icon) g_object_unref(tray.status_icon);
+  tray.status_icon = nullptr;
+  if (!tray.icon_dir.empty()) {
+    g_remove((tray.icon_dir + "/" + kIndicatorIcon + ".png").c_str());
+    g_rmdir(tray.icon_dir.c_str());
+  }
+  tray.icon_dir.clear();
+}

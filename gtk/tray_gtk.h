@@ -1,0 +1,27 @@
+#pragma once
+
+#include <gtk/gtk.h>
+
+#include <string>
+
+typedef struct _AppIndicator AppIndicator;
+
+// The program's tray icon: a StatusNotifierItem where a watcher listens,
+// else an XEmbed icon in a system tray.
+struct TrayState {
+  GtkStatusIcon* status_icon = nullptr;  // XEmbed; hidden while the indicator serves
+  AppIndicator* indicator = nullptr;     // StatusNotifierItem
+  bool indicator_connected = false;      // a watcher shows the indicator
+  bool indicator_alarm = false;          // the indicator's menu was last made during an alarm
+  std::string icon_dir;                  // the indicator's icon file lies here while it runs
+};
+
+void CreateTray(TrayState& tray, GdkPixbuf* icon);
+// Whether some tray shows the icon now.
+bool TrayShown(const TrayState& tray);
+// The indicator's menu as the settings are now; its host opens it without
+// asking, so it is made again after every change.
+void RefreshIndicatorMenu(TrayState& tray);
+// From the frame timer: the indicator's menu follows an alarm starting or ending.
+void FollowAlarmInIndicator(TrayState& tray);
+void FreeTray(TrayState& tray);

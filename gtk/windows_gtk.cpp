@@ -1,0 +1,195 @@
+#include "gtk/windows_gtk.h"
+
+#include "gtk/app_gtk.h"
+#include "shell/commands.h"
+#include "shell/shell.h"
+
+namespace {
+
+GtkPlatform& Platform() { return g_gtk.platform; }
+
+// Undecorated, out of the taskbar and the pager, on every desktop; the role
+// tells the two windows apart for anyone looking from X.
+GtkWidget* MakeWindow(const char* role, const StartPosition& at, int32_t scale) {
+  GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+  GtkWindow* w = GTK_WINDOW(window);
+  gtk_window_set_title(w, kNames.title);
+  gtk_window_set_role(w, role);
+  gtk_window_set_decorated(w, FALSE);
+  gtk_window_set_type_hint(w, GDK_WINDOW_TYPE_HINT_UTILITY);
+  gtk_window_set_skip_taskbar_hint(w, TRUE);
+  gtk_window_set_skip_pager_hint(w, TRUE);
+  gtk_window_set_resizable(w, FALSE);
+  gtk_window_set_focus_on_map(w, FALSE);
+  gtk_window_stick(w);
+  gtk_widget_set_app_paintable(window, TRUE);
+  gtk_widget_set_size_request(window, kPictureWidth * scale, kPictureHeight * scale);
+  gtk_window_move(w, at.x, at.y);
+  return window;
+}
+
+ScreenRect Bounds(const StartPosition& at, int32_t scale) {
+  return {at.x, at.y, kPictureWidth * scale, kPictureHeight * scale};
+}
+
+// What the server reports after a move of its own or of the window manager.
+gboolean OnConfigure(GtkWidget* widget, GdkEventConfigure* event, gpointer) {
+  GtkPlatform& p = Platform();
+  const bool main = widget == p.main_window;
+  ScreenRect& known = main ? p.main_bounds : p.shadow_bounds;
+  const bool moved = known.left != event->x || known.top != event->y;
+  known = {event->x, event->y, event->width, event->height};
+  if (main && moved) MainMoved();
+  return FALSE;
+}
+
+// The composed picture, clipped by GTK to what needs drawing. A window that
+// changed size has its picture composed afresh first.
+gboolean OnMainDraw(GtkWidget*, cairo_t* cr, gpointer) {
+  GtkPlatform& p = Platform();
+  if (p.full_paint_due) {
+    p.full_paint_due = false;
+    p.drawing = true;
+    PaintMain(g_app, g_settings, p, true);
+    p.drawing = false;
+  }
+  Surface& picture = g_app.sprites.compose_surface;
+  if (picture.pixels.empty()) return TRUE;
+  // The core's pixels read 0x00RRGGBB, cairo's RGB24 exactly.
+  cairo_surface_t* image = cairo_image_surface_create_for_data(
+      reinterpret_cast<unsigned char*>(picture.pixels.data()), CAIRO_FORMAT_RGB24, picture.width,
+      picture.height, picture.stride);
+  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+  cairo_set_source_surface(cr, image, 0, 0);
+  cairo_paint(cr);
+  cairo_surface_destroy(image);
+  return TRUE;
+}
+
+// Blended by a compositor, half black; without one the checkerboard shape
+// makes the shadow, so the black is solid.
+gboolean OnShadowDraw(GtkWidget*, cairo_t* cr, gpointer) {
+  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+  cairo_set_source_rgba(cr, 0, 0, 0, Platform().composited ? 0.5 : 1.0);
+  cairo_paint(cr);
+  return TRUE;
+}
+
+gboolean OnMainPress(GtkWidget*, GdkEventButton* event, gpointer) {
+  if (event->button != GDK_BUTTON_PRIMARY) return TRUE;
+  switch (event->type) {
+    // Window pixels of the press, never negative inside the window.
+    case GDK_BUTTON_PRESS:
+      PressLeft(g_app, g_settings, Platform(), static_cast<int32_t>(event->x),
+                static_cast<int32_t>(event->y));
+      break;
+    case GDK_2BUTTON_PRESS: DoubleClicked(g_app, g_settings, Platform()); break;
+    default: break;
+  }
+  return TRUE;
+}
+
+gboolean OnMainRelease(GtkWidget*, GdkEventButton* event, gpointer) {
+  switch (event->button) {
+    case GDK_BUTTON_PRIMARY:
+    case GDK_BUTTON_MIDDLE: ReleaseLeftOrMiddle(g_app, Platform()); break;
+    case GDK_BUTTON_SECONDARY:
+      if (ReleaseRight(g_app, Platform())) {
+        OpenCharacterMenu(g_app, g_settings, kEdition, Platform());
+      }
+      break;
+    default: break;
+  }
+  return TRUE;
+}
+
+gboolean OnMainMotion(GtkWidget*, GdkEventMotion*, gpointer) {
+  MoveMouse(g_app, g_settings, Platform());
+  return TRUE;
+}
+
+gboolean OnFocusOut(GtkWidget*, GdkEventFocus*, gpointer) {
+  Deactivated(g_app, Platform());
+  return FALSE;
+}
+
+// Closing either window ends the program the way Exit does.
+gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer) {
+  Platform().CloseProgram();
+  return TRUE;
+}
+
+void OnCompositedChanged(GdkScreen* screen, gpointer) {
+  Platform().composited = gdk_screen_is_composited(screen);
+  Platform().ReapplyShadowShape();
+}
+
+void OnMonitorsChanged(GdkScreen*, gpointer) {
+  Platform().RefreshVirtualScreen();
+  WatchScreen(g_app, g_settings, Platform());
+}
+
+void MakeShadowWindow(const StartPosition& pos, int32_t scale) {
+  GtkPlatform& p = Platform();
+  GdkScreen* screen = gdk_screen_get_default();
+  GtkWidget* shadow = MakeWindow("shadow", {pos.x + 4, pos.y + 4}, scale);
+  // With an alpha channel the compositor can blend the black.
+  if (GdkVisual* rgba = gdk_screen_get_rgba_visual(screen)) gtk_widget_set_visual(shadow, rgba);
+  gtk_window_set_accept_focus(GTK_WINDOW(shadow), FALSE);
+  g_signal_connect(shadow, "draw", G_CALLBACK(OnShadowDraw), nullptr);
+  g_signal_connect(shadow, "configure-event", G_CALLBACK(OnConfigure), nullptr);
+  g_signal_connect(shadow, "delete-event", G_CALLBACK(OnDelete), nullptr);
+  p.shadow_window = shadow;
+  p.shadow_bounds = Bounds({pos.x + 4, pos.y + 4}, scale);
+  p.composited = gdk_screen_is_composited(screen);
+  g_signal_connect(screen, "composited-changed", G_CALLBACK(OnCompositedChanged), nullptr);
+  g_signal_connect(screen, "monitors-changed", G_CALLBACK(OnMonitorsChanged), nullptr);
+  g_signal_connect(screen, "size-changed", G_CALLBACK(OnMonitorsChanged), nullptr);
+  gtk_widget_realize(shadow);
+  ShadowCreated(g_app, p);
+  AddTrayIcon(g_app, p);
+}
+
+void MakeMainWindow(const StartPosition& pos, int32_t scale) {
+  GtkPlatform& p = Platform();
+  GtkWidget* main = MakeWindow("character", pos, scale);
+  gtk_widget_add_events(main, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK |
+                                  GDK_POINTER_MOTION_MASK | GDK_FOCUS_CHANGE_MASK |
+                                  GDK_STRUCTURE_MASK);
+  g_signal_connect(main, "draw", G_CALLBACK(OnMainDraw), nullptr);
+  g_signal_connect(main, "configure-event", G_CALLBACK(OnConfigure), nullptr);
+  g_signal_connect(main, "button-press-event", G_CALLBACK(OnMainPress), nullptr);
+  g_signal_connect(main, "button-release-event", G_CALLBACK(OnMainRelease), nullptr);
+  g_signal_connect(main, "motion-notify-event", G_CALLBACK(OnMainMotion), nullptr);
+  g_signal_connect(main, "focus-out-event", G_CALLBACK(OnFocusOut), nullptr);
+  g_signal_connect(main, "delete-event", G_CALLBACK(OnDelete), nullptr);
+  p.main_window = main;
+  p.main_bounds = Bounds(pos, scale);
+  gtk_widget_realize(main);
+  MainCreated(g_app, p);
+}
+
+}  // namespace
+
+void CreateAppWindows(const StartPosition& pos) {
+  const int32_t s = g_settings.viewscale;
+  MakeShadowWindow(pos, s);
+  MakeMainWindow(pos, s);
+  Platform().ApplyTopmost(g_settings.topmost);
+}
+
+void MainMoved() { FollowMain(g_settings, kEdition, Platform()); }
+
+void EndProgram() {
+  if (g_gtk.ended) return;
+  g_gtk.ended = true;
+  GtkPlatform& p = Platform();
+  MainDestroyed(g_app, g_settings, p);
+  while (!p.timers.empty()) p.StopTimer(p.timers.begin()->first);
+  StopPlaying(p.sound);
+  FreeTray(p.tray);
+  if (p.main_window) gtk_widget_destroy(p.main_window);
+  if (p.shadow_window) gtk_widget_destroy(p.shadow_window);
+  p.main_window = p.shadow_window = nullptr;
+  if (gtk_main_level() > 0) gtk_main_quit();
+}
