@@ -137,8 +137,10 @@ Wake NextWake(const AppState& app, Edition edition, uint32_t now, const LocalTim
   auto sooner = [&wake](uint32_t delay) {
     if (delay < wake.delay_ms) wake = {delay, 0};
   };
-  const uint32_t since_read = now - app.pointer_read;
-  sooner(!app.pointer_known || since_read >= kPointerRestRead ? 0 : kPointerRestRead - since_read);
+  // The pointer's beat keeps to the clock's quarters, so that the second's
+  // wake reads it too and the two cost one wake.
+  const uint32_t quarter = (into_second / kPointerRestRead + 1) * kPointerRestRead;
+  sooner(!app.pointer_known ? 0 : quarter - into_second + kSecondMargin);
   // The behaviour counts from its last tick, which may lie a paint ago.
   const uint32_t since_tick = now - app.behaviour.last_tick;
   const uint32_t change = NextPoseChange(app.behaviour, edition, wake.delay_ms + since_tick);
@@ -169,7 +171,7 @@ void PaintMain(AppState& app, const Settings& settings, ShellPlatform& platform,
 }
 
 bool PointerDue(const AppState& app, uint32_t now) {
-  return !app.pointer_known || now - app.pointer_read >= kPointerRestRead ||
+  return !app.pointer_known || now - app.pointer_read + kPointerBeatSlack >= kPointerRestRead ||
          now - app.pointer_moved < kPointerActive;
 }
 

@@ -28,10 +28,12 @@ inline constexpr uint32_t kFrameInterval = 17;
 inline constexpr uint32_t kSecondMargin = 5;
 inline constexpr uint32_t kSecondTolerance = 30;
 
-// A pointer at rest is read only this often, a moving one at every paint
-// until it has rested this long: under Wine each reading is a round trip to
-// the X server and several to the wineserver.
-inline constexpr uint32_t kPointerRestRead = 300;
+// A pointer at rest is read on a beat of this length, one of whose wakes is
+// the new second's, a moving one at every paint until it has rested
+// kPointerActive: under Wine each reading is a round trip to the X server and
+// several to the wineserver. A beat that comes a little early still reads.
+inline constexpr uint32_t kPointerRestRead = 250;
+inline constexpr uint32_t kPointerBeatSlack = 30;
 inline constexpr uint32_t kPointerActive = 2000;
 
 // The pointer for this paint: read afresh when one is due, else the last reading.

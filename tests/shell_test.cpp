@@ -88,11 +88,12 @@ TEST(ShellTest, FrameTimerSendsOnlyPicturesThatDiffer) {
   PaintMain(rig.app, rig.settings, shell, true);
   EXPECT_EQ(shell.Count("show"), 1);
 
-  // Due on a new pose, a new second or a pointer reading (at rest, 300 ms on).
+  // Due on a new pose, a new second or a pointer reading (at rest, on the
+  // quarter-second beat, which may come a little early).
   rig.app.pointer_moved = 2000;
   const int32_t second = SecondOfDay(shell.time);
-  EXPECT_FALSE(PaintDue(rig.app, 5299, second));
-  EXPECT_TRUE(PaintDue(rig.app, 5300, second));
+  EXPECT_FALSE(PaintDue(rig.app, 5000 + kPointerRestRead - kPointerBeatSlack - 1, second));
+  EXPECT_TRUE(PaintDue(rig.app, 5000 + kPointerRestRead - kPointerBeatSlack, second));
   EXPECT_TRUE(PaintDue(rig.app, 5000, second + 1));
   rig.app.behaviour.pose = 1;
   EXPECT_TRUE(PaintDue(rig.app, 5000, second));
@@ -136,7 +137,7 @@ TEST(ShellTest, PointerAtRestIsReadLessOftenThanAMovingOne) {
     return shell.cursor_reads - before;
   };
   EXPECT_EQ(paints(0, 2000), 20) << "every paint while it may still be moving";
-  EXPECT_EQ(paints(2000, 5000), 9) << "about every 300 ms at rest";
+  EXPECT_EQ(paints(2000, 5000), 10) << "on the quarter-second beat at rest, every third paint here";
   shell.cursor = {500, 500};
   paints(5000, 5400);
   EXPECT_EQ(PaintPointer(rig.app, shell, 5500, false).x, 500) << "a move is seen at once after";
