@@ -19,53 +19,61 @@ const wchar_t kAlreadyRunning[] =
 // ---- Files and settings -------------------------------------------------
 
 std::string DriverDir() {
-  char path[MAX_PATH];
-  const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string p(path, n);
+  wchar_t path[MAX_PATH];
+  const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  const std::string p = Utf8(std::wstring(path, n));
   return p.substr(0, p.find_last_of("\\/"));
 }
 
 std::string JoinPath(const std::string& dir, const std::string& file) { return dir + "\\" + file; }
 
 std::string FullPath(const std::string& path) {
-  char full[MAX_PATH] = {};
-  GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
-  return full;
+  wchar_t full[MAX_PATH] = {};
+  GetFullPathNameW(Wide(path).c_str(), MAX_PATH, full, nullptr);
+  return Utf8(full);
 }
 
 std::wstring Wide(const std::string& text) {
   std::wstring wide(text.size() + 1, L'\0');
-  wide.resize(static_cast<size_t>(MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0],
+  wide.resize(static_cast<size_t>(MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, &wide[0],
                                                       static_cast<int>(wide.size()))) - 1);
   return wide;
 }
 
+std::string Utf8(const std::wstring& text) {
+  const int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  std::string utf8(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &utf8[0], n, nullptr, nullptr);
+  utf8.resize(static_cast<size_t>(n > 0 ? n - 1 : 0));
+  return utf8;
+}
+
 void RemoveTree(const std::string& dir) {
   for (const std::string& name : ListDir(dir)) {
-    const std::string path = JoinPath(dir, name);
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    if (GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(path);
-    else DeleteFileA(path.c_str());
+    const std::wstring path = Wide(JoinPath(dir, name));
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(Utf8(path));
+    else DeleteFileW(path.c_str());
   }
-  RemoveDirectoryA(dir.c_str());
+  RemoveDirectoryW(Wide(dir).c_str());
 }
 
 std::string MakeWorkDir(const std::string& name) {
   const std::string root = JoinPath(DriverDir(), "..\\e2e-work");
-  CreateDirectoryA(root.c_str(), nullptr);
+  CreateDirectoryW(Wide(root).c_str(), nullptr);
   const std::string dir = JoinPath(root, name);
   RemoveTree(dir);
-  CreateDirectoryA(dir.c_str(), nullptr);
+  CreateDirectoryW(Wide(dir).c_str(), nullptr);
   return dir;
 }
 
 bool FileExists(const std::string& path) {
-  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+  return GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 std::string ReadFileBytes(const std::string& path) {
   std::string bytes;
-  FILE* f = std::fopen(path.c_str(), "rb");
+  FILE* f = _wfopen(Wide(path).c_str(), L"rb");
   if (!f) return bytes;
   char buffer[4096];
   size_t n;
@@ -75,7 +83,7 @@ std::string ReadFileBytes(const std::string& path) {
 }
 
 void WriteFileBytes(const std::string& path, const std::string& bytes) {
-  FILE* f = std::fopen(path.c_str(), "wb");
+  FILE* f = _wfopen(Wide(path).c_str(), L"wb");
   if (!f) return;
   std::fwrite(bytes.data(), 1, bytes.size(), f);
   std::fclose(f);
@@ -83,15 +91,49 @@ void WriteFileBytes(const std::string& path, const std::string& bytes) {
 
 std::vector<std::string> ListDir(const std::string& dir) {
   std::vector<std::string> names;
-  WIN32_FIND_DATAA data;
-  HANDLE find = FindFirstFileA(JoinPath(dir, "*").c_str(), &data);
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW(Wide(JoinPath(dir, "*")).c_str(), &data);
   if (find == INVALID_HANDLE_VALUE) return names;
   do {
-    const std::string name = data.cFileName;
+    const std::string name = Utf8(data.cFileName);
     if (name != "." && name != "..") names.push_back(name);
-  } while (FindNextFileA(find, &data));
+  } while (FindNextFileW(find, &data));
   FindClose(find);
   return names;
+}
+
+std::wstring ReadWideText(const std::string& path) {
+  const std::string bytes = ReadFileBytes(path);
+  return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
+}
+
+namespace {
+
+bool SetClassesValue(const wchar_t* key, const std::wstring& value) {
+  HKEY handle = nullptr;
+  if (RegCreateKeyExW(HKEY_CLASSES_ROOT, key, 0, nullptr, 0, KEY_WRITE, nullptr, &handle,
+                      nullptr) != ERROR_SUCCESS) {
+    return false;
+  }
+  const LONG set = RegSetValueExW(handle, nullptr, 0, REG_SZ,
+                                  reinterpret_cast<const BYTE*>(value.c_str()),
+                                  static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+  RegCloseKey(handle);
+  return set == ERROR_SUCCESS;
+}
+
+}  // namespace
+
+TextEditor::TextEditor(const std::string& record) {
+  const std::wstring command = L"\"" + Wide(JoinPath(DriverDir(), "open_recorder.exe")) +
+                               L"\" \"" + Wide(record) + L"\" \"%1\"";
+  ok_ = SetClassesValue(L".txt", L"KurimaroTest.txt") &&
+        SetClassesValue(L"KurimaroTest.txt\\shell\\open\\command", command);
+}
+
+TextEditor::~TextEditor() {
+  RegDeleteTreeW(HKEY_CLASSES_ROOT, L"KurimaroTest.txt");
+  RegDeleteTreeW(HKEY_CLASSES_ROOT, L".txt");
 }
 
 namespace {
@@ -215,19 +257,20 @@ std::string CommandLine(const Program& program) {
 }
 
 HMODULE LoadAsData(const Program& program) {
-  return LoadLibraryExA(JoinPath(DriverDir(), program.exe).c_str(), nullptr,
+  return LoadLibraryExW(Wide(JoinPath(DriverDir(), program.exe)).c_str(), nullptr,
                         LOAD_LIBRARY_AS_DATAFILE);
 }
 
 Process Start(const std::string& command_line, const std::string& work_dir, bool suspended) {
-  std::string command = command_line;
-  STARTUPINFOA si = {};
+  std::wstring command = Wide(command_line);
+  const std::wstring dir = Wide(work_dir);
+  STARTUPINFOW si = {};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi = {};
   Process process;
-  if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE,
+  if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE,
                       suspended ? CREATE_SUSPENDED : 0, nullptr,
-                      work_dir.empty() ? nullptr : work_dir.c_str(), &si, &pi)) {
+                      dir.empty() ? nullptr : dir.c_str(), &si, &pi)) {
     return process;
   }
   HANDLE copy = nullptr;
@@ -302,9 +345,10 @@ int CloseAndWait(Running& running) {
 }
 
 Running LaunchWithAlarmAhead(const Program& program, const std::string& dir, Conf conf, int ahead,
-                             Outline* idle_outline) {
+                             Outline* idle_outline, int32_t* due_second) {
   conf.alerm = 1;
-  const int due = SecondOfDay(LocalNow()) + ahead;
+  const int due = (SecondOfDay(LocalNow()) + ahead) % 86400;
+  if (due_second) *due_second = due;
   WriteAlarms(JoinPath(dir, kAlarmName), {due});
   Running running = Launch(program, dir, conf);
   if (!running.main) return running;
@@ -528,7 +572,7 @@ constexpr DWORD kWatchFilter = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE
 }  // namespace
 
 DirectoryWatch::DirectoryWatch(const std::string& dir) {
-  dir_ = CreateFileA(dir.c_str(), FILE_LIST_DIRECTORY,
+  dir_ = CreateFileW(Wide(dir).c_str(), FILE_LIST_DIRECTORY,
                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                      FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, nullptr);
   overlapped_.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
@@ -563,10 +607,8 @@ int DirectoryWatch::Arrivals(const std::string& name, DWORD settle_ms) {
     if (!GetOverlappedResult(dir_, &overlapped_, &bytes, FALSE)) break;
     for (DWORD offset = 0; bytes > 0;) {
       const auto* info = reinterpret_cast<const FILE_NOTIFY_INFORMATION*>(buffer_ + offset);
-      char text[MAX_PATH] = {};
-      WideCharToMultiByte(CP_ACP, 0, info->FileName, static_cast<int>(info->FileNameLength / 2),
-                          text, MAX_PATH - 1, nullptr, nullptr);
-      events_.emplace_back(info->Action, text);
+      events_.emplace_back(info->Action,
+                           Utf8(std::wstring(info->FileName, info->FileNameLength / 2)));
       if (info->NextEntryOffset == 0) break;
       offset += info->NextEntryOffset;
     }
@@ -576,7 +618,7 @@ int DirectoryWatch::Arrivals(const std::string& name, DWORD settle_ms) {
   for (const auto& event : events_) {
     const bool arrival = event.first == FILE_ACTION_ADDED ||
                          event.first == FILE_ACTION_RENAMED_NEW_NAME;
-    if (arrival && lstrcmpiA(event.second.c_str(), name.c_str()) == 0) ++count;
+    if (arrival && lstrcmpiW(Wide(event.second).c_str(), Wide(name).c_str()) == 0) ++count;
   }
   return count;
 }

@@ -64,6 +64,8 @@ constexpr char kAlarmName[] = "alerm.txt";
 extern const wchar_t kAlreadyRunning[];
 
 // ---- Files and settings -------------------------------------------------
+// Paths are UTF-8 text, handed to the wide file calls, so that a folder the
+// ANSI code page cannot spell works as any other.
 
 std::string DriverDir();
 // A fresh, empty working directory for one test.
@@ -71,11 +73,30 @@ std::string MakeWorkDir(const std::string& name);
 void RemoveTree(const std::string& dir);
 std::string JoinPath(const std::string& dir, const std::string& file);
 std::string FullPath(const std::string& path);
-std::wstring Wide(const std::string& text);
+std::wstring Wide(const std::string& utf8);
+std::string Utf8(const std::wstring& text);
 bool FileExists(const std::string& path);
 std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 std::vector<std::string> ListDir(const std::string& dir);
+// A file of UTF-16 text, as the stand-in editor writes it.
+std::wstring ReadWideText(const std::string& path);
+
+// The user's editor for .txt files while this lives: the stand-in
+// (open_recorder.exe) writes the folder it was started in and the file it was
+// given to `record`, one a line. Wine's prefix has no .txt association of its
+// own, so without it opening a text file would show nothing.
+class TextEditor {
+ public:
+  explicit TextEditor(const std::string& record);
+  ~TextEditor();
+  TextEditor(const TextEditor&) = delete;
+  TextEditor& operator=(const TextEditor&) = delete;
+  bool ok() const { return ok_; }
+
+ private:
+  bool ok_ = false;
+};
 
 // The settings file's thirteen lines, start-up values unless changed.
 struct Conf {
@@ -147,12 +168,12 @@ std::vector<Process> StartTogether(const std::vector<const Program*>& editions,
                                    const std::vector<std::string>& dirs);
 // WM_CLOSE to the shadow window, the way Exit ends the program; exit code or -1.
 int CloseAndWait(Running& running);
-// Launches with alarms on and one alarm `ahead` seconds from now, and waits
-// until it rings (full edition: the outline leaves the idle one, returned in
-// *idle).
+// Launches with alarms on and one alarm `ahead` seconds from now (its second
+// of the day in *due when asked for), and waits until it rings (full edition:
+// the outline leaves the idle one, returned in *idle).
 struct Outline;
 Running LaunchWithAlarmAhead(const Program& edition, const std::string& dir, Conf conf, int ahead,
-                             Outline* idle);
+                             Outline* idle, int32_t* due = nullptr);
 
 // ---- Windows and messages -----------------------------------------------
 
@@ -316,5 +337,11 @@ class Artwork {
   Sprites sprites_;
   bool ok_ = false;
 };
+
+// "" when the main window's alarm row looks as it does in that behaviour
+// mode, checked in the middle of the next second of the wanted parity (a
+// running alarm hides the lite edition's ALM tag on even seconds).
+std::string AlarmRowAt(Artwork& art, HWND main, const Conf& conf,
+                       const std::vector<int32_t>& alarms, int32_t mode, bool even);
 
 }  // namespace e2e
