@@ -8,6 +8,7 @@ packages=(
   g++-mingw-w64-x86-64 mingw-w64-tools binutils-mingw-w64-x86-64
   wine wine64 xvfb xauth x11-apps imagemagick fonts-wine fonts-ipafont-gothic
   espeak-ng sox xcompmgr procps strace
+  pulseaudio pulseaudio-utils
   nsis zip unzip
 )
 # clang's libFuzzer runtime has its own package on Debian; elsewhere it comes with clang.

@@ -1,5 +1,7 @@
 #include "driver.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -621,6 +623,84 @@ int DirectoryWatch::Arrivals(const std::string& name, DWORD settle_ms) {
     if (arrival && lstrcmpiW(Wide(event.second).c_str(), Wide(name).c_str()) == 0) ++count;
   }
   return count;
+}
+
+// ---- Sound ------------------------------------------------------------------
+
+int64_t WallClock() {
+  FILETIME t;
+  GetSystemTimePreciseAsFileTime(&t);
+  return static_cast<int64_t>((static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime);
+}
+
+void WriteToneWave(const std::string& path, int ms, int hz) {
+  constexpr uint32_t kRate = 22050;
+  const uint32_t samples = kRate * static_cast<uint32_t>(ms) / 1000;
+  std::string wave;
+  auto put = [&](uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) wave += static_cast<char>(value >> (8 * i) & 0xFF);
+  };
+  wave += "RIFF";
+  put(36 + samples * 2, 4);
+  wave += "WAVEfmt ";
+  put(16, 4);
+  put(1, 2);  // PCM
+  put(1, 2);  // mono
+  put(kRate, 4);
+  put(kRate * 2, 4);
+  put(2, 2);
+  put(16, 2);
+  wave += "data";
+  put(samples * 2, 4);
+  // From a peak, so that the very first sample is loud.
+  for (uint32_t i = 0; i < samples; ++i) {
+    const double phase = 2 * 3.14159265358979 * hz * (i + 0.25 * kRate / hz) / kRate;
+    put(static_cast<uint16_t>(static_cast<int16_t>(16000 * std::sin(phase))), 2);
+  }
+  WriteFileBytes(path, wave);
+}
+
+namespace {
+
+constexpr int64_t kWallPerSample = kWallSecond / 8000;
+constexpr int kLoud = 300;  // of 32767; the null sink's silence is 0
+
+}  // namespace
+
+void Recording::Sync(DWORD ms) {
+  const std::wstring path = Wide(path_);
+  int64_t bound = INT64_MAX;
+  const DWORD begin = GetTickCount();
+  do {
+    // The size first: the clock read after it is no earlier than any sample counted.
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
+      const int64_t samples =
+          static_cast<int64_t>((static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow) / 2;
+      if (samples > 0) bound = std::min(bound, WallClock() - samples * kWallPerSample);
+    }
+    Sleep(1);
+  } while (GetTickCount() - begin < ms);
+  last_ = bound;
+  start_ = std::min(start_, bound);
+}
+
+std::vector<Sound> Recording::Sounds(int64_t from, int64_t to, int gap_ms) const {
+  std::vector<Sound> sounds;
+  if (start_ == INT64_MAX) return sounds;
+  const std::string bytes = ReadFileBytes(path_);
+  const auto* samples = reinterpret_cast<const int16_t*>(bytes.data());
+  const int64_t count = static_cast<int64_t>(bytes.size() / 2);
+  const int64_t first = std::max<int64_t>(0, (from - start_) / kWallPerSample);
+  const int64_t end = std::min(count, (to - start_) / kWallPerSample);
+  const int64_t gap = gap_ms * kWallMs;
+  for (int64_t i = first; i < end; ++i) {
+    if (std::abs(samples[i]) < kLoud) continue;
+    const int64_t at = start_ + i * kWallPerSample;
+    if (!sounds.empty() && at - sounds.back().to <= gap) sounds.back().to = at + kWallPerSample;
+    else sounds.push_back({at, at + kWallPerSample});
+  }
+  return sounds;
 }
 
 }  // namespace e2e

@@ -49,8 +49,10 @@ enum Command : int {
   kExit = 40037,
   kAbout = 40040,
   kMoveLock = 40041,
+  kSoundOk = 40046,
   kWaveFile = 40048,
   kWaveFileLoop = 40050,
+  kSoundLaugh = 40051,
   kShadow = 40061,
   kTray = 40064,
   kEditAlarms = 40066,
@@ -260,6 +262,45 @@ class DirectoryWatch {
   OVERLAPPED overlapped_ = {};
   alignas(DWORD) char buffer_[16384];
   std::vector<std::pair<DWORD, std::string>> events_;
+};
+
+// ---- Sound ------------------------------------------------------------------
+
+// The wall clock in 100 ns units (UTC): the alarms' seconds, the clicks and
+// what a recording heard are all read on it.
+int64_t WallClock();
+constexpr int64_t kWallSecond = 10000000;
+constexpr int64_t kWallMs = kWallSecond / 1000;
+// A WAVE file of a pure tone, loud from its first sample to its last.
+void WriteToneWave(const std::string& path, int ms, int hz);
+
+// A stretch of sound heard, in wall-clock time.
+struct Sound {
+  int64_t from;
+  int64_t to;
+};
+
+// What a sound server's monitor hears, recorded into a growing file of 16-bit
+// mono samples at 8000 Hz (tests/e2e/sound.sh runs the recorder). Watching the
+// file grow ties its samples to the wall clock: the samples written by a
+// moment were all made by then, so the earliest (moment - samples written)
+// bounds the time of the first sample, to within the recorder's fragments of
+// about 10 ms.
+class Recording {
+ public:
+  explicit Recording(const std::string& path) : path_(path) {}
+  // Watches the file grow for ms.
+  void Sync(DWORD ms);
+  // How far the last watch puts the first sample after the earliest: samples
+  // lost, or a server clock apart from the wall clock.
+  int64_t Slip() const { return last_ - start_; }
+  // Sounds between two times; silences shorter than gap_ms do not part them.
+  std::vector<Sound> Sounds(int64_t from, int64_t to, int gap_ms) const;
+
+ private:
+  std::string path_;
+  int64_t start_ = INT64_MAX;  // the first sample's time, best bound so far
+  int64_t last_ = INT64_MAX;   // the last watch's bound
 };
 
 // ---- Outlines and pictures (driver_screen.cpp) --------------------------
