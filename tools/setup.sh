@@ -8,6 +8,7 @@ packages=(
   g++-mingw-w64-x86-64 mingw-w64-tools binutils-mingw-w64-x86-64
   wine wine64 xvfb xauth x11-apps imagemagick fonts-wine fonts-ipafont-gothic
   espeak-ng sox xcompmgr procps strace
+  pulseaudio pulseaudio-utils
   nsis zip unzip locales
   pkg-config libgtk-3-dev libayatana-appindicator3-dev libgstreamer1.0-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good

@@ -95,30 +95,6 @@ Conf AlarmConf() {
 
 class AlarmTest : public EditionTest {};
 
-// "" when the alarm row looks as it does with that mode, checked in the
-// middle of the next second of the wanted parity.
-std::string AlarmRowAt(Artwork& art, HWND main, const Conf& conf,
-                       const std::vector<int32_t>& alarms, int32_t mode, bool even) {
-  for (int attempt = 0; attempt < 3; ++attempt) {
-    const SYSTEMTIME t = WaitForMidSecond();
-    if ((t.wSecond % 2 == 0) != even) {
-      Sleep(600);
-      continue;
-    }
-    const RECT rect = ReadWindow(main).rect;
-    const Surface shot = Capture(rect);
-    Moment moment;
-    moment.settings = SettingsOf(conf);
-    moment.alarms = alarms;
-    moment.time = ToLocalTime(t);
-    moment.mode = mode;
-    moment.origin = {rect.left, rect.top};
-    return PictureDifference(shot, art.Picture(moment), art.Mask(0, conf.viewscale),
-                             conf.viewscale, kAlarmRow);
-  }
-  return "no second of that parity";
-}
-
 std::vector<int> FramesOf(const std::vector<Span>& runs) {
   std::vector<int> frames;
   for (const Span& run : runs) frames.push_back(run.frame);

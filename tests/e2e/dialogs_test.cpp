@@ -128,45 +128,11 @@ TEST_P(DialogsTest, AboutBoxNamesTheEdition) {
   EXPECT_EQ(CloseAndWait(app), 0);
 }
 
-// The user's editor for .txt files, for the length of one test: the stand-in
-// writes down what it was given. Wine's prefix has no .txt association of
-// its own, so without this the command would open nothing to be seen.
-class TextEditor {
- public:
-  explicit TextEditor(const std::string& record) {
-    const std::wstring command = L"\"" + Wide(JoinPath(DriverDir(), "open_recorder.exe")) +
-                                 L"\" \"" + Wide(record) + L"\" \"%1\"";
-    Set(L".txt", L"KurimaroTest.txt");
-    Set(L"KurimaroTest.txt\\shell\\open\\command", command);
-  }
-  ~TextEditor() {
-    RegDeleteTreeW(HKEY_CLASSES_ROOT, L"KurimaroTest.txt");
-    RegDeleteTreeW(HKEY_CLASSES_ROOT, L".txt");
-  }
-
- private:
-  static void Set(const wchar_t* key, const std::wstring& value) {
-    HKEY handle = nullptr;
-    if (RegCreateKeyExW(HKEY_CLASSES_ROOT, key, 0, nullptr, 0, KEY_WRITE, nullptr, &handle,
-                        nullptr) != ERROR_SUCCESS) {
-      ADD_FAILURE() << "cannot register the stand-in editor";
-      return;
-    }
-    RegSetValueExW(handle, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-    RegCloseKey(handle);
-  }
-};
-
-std::wstring ReadRecord(const std::string& path) {
-  const std::string bytes = ReadFileBytes(path);
-  return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
-}
-
 TEST_P(DialogsTest, EditAlarmsOpensTheAlarmFileInTheStartDirectory) {
   const std::string dir = TestDir();
   const std::string record = FullPath(JoinPath(TestDir("editor"), "opened.txt"));
   TextEditor editor(record);
+  ASSERT_TRUE(editor.ok()) << "cannot register the stand-in editor";
   WriteAlarms(JoinPath(dir, kAlarmName), {7 * 3600});
   Running app = Launch(edition(), dir, Conf());
   ASSERT_TRUE(app.main);
@@ -174,7 +140,7 @@ TEST_P(DialogsTest, EditAlarmsOpensTheAlarmFileInTheStartDirectory) {
   ASSERT_TRUE(WaitUntil([&] { return FileExists(record); }, 5000)) << "no editor was started";
   Sleep(100);
   const std::wstring start_dir = Lower(Wide(FullPath(dir)));
-  EXPECT_EQ(Lower(ReadRecord(record)), start_dir + L"\n" + start_dir + L"\\alerm.txt");
+  EXPECT_EQ(Lower(ReadWideText(record)), start_dir + L"\n" + start_dir + L"\\alerm.txt");
   EXPECT_EQ(ReadFileBytes(JoinPath(dir, kAlarmName)), "07:00:00\r\n") << "an alarm file was written";
 
   // A new user has no alarm file: an empty one is made for the editor.

@@ -1,5 +1,7 @@
 #include "driver.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -45,53 +47,61 @@ std::wstring AlreadyRunningText() {
 // ---- Files and settings -------------------------------------------------
 
 std::string DriverDir() {
-  char path[MAX_PATH];
-  const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string p(path, n);
+  wchar_t path[MAX_PATH];
+  const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  const std::string p = Utf8(std::wstring(path, n));
   return p.substr(0, p.find_last_of("\\/"));
 }
 
 std::string JoinPath(const std::string& dir, const std::string& file) { return dir + "\\" + file; }
 
 std::string FullPath(const std::string& path) {
-  char full[MAX_PATH] = {};
-  GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
-  return full;
+  wchar_t full[MAX_PATH] = {};
+  GetFullPathNameW(Wide(path).c_str(), MAX_PATH, full, nullptr);
+  return Utf8(full);
 }
 
 std::wstring Wide(const std::string& text) {
   std::wstring wide(text.size() + 1, L'\0');
-  wide.resize(static_cast<size_t>(MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0],
+  wide.resize(static_cast<size_t>(MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, &wide[0],
                                                       static_cast<int>(wide.size()))) - 1);
   return wide;
 }
 
+std::string Utf8(const std::wstring& text) {
+  const int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  std::string utf8(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &utf8[0], n, nullptr, nullptr);
+  utf8.resize(static_cast<size_t>(n > 0 ? n - 1 : 0));
+  return utf8;
+}
+
 void RemoveTree(const std::string& dir) {
   for (const std::string& name : ListDir(dir)) {
-    const std::string path = JoinPath(dir, name);
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    if (GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(path);
-    else DeleteFileA(path.c_str());
+    const std::wstring path = Wide(JoinPath(dir, name));
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(Utf8(path));
+    else DeleteFileW(path.c_str());
   }
-  RemoveDirectoryA(dir.c_str());
+  RemoveDirectoryW(Wide(dir).c_str());
 }
 
 std::string MakeWorkDir(const std::string& name) {
   const std::string root = JoinPath(DriverDir(), "..\\e2e-work");
-  CreateDirectoryA(root.c_str(), nullptr);
+  CreateDirectoryW(Wide(root).c_str(), nullptr);
   const std::string dir = JoinPath(root, name);
   RemoveTree(dir);
-  CreateDirectoryA(dir.c_str(), nullptr);
+  CreateDirectoryW(Wide(dir).c_str(), nullptr);
   return dir;
 }
 
 bool FileExists(const std::string& path) {
-  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+  return GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 std::string ReadFileBytes(const std::string& path) {
   std::string bytes;
-  FILE* f = std::fopen(path.c_str(), "rb");
+  FILE* f = _wfopen(Wide(path).c_str(), L"rb");
   if (!f) return bytes;
   char buffer[4096];
   size_t n;
@@ -101,7 +111,7 @@ std::string ReadFileBytes(const std::string& path) {
 }
 
 void WriteFileBytes(const std::string& path, const std::string& bytes) {
-  FILE* f = std::fopen(path.c_str(), "wb");
+  FILE* f = _wfopen(Wide(path).c_str(), L"wb");
   if (!f) return;
   std::fwrite(bytes.data(), 1, bytes.size(), f);
   std::fclose(f);
@@ -109,15 +119,49 @@ void WriteFileBytes(const std::string& path, const std::string& bytes) {
 
 std::vector<std::string> ListDir(const std::string& dir) {
   std::vector<std::string> names;
-  WIN32_FIND_DATAA data;
-  HANDLE find = FindFirstFileA(JoinPath(dir, "*").c_str(), &data);
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW(Wide(JoinPath(dir, "*")).c_str(), &data);
   if (find == INVALID_HANDLE_VALUE) return names;
   do {
-    const std::string name = data.cFileName;
+    const std::string name = Utf8(data.cFileName);
     if (name != "." && name != "..") names.push_back(name);
-  } while (FindNextFileA(find, &data));
+  } while (FindNextFileW(find, &data));
   FindClose(find);
   return names;
+}
+
+std::wstring ReadWideText(const std::string& path) {
+  const std::string bytes = ReadFileBytes(path);
+  return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
+}
+
+namespace {
+
+bool SetClassesValue(const wchar_t* key, const std::wstring& value) {
+  HKEY handle = nullptr;
+  if (RegCreateKeyExW(HKEY_CLASSES_ROOT, key, 0, nullptr, 0, KEY_WRITE, nullptr, &handle,
+                      nullptr) != ERROR_SUCCESS) {
+    return false;
+  }
+  const LONG set = RegSetValueExW(handle, nullptr, 0, REG_SZ,
+                                  reinterpret_cast<const BYTE*>(value.c_str()),
+                                  static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+  RegCloseKey(handle);
+  return set == ERROR_SUCCESS;
+}
+
+}  // namespace
+
+TextEditor::TextEditor(const std::string& record) {
+  const std::wstring command = L"\"" + Wide(JoinPath(DriverDir(), "open_recorder.exe")) +
+                               L"\" \"" + Wide(record) + L"\" \"%1\"";
+  ok_ = SetClassesValue(L".txt", L"KurimaroTest.txt") &&
+        SetClassesValue(L"KurimaroTest.txt\\shell\\open\\command", command);
+}
+
+TextEditor::~TextEditor() {
+  RegDeleteTreeW(HKEY_CLASSES_ROOT, L"KurimaroTest.txt");
+  RegDeleteTreeW(HKEY_CLASSES_ROOT, L".txt");
 }
 
 namespace {
@@ -241,19 +285,20 @@ std::string CommandLine(const Program& program) {
 }
 
 HMODULE LoadAsData(const Program& program) {
-  return LoadLibraryExA(JoinPath(DriverDir(), program.exe).c_str(), nullptr,
+  return LoadLibraryExW(Wide(JoinPath(DriverDir(), program.exe)).c_str(), nullptr,
                         LOAD_LIBRARY_AS_DATAFILE);
 }
 
 Process Start(const std::string& command_line, const std::string& work_dir, bool suspended) {
-  std::string command = command_line;
-  STARTUPINFOA si = {};
+  std::wstring command = Wide(command_line);
+  const std::wstring dir = Wide(work_dir);
+  STARTUPINFOW si = {};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi = {};
   Process process;
-  if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE,
+  if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE,
                       suspended ? CREATE_SUSPENDED : 0, nullptr,
-                      work_dir.empty() ? nullptr : work_dir.c_str(), &si, &pi)) {
+                      dir.empty() ? nullptr : dir.c_str(), &si, &pi)) {
     return process;
   }
   HANDLE copy = nullptr;
@@ -328,9 +373,10 @@ int CloseAndWait(Running& running) {
 }
 
 Running LaunchWithAlarmAhead(const Program& program, const std::string& dir, Conf conf, int ahead,
-                             Outline* idle_outline) {
+                             Outline* idle_outline, int32_t* due_second) {
   conf.alerm = 1;
-  const int due = SecondOfDay(LocalNow()) + ahead;
+  const int due = (SecondOfDay(LocalNow()) + ahead) % 86400;
+  if (due_second) *due_second = due;
   WriteAlarms(JoinPath(dir, kAlarmName), {due});
   Running running = Launch(program, dir, conf);
   if (!running.main) return running;
@@ -554,7 +600,7 @@ constexpr DWORD kWatchFilter = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE
 }  // namespace
 
 DirectoryWatch::DirectoryWatch(const std::string& dir) {
-  dir_ = CreateFileA(dir.c_str(), FILE_LIST_DIRECTORY,
+  dir_ = CreateFileW(Wide(dir).c_str(), FILE_LIST_DIRECTORY,
                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                      FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, nullptr);
   overlapped_.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
@@ -589,10 +635,8 @@ int DirectoryWatch::Arrivals(const std::string& name, DWORD settle_ms) {
     if (!GetOverlappedResult(dir_, &overlapped_, &bytes, FALSE)) break;
     for (DWORD offset = 0; bytes > 0;) {
       const auto* info = reinterpret_cast<const FILE_NOTIFY_INFORMATION*>(buffer_ + offset);
-      char text[MAX_PATH] = {};
-      WideCharToMultiByte(CP_ACP, 0, info->FileName, static_cast<int>(info->FileNameLength / 2),
-                          text, MAX_PATH - 1, nullptr, nullptr);
-      events_.emplace_back(info->Action, text);
+      events_.emplace_back(info->Action,
+                           Utf8(std::wstring(info->FileName, info->FileNameLength / 2)));
       if (info->NextEntryOffset == 0) break;
       offset += info->NextEntryOffset;
     }
@@ -602,9 +646,87 @@ int DirectoryWatch::Arrivals(const std::string& name, DWORD settle_ms) {
   for (const auto& event : events_) {
     const bool arrival = event.first == FILE_ACTION_ADDED ||
                          event.first == FILE_ACTION_RENAMED_NEW_NAME;
-    if (arrival && lstrcmpiA(event.second.c_str(), name.c_str()) == 0) ++count;
+    if (arrival && lstrcmpiW(Wide(event.second).c_str(), Wide(name).c_str()) == 0) ++count;
   }
   return count;
+}
+
+// ---- Sound ------------------------------------------------------------------
+
+int64_t WallClock() {
+  FILETIME t;
+  GetSystemTimePreciseAsFileTime(&t);
+  return static_cast<int64_t>((static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime);
+}
+
+void WriteToneWave(const std::string& path, int ms, int hz) {
+  constexpr uint32_t kRate = 22050;
+  const uint32_t samples = kRate * static_cast<uint32_t>(ms) / 1000;
+  std::string wave;
+  auto put = [&](uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) wave += static_cast<char>(value >> (8 * i) & 0xFF);
+  };
+  wave += "RIFF";
+  put(36 + samples * 2, 4);
+  wave += "WAVEfmt ";
+  put(16, 4);
+  put(1, 2);  // PCM
+  put(1, 2);  // mono
+  put(kRate, 4);
+  put(kRate * 2, 4);
+  put(2, 2);
+  put(16, 2);
+  wave += "data";
+  put(samples * 2, 4);
+  // From a peak, so that the very first sample is loud.
+  for (uint32_t i = 0; i < samples; ++i) {
+    const double phase = 2 * 3.14159265358979 * hz * (i + 0.25 * kRate / hz) / kRate;
+    put(static_cast<uint16_t>(static_cast<int16_t>(16000 * std::sin(phase))), 2);
+  }
+  WriteFileBytes(path, wave);
+}
+
+namespace {
+
+constexpr int64_t kWallPerSample = kWallSecond / 8000;
+constexpr int kLoud = 300;  // of 32767; the null sink's silence is 0
+
+}  // namespace
+
+void Recording::Sync(DWORD ms) {
+  const std::wstring path = Wide(path_);
+  int64_t bound = INT64_MAX;
+  const DWORD begin = GetTickCount();
+  do {
+    // The size first: the clock read after it is no earlier than any sample counted.
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
+      const int64_t samples =
+          static_cast<int64_t>((static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow) / 2;
+      if (samples > 0) bound = std::min(bound, WallClock() - samples * kWallPerSample);
+    }
+    Sleep(1);
+  } while (GetTickCount() - begin < ms);
+  last_ = bound;
+  start_ = std::min(start_, bound);
+}
+
+std::vector<Sound> Recording::Sounds(int64_t from, int64_t to, int gap_ms) const {
+  std::vector<Sound> sounds;
+  if (start_ == INT64_MAX) return sounds;
+  const std::string bytes = ReadFileBytes(path_);
+  const auto* samples = reinterpret_cast<const int16_t*>(bytes.data());
+  const int64_t count = static_cast<int64_t>(bytes.size() / 2);
+  const int64_t first = std::max<int64_t>(0, (from - start_) / kWallPerSample);
+  const int64_t end = std::min(count, (to - start_) / kWallPerSample);
+  const int64_t gap = gap_ms * kWallMs;
+  for (int64_t i = first; i < end; ++i) {
+    if (std::abs(samples[i]) < kLoud) continue;
+    const int64_t at = start_ + i * kWallPerSample;
+    if (!sounds.empty() && at - sounds.back().to <= gap) sounds.back().to = at + kWallPerSample;
+    else sounds.push_back({at, at + kWallPerSample});
+  }
+  return sounds;
 }
 
 }  // namespace e2e

@@ -49,8 +49,10 @@ enum Command : int {
   kExit = 40037,
   kAbout = 40040,
   kMoveLock = 40041,
+  kSoundOk = 40046,
   kWaveFile = 40048,
   kWaveFileLoop = 40050,
+  kSoundLaugh = 40051,
   kShadow = 40061,
   kTray = 40064,
   kEditAlarms = 40066,
@@ -76,6 +78,8 @@ inline std::wstring Shown(const wchar_t* japanese, const wchar_t* english) {
 std::wstring AlreadyRunningText();
 
 // ---- Files and settings -------------------------------------------------
+// Paths are UTF-8 text, handed to the wide file calls, so that a folder the
+// ANSI code page cannot spell works as any other.
 
 std::string DriverDir();
 // A fresh, empty working directory for one test.
@@ -83,11 +87,30 @@ std::string MakeWorkDir(const std::string& name);
 void RemoveTree(const std::string& dir);
 std::string JoinPath(const std::string& dir, const std::string& file);
 std::string FullPath(const std::string& path);
-std::wstring Wide(const std::string& text);
+std::wstring Wide(const std::string& utf8);
+std::string Utf8(const std::wstring& text);
 bool FileExists(const std::string& path);
 std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 std::vector<std::string> ListDir(const std::string& dir);
+// A file of UTF-16 text, as the stand-in editor writes it.
+std::wstring ReadWideText(const std::string& path);
+
+// The user's editor for .txt files while this lives: the stand-in
+// (open_recorder.exe) writes the folder it was started in and the file it was
+// given to `record`, one a line. Wine's prefix has no .txt association of its
+// own, so without it opening a text file would show nothing.
+class TextEditor {
+ public:
+  explicit TextEditor(const std::string& record);
+  ~TextEditor();
+  TextEditor(const TextEditor&) = delete;
+  TextEditor& operator=(const TextEditor&) = delete;
+  bool ok() const { return ok_; }
+
+ private:
+  bool ok_ = false;
+};
 
 // The settings file's thirteen lines, start-up values unless changed.
 struct Conf {
@@ -159,12 +182,12 @@ std::vector<Process> StartTogether(const std::vector<const Program*>& editions,
                                    const std::vector<std::string>& dirs);
 // WM_CLOSE to the shadow window, the way Exit ends the program; exit code or -1.
 int CloseAndWait(Running& running);
-// Launches with alarms on and one alarm `ahead` seconds from now, and waits
-// until it rings (full edition: the outline leaves the idle one, returned in
-// *idle).
+// Launches with alarms on and one alarm `ahead` seconds from now (its second
+// of the day in *due when asked for), and waits until it rings (full edition:
+// the outline leaves the idle one, returned in *idle).
 struct Outline;
 Running LaunchWithAlarmAhead(const Program& edition, const std::string& dir, Conf conf, int ahead,
-                             Outline* idle);
+                             Outline* idle, int32_t* due = nullptr);
 
 // ---- Windows and messages -----------------------------------------------
 
@@ -253,6 +276,45 @@ class DirectoryWatch {
   std::vector<std::pair<DWORD, std::string>> events_;
 };
 
+// ---- Sound ------------------------------------------------------------------
+
+// The wall clock in 100 ns units (UTC): the alarms' seconds, the clicks and
+// what a recording heard are all read on it.
+int64_t WallClock();
+constexpr int64_t kWallSecond = 10000000;
+constexpr int64_t kWallMs = kWallSecond / 1000;
+// A WAVE file of a pure tone, loud from its first sample to its last.
+void WriteToneWave(const std::string& path, int ms, int hz);
+
+// A stretch of sound heard, in wall-clock time.
+struct Sound {
+  int64_t from;
+  int64_t to;
+};
+
+// What a sound server's monitor hears, recorded into a growing file of 16-bit
+// mono samples at 8000 Hz (tests/e2e/sound.sh runs the recorder). Watching the
+// file grow ties its samples to the wall clock: the samples written by a
+// moment were all made by then, so the earliest (moment - samples written)
+// bounds the time of the first sample, to within the recorder's fragments of
+// about 10 ms.
+class Recording {
+ public:
+  explicit Recording(const std::string& path) : path_(path) {}
+  // Watches the file grow for ms.
+  void Sync(DWORD ms);
+  // How far the last watch puts the first sample after the earliest: samples
+  // lost, or a server clock apart from the wall clock.
+  int64_t Slip() const { return last_ - start_; }
+  // Sounds between two times; silences shorter than gap_ms do not part them.
+  std::vector<Sound> Sounds(int64_t from, int64_t to, int gap_ms) const;
+
+ private:
+  std::string path_;
+  int64_t start_ = INT64_MAX;  // the first sample's time, best bound so far
+  int64_t last_ = INT64_MAX;   // the last watch's bound
+};
+
 // ---- Outlines and pictures (driver_screen.cpp) --------------------------
 
 // A window's outline: one byte per window pixel, 1 = inside. Empty (0 x 0)
@@ -328,5 +390,11 @@ class Artwork {
   Sprites sprites_;
   bool ok_ = false;
 };
+
+// "" when the main window's alarm row looks as it does in that behaviour
+// mode, checked in the middle of the next second of the wanted parity (a
+// running alarm hides the lite edition's ALM tag on even seconds).
+std::string AlarmRowAt(Artwork& art, HWND main, const Conf& conf,
+                       const std::vector<int32_t>& alarms, int32_t mode, bool even);
 
 }  // namespace e2e

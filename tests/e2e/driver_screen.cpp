@@ -221,4 +221,26 @@ Surface Artwork::Picture(const Moment& m) {
   return sprites_.compose_surface;
 }
 
+std::string AlarmRowAt(Artwork& art, HWND main, const Conf& conf,
+                       const std::vector<int32_t>& alarms, int32_t mode, bool even) {
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    const SYSTEMTIME t = WaitForMidSecond();
+    if ((t.wSecond % 2 == 0) != even) {
+      Sleep(600);
+      continue;
+    }
+    const RECT rect = ReadWindow(main).rect;
+    const Surface shot = Capture(rect);
+    Moment moment;
+    moment.settings = SettingsOf(conf);
+    moment.alarms = alarms;
+    moment.time = ToLocalTime(t);
+    moment.mode = mode;
+    moment.origin = {rect.left, rect.top};
+    return PictureDifference(shot, art.Picture(moment), art.Mask(0, conf.viewscale),
+                             conf.viewscale, kAlarmRow);
+  }
+  return "no second of that parity";
+}
+
 }  // namespace e2e

@@ -108,4 +108,30 @@ INSTANTIATE_TEST_SUITE_P(
       return std::string(info.param.first->name) + "Then" + info.param.second->name;
     });
 
+// Another kind of object under the lock's name (an event another program
+// made) cannot be opened as the lock nor replaced by it: it counts as a copy
+// already running, as a lock held under another account does on Windows.
+class ForeignLockTest : public EditionTest {};
+
+TEST_P(ForeignLockTest, EventOfTheLocksNameShowsTheBoxAndMakesNoWindow) {
+  HANDLE event = CreateEventA(nullptr, TRUE, FALSE, "Kurimaro");
+  ASSERT_TRUE(event);
+  ASSERT_NE(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS)) << "the name is taken";
+  const std::string dir = TestDir();
+  Process process = Start(CommandLine(edition()), dir);
+  HWND box = WaitForDialog(process, edition().title, 15000);
+  EXPECT_TRUE(box) << "no already-running box captioned " << edition().title;
+  if (box) {
+    EXPECT_EQ(MessageBoxText(box), kAlreadyRunning);
+    EXPECT_TRUE(WindowsOf(process, edition().main_class).empty());
+    EXPECT_TRUE(WindowsOf(process, kShadowClass).empty());
+    AnswerDialog(box, IDOK);
+  }
+  EXPECT_EQ(WaitForExit(process, 15000), 0);
+  EXPECT_TRUE(ListDir(dir).empty()) << "the refused start wrote a file";
+  CloseHandle(event);
+}
+
+E2E_FOR_BOTH_EDITIONS(ForeignLockTest);
+
 }  // namespace

@@ -144,6 +144,49 @@ TEST_P(TrayTest, DoubleClickDuringAnAlarmWhileStoredStopsItAndStaysStored) {
   EXPECT_EQ(ReadConf(dir).hide, 0);
 }
 
+// Where the full edition's shadow must stand: 3 x scale right of and below
+// the character, its size, with the character's outline.
+void ExpectShadowFollows(const Running& app, int scale) {
+  const RECT main = ReadWindow(app.main).rect;
+  const int offset = 3 * scale;
+  EXPECT_EQ(main.right - main.left, kPictureWidth * scale) << "character not at the new size";
+  RECT shadow = {};
+  GetWindowRect(app.shadow, &shadow);
+  EXPECT_EQ(shadow, Rect(main.left + offset, main.top + offset, main.right - main.left,
+                         main.bottom - main.top));
+  EXPECT_EQ(Difference(ReadOutline(app.shadow), ReadOutline(app.main)), "") << "shadow outline";
+  EXPECT_TRUE(IsWindowVisible(app.shadow));
+}
+
+// Changed while stored, the character's size and place are the shadow's on
+// the way out of the tray, not the ones it was stored with.
+TEST(TrayShadowTest, ShadowFollowsASizeAndAMoveMadeWhileStored) {
+  Running app = Launch(kFull, TestDir(), Conf());
+  ASSERT_TRUE(app.main);
+  {
+    SCOPED_TRACE("x2 to x4 while stored, taken out by the menu");
+    ASSERT_TRUE(Send(app.main, WM_COMMAND, kTray));
+    ExpectStored(app);
+    ASSERT_TRUE(Send(app.shadow, WM_COMMAND, kSizeX1 + 3));
+    ASSERT_TRUE(Send(app.shadow, WM_COMMAND, kTray));
+    ExpectShown(app, true);
+    EXPECT_EQ(ReadWindow(app.main).rect, Rect(100, 100, kPictureWidth * 4, kPictureHeight * 4));
+    ExpectShadowFollows(app, 4);
+  }
+  {
+    SCOPED_TRACE("moved from outside while stored, taken out by a double click");
+    ASSERT_TRUE(Send(app.main, WM_COMMAND, kTray));
+    ExpectStored(app);
+    ASSERT_TRUE(SetWindowPos(app.main, nullptr, 400, 300, 0, 0,
+                             SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE));
+    ASSERT_TRUE(DoubleClickIcon(app));
+    ExpectShown(app, true);
+    EXPECT_EQ(ReadWindow(app.main).rect, Rect(400, 300, kPictureWidth * 4, kPictureHeight * 4));
+    ExpectShadowFollows(app, 4);
+  }
+  EXPECT_EQ(CloseAndWait(app), 0);
+}
+
 bool DeleteIcon(HWND shadow) {
   NOTIFYICONDATAW icon = {};
   icon.cbSize = sizeof icon;
