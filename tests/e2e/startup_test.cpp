@@ -122,7 +122,7 @@ TEST_P(ForeignLockTest, EventOfTheLocksNameShowsTheBoxAndMakesNoWindow) {
   HWND box = WaitForDialog(process, edition().title, 15000);
   EXPECT_TRUE(box) << "no already-running box captioned " << edition().title;
   if (box) {
-    EXPECT_EQ(MessageBoxText(box), kAlreadyRunning);
+    EXPECT_EQ(MessageBoxText(box), AlreadyRunningText());
     EXPECT_TRUE(WindowsOf(process, edition().main_class).empty());
     EXPECT_TRUE(WindowsOf(process, kShadowClass).empty());
     AnswerDialog(box, IDOK);
