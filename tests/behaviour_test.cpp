@@ -229,6 +229,50 @@ TEST(AlarmTimelineTest, FullEditionDancesAndReshapesOnlyWhenTheFrameChanges) {
   }
 }
 
+// Windows rounds the 17 ms timer up to about 31 ms, and a busy system makes a
+// tick late now and then: each step of the dance still lasts 500 ms within
+// one tick, and the play time is the timer's, whatever the tick.
+TEST(AlarmTimelineTest, DanceStepsHoldAtWindowsTickAndWithLateTicks) {
+  struct Pace {
+    const char* name;
+    uint32_t tick;      // the usual tick
+    int late_every;     // every n-th tick comes 50 ms late; 0: never
+  };
+  for (const Pace pace : {Pace{"31 ms", 31, 0}, Pace{"17 ms, some 50 ms late", 17, 7}}) {
+    SCOPED_TRACE(pace.name);
+    Rig rig;
+    rig.settings.al_time = 1;  // 10 s
+    rig.Mode(AlarmStart);
+    uint32_t elapsed = 0;
+    uint32_t longest_tick = 0;
+    int32_t pose = rig.state.pose;
+    uint32_t step_began = 0;
+    std::vector<std::pair<int32_t, uint32_t>> steps;  // pose and how long it showed
+    for (int i = 1; elapsed < 6000; ++i) {
+      const uint32_t d = pace.late_every && i % pace.late_every == 0 ? pace.tick + 50 : pace.tick;
+      longest_tick = std::max(longest_tick, d);
+      rig.Tick(d);
+      elapsed += d;
+      if (rig.state.pose != pose) {
+        steps.push_back({pose, elapsed - step_began});
+        pose = rig.state.pose;
+        step_began = elapsed;
+      }
+    }
+    ASSERT_GE(steps.size(), 8u);
+    std::vector<int32_t> poses;
+    for (const auto& step : steps) {
+      poses.push_back(step.first);
+      // Seen from the ticks, a step's ends each land within one tick.
+      EXPECT_LT(std::abs(static_cast<int>(step.second) - 500), static_cast<int>(longest_tick))
+          << "frame " << step.first;
+    }
+    EXPECT_EQ(std::vector<int32_t>(poses.begin(), poses.begin() + 6),
+              (std::vector<int32_t>{0, 2, 3, 4, 3, 4}));
+    EXPECT_EQ(rig.fake.timer_interval, 8000u);  // the play time less AlarmStart's two seconds
+  }
+}
+
 TEST(AlarmTimelineTest, LiteEditionKeepsFramesZeroAndOne) {
   Rig rig(Edition::Lite);
   rig.settings.al_time = 1;
