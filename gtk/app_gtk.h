@@ -7,13 +7,9 @@
 #include "gtk/platform_gtk.h"
 #include "shell/app_state.h"
 #include "settings/edition.h"
+#include "shell/built_edition.h"
 #include "settings/settings.h"
 
-#ifdef KURIMARO_LITE
-inline constexpr Edition kEdition = Edition::Lite;
-#else
-inline constexpr Edition kEdition = Edition::Full;
-#endif
 
 // Names of the two editions: the title of both windows and the X class of
 // the character, which window-manager rules match.

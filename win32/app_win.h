@@ -8,13 +8,9 @@
 #include "shell/app_state.h"
 #include "win32/platform_win.h"
 #include "settings/edition.h"
+#include "shell/built_edition.h"
 #include "settings/settings.h"
 
-#ifdef KURIMARO_LITE
-inline constexpr Edition kEdition = Edition::Lite;
-#else
-inline constexpr Edition kEdition = Edition::Full;
-#endif
 
 // Names and texts of the two editions. The class names cross over between
 // the editions on purpose; they are used exactly as they stand.
