@@ -114,6 +114,10 @@ std::vector<XWin> PopupWindows();
 bool CompositorRunning();
 // The program's tray icon (an XEmbed plug) that a tray host holds; 0 when none.
 XWin DockedTrayIcon(pid_t pid);
+// A plain window of the test's own, full-screen or not; the window manager
+// makes it the active one as it maps. Gone with DestroyOwnWindow.
+XWin OpenOwnWindow(bool full_screen);
+void DestroyOwnWindow(XWin w);
 // Asks the window to close as its close button would.
 void AskToClose(XWin w);
 

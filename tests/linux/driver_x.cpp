@@ -177,6 +177,23 @@ std::vector<XWin> PopupWindows() {
 
 bool CompositorRunning() { return XGetSelectionOwner(X(), A("_NET_WM_CM_S0")) != None; }
 
+XWin OpenOwnWindow(bool full_screen) {
+  const Window w = XCreateSimpleWindow(X(), DefaultRootWindow(X()), 0, 0, 640, 480, 0, 0, 0x808080);
+  if (full_screen) {
+    const Atom state = A("_NET_WM_STATE_FULLSCREEN");
+    XChangeProperty(X(), w, A("_NET_WM_STATE"), XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&state), 1);
+  }
+  XMapWindow(X(), w);
+  XSync(X(), False);
+  return w;
+}
+
+void DestroyOwnWindow(XWin w) {
+  XDestroyWindow(X(), w);
+  XSync(X(), False);
+}
+
 // A plug whose host went is left on the root window by the server.
 XWin DockedTrayIcon(pid_t pid) {
   for (XWin w : ClientsOf(pid)) {

@@ -143,3 +143,21 @@ TEST_F(Window, DragMovesBothWindows) {
     EXPECT_EQ(CloseAndWait(r), 0);
   }
 }
+
+// Another client's full-screen window in front sends both windows away;
+// they come back as it goes. An ordinary window in front leaves them.
+TEST_F(Window, StepsAsideForFullScreen) {
+  Running r = Launch(kFull, Dir());
+  ASSERT_NE(r.main, 0u);
+  auto shown = [&] { return Viewable(r.main) && Viewable(r.shadow); };
+  ASSERT_TRUE(WaitUntil(shown));
+  const XWin plain = OpenOwnWindow(false);
+  // The rule looks once a second: time for two looks.
+  EXPECT_FALSE(WaitUntil([&] { return !Viewable(r.main); }, 2500));
+  DestroyOwnWindow(plain);
+  const XWin full = OpenOwnWindow(true);
+  EXPECT_TRUE(WaitUntil([&] { return !Viewable(r.main) && !Viewable(r.shadow); }));
+  DestroyOwnWindow(full);
+  EXPECT_TRUE(WaitUntil(shown));
+  EXPECT_EQ(CloseAndWait(r), 0);
+}
