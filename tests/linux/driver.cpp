@@ -31,11 +31,15 @@ std::string StateDir() {
   return state ? state : "/tmp/kurimaro-linux-e2e";
 }
 
-std::string Display() {
+}  // namespace
+
+std::string TestDisplay() {
   std::string display = ReadFile(StateDir() + "/display");
   while (!display.empty() && display.back() == '\n') display.pop_back();
   return display;
 }
+
+namespace {
 
 void Forget(pid_t pid) {
   for (auto i = g_started.begin(); i != g_started.end(); ++i) {
@@ -76,7 +80,7 @@ pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::string>
 std::vector<std::string> BaseEnv() {
   const std::string runtime = StateDir() + "/run";
   mkdir(runtime.c_str(), 0700);
-  return {"DISPLAY=" + Display(), "DBUS_SESSION_BUS_ADDRESS", "XDG_RUNTIME_DIR=" + runtime,
+  return {"DISPLAY=" + TestDisplay(), "DBUS_SESSION_BUS_ADDRESS", "XDG_RUNTIME_DIR=" + runtime,
           "NO_AT_BRIDGE=1"};
 }
 

@@ -52,6 +52,8 @@ std::string CompareInside(const Image& shown, const Image& expected, const Mask&
 
 constexpr char kConfName[] = "KurimaroConf.dat";
 constexpr char kAlarmName[] = "alerm.txt";
+// The test display's name, as ":N".
+std::string TestDisplay();
 // A fresh, empty directory for one test, under the run's state directory.
 std::string MakeWorkDir(const std::string& name);
 std::string ReadFile(const std::string& path);

@@ -18,11 +18,7 @@ namespace {
 ::Display* X() {
   static ::Display* display = nullptr;  // one connection for the whole test program
   if (!display) {
-    std::string name = ReadFile(std::string(std::getenv("KURIMARO_LINUX_STATE")
-                                                ? std::getenv("KURIMARO_LINUX_STATE")
-                                                : "/tmp/kurimaro-linux-e2e") + "/display");
-    while (!name.empty() && name.back() == '\n') name.pop_back();
-    display = XOpenDisplay(name.c_str());
+    display = XOpenDisplay(TestDisplay().c_str());
     if (!display) std::abort();
     // A window that goes while it is read is no error of the test's.
     XSetErrorHandler([](::Display*, XErrorEvent*) { return 0; });
