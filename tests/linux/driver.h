@@ -102,6 +102,9 @@ std::vector<XWin> ClientsOf(pid_t pid);
 // Its window of that WM_WINDOW_ROLE; 0 when none.
 XWin FindWindow(pid_t pid, const char* role);
 bool Viewable(XWin w);
+// Taken in by the window manager's frame or a tray host: not a menu or
+// tooltip, which stay on the root window.
+bool Held(XWin w);
 // Position on the screen and size.
 Rect Bounds(XWin w);
 // The bounding or the input outline over the window's own size.

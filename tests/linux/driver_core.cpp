@@ -9,16 +9,17 @@
 namespace lx {
 namespace {
 
-// The art loaded once for the test program, rescaled on demand.
+Sprites g_art;  // the programs' art, loaded on first use for the whole test program
+
 Sprites& Art(int scale) {
-  static Sprites sprites;  // loaded on first use, freed with the process
+  Sprites& sprites = g_art;
   if (sprites.scale == 0) {
     auto bytes = [](const char* name) {
       return ReadFile(std::string(KURIMARO_SOURCE_DIR "/resources/generated/") + name);
     };
-    static const std::string atlas = bytes("glyph_atlas.bmp");
-    static const std::string sheet = bytes("character_sheet.bmp");
-    static const std::string bubble = bytes("bubble.bmp");
+    const std::string atlas = bytes("glyph_atlas.bmp");
+    const std::string sheet = bytes("character_sheet.bmp");
+    const std::string bubble = bytes("bubble.bmp");
     auto view = [](const std::string& s) {
       return ByteView{reinterpret_cast<const uint8_t*>(s.data()), s.size()};
     };

@@ -14,9 +14,11 @@
 namespace lx {
 namespace {
 
-// The test's own connection, opened on first use from the run's display file.
+::Display* g_display = nullptr;  // the test program's one connection
+
+// Opened on first use, on the run's display.
 ::Display* X() {
-  static ::Display* display = nullptr;  // one connection for the whole test program
+  ::Display*& display = g_display;
   if (!display) {
     display = XOpenDisplay(TestDisplay().c_str());
     if (!display) std::abort();
@@ -94,6 +96,14 @@ XWin FindWindow(pid_t pid, const char* role) {
 bool Viewable(XWin w) {
   XWindowAttributes a;
   return XGetWindowAttributes(X(), w, &a) && a.map_state == IsViewable;
+}
+
+bool Held(XWin w) {
+  Window root = 0, parent = 0, *kids = nullptr;
+  unsigned int n = 0;
+  if (!XQueryTree(X(), w, &root, &parent, &kids, &n)) return false;
+  if (kids) XFree(kids);
+  return parent != root;
 }
 
 Rect Bounds(XWin w) {
@@ -193,11 +203,7 @@ void DestroyOwnWindow(XWin w) {
 // A plug whose host went is left on the root window by the server.
 XWin DockedTrayIcon(pid_t pid) {
   for (XWin w : ClientsOf(pid)) {
-    Window root = 0, parent = 0, *kids = nullptr;
-    unsigned int n = 0;
-    if (!XQueryTree(X(), w, &root, &parent, &kids, &n)) continue;
-    if (kids) XFree(kids);
-    if (parent != root && Viewable(w) && !Property32(w, "_XEMBED_INFO", AnyPropertyType).empty()) {
+    if (Held(w) && Viewable(w) && !Property32(w, "_XEMBED_INFO", AnyPropertyType).empty()) {
       return w;
     }
   }
