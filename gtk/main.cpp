@@ -15,6 +15,7 @@
 #include "gtk/embedded.h"
 #include "gtk/files_gtk.h"
 #include "gtk/icons_gtk.h"
+#include "gtk/resume_gtk.h"
 #include "gtk/windows_gtk.h"
 #include "settings/atomic_file.h"
 #include "shell/commands.h"
@@ -148,6 +149,7 @@ int main(int argc, char** argv) {
 
   for (int sig : {SIGTERM, SIGINT, SIGHUP}) g_unix_signal_add(sig, OnEndSignal, nullptr);
   WhenDisplayLost(OnDisplayLost);
+  WatchForResume();
   gtk_main();
   Finish();
   return 0;

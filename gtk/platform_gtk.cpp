@@ -7,6 +7,7 @@
 
 #include "gtk/app_gtk.h"
 #include "gtk/dialogs_gtk.h"
+#include "gtk/full_screen_x11.h"
 #include "gtk/menu_gtk.h"
 #include "gtk/windows_gtk.h"
 #include "shell/shell.h"
@@ -156,8 +157,14 @@ void GtkPlatform::StartTimer(uint32_t id, uint32_t interval_ms) {
 // running now, which GLib allows to be removed.
 void GtkPlatform::ArmWake(uint32_t delay_ms, uint32_t) { StartTimer(TIMER_FRAME, delay_ms); }
 
-// Not yet told by the window manager; the mascot stays.
-bool GtkPlatform::FullScreenAppInFront() { return false; }
+// Read where the character stands as the rules last placed it: while it
+// stands aside its window is unmapped.
+bool GtkPlatform::FullScreenAppInFront() {
+  if (!main_window) return false;
+  return FullScreenWindowActiveAt(gtk_widget_get_display(main_window),
+                                  main_bounds.left + main_bounds.width / 2,
+                                  main_bounds.top + main_bounds.height / 2);
+}
 
 void GtkPlatform::StopTimer(uint32_t id) {
   const auto found = timers.find(id);

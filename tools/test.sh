@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test: the core's
-# unit tests (plain and under ASan/UBSan), a short fuzz pass, and the real
-# programs under Wine on a virtual display.
+# unit tests (plain and under ASan/UBSan), the Linux programs end to end on a
+# virtual display with openbox, a short fuzz pass, and the Windows programs
+# under Wine on a virtual display.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=${JOBS:-2}
@@ -32,7 +33,7 @@ run_ctest() {
   fi
 }
 
-echo "== unit tests"
+echo "== unit tests and the Linux programs end to end"
 cmake --preset native >/dev/null
 cmake --build --preset native -j "$jobs"
 run_ctest native

@@ -1,0 +1,5 @@
+#pragma once
+
+// Listens for logind's end of a sleep on the system bus and lets the rules
+// see to the clock and the alarms then; without a system bus nothing happens.
+void WatchForResume();

@@ -1,0 +1,60 @@
+// An alarm as the user sees it: the dance's outlines, its end, its stop.
+#include <set>
+
+#include "tests/linux/fixture.h"
+
+using namespace lx;
+
+namespace {
+
+class Alarm : public Linux {};
+
+// The frames the character's outline shows until it stands in frame 0 again
+// after a dance; a frame not in the core's masks counts as -1.
+std::set<int> FramesUntilStill(const Running& r, int scale, int timeout_ms) {
+  std::set<int> seen;
+  bool danced = false;
+  WaitUntil([&] {
+    const int frame = FrameOf(Shape(r.main), scale);
+    seen.insert(frame);
+    danced = danced || frame >= 2;
+    return danced && frame == 0;
+  }, timeout_ms);
+  return seen;
+}
+
+}  // namespace
+
+// An alarm a few seconds ahead dances through the outlines of frames 2, 3
+// and 4 (3 and 4 share theirs) and returns
+// to frame 0; a double click stops the next one; saving the file again
+// after that does not ring the alarm that passed.
+TEST_F(Alarm, DancesAndStops) {
+  const std::string dir = Dir();
+  Conf conf;
+  conf.alerm = 1;
+  conf.al_time = 0;  // 5 s
+  WriteAlarms(dir + "/" + kAlarmName, {SecondOfDayNow() + 3});
+  Running r = Launch(kFull, dir, conf);
+  ASSERT_NE(r.main, 0u);
+  std::set<int> dance;
+  for (int frame : {0, 2, 3, 4}) dance.insert(FrameOf(FrameMask(frame, 2), 2));
+  EXPECT_EQ(FramesUntilStill(r, 2, 20000), dance);
+
+  // The file saved with an alarm ahead is read at the next second.
+  const int second = SecondOfDayNow() + 3;
+  WriteAlarms(dir + "/" + kAlarmName, {second});
+  ASSERT_TRUE(WaitUntil([&] { return FrameOf(Shape(r.main), 2) >= 2; }, 10000));
+  int bx = 0, by = 0;
+  BodyPoint(2, bx, by);
+  const Rect at = Bounds(r.main);
+  MovePointer(at.x + bx, at.y + by);
+  Click(1, 2);
+  EXPECT_TRUE(WaitUntil([&] { return FrameOf(Shape(r.main), 2) == 0; }, 2000));
+
+  // Saved again, the same alarm now lies behind: no dance for a while.
+  WriteAlarms(dir + "/" + kAlarmName, {second});
+  const bool danced = WaitUntil([&] { return FrameOf(Shape(r.main), 2) >= 2; }, 2500);
+  EXPECT_FALSE(danced);
+  EXPECT_EQ(CloseAndWait(r), 0);
+}

@@ -1,0 +1,126 @@
+// The program's files, its single instance and what it does with bad input.
+#include <map>
+
+#include "resources/resource_ids.h"
+#include "tests/linux/fixture.h"
+
+using namespace lx;
+
+namespace {
+
+class Files : public Linux {};
+
+// A settings file as the Windows programs write it.
+constexpr char kWindowsFile[] =
+    "$viewscale = 3\r\n$shadow = 0\r\n$alerm = 1\r\n$24 = 1\r\n$topmost = 0\r\n$movelock = 1\r\n"
+    "$calendar = 0\r\n$hide = 0\r\n$sd = 1\r\n$al_time = 2\r\n&sd_file = \"\"\r\n"
+    "$pos_x = 300\r\n$pos_y = 200\r\n";
+
+int Lines(const std::string& text) {
+  int n = 0;
+  for (char c : text) n += c == '\n';
+  return n;
+}
+
+}  // namespace
+
+// A file the Windows program wrote reads the same here and comes back byte
+// for byte; the same commands write the bytes the Windows program writes.
+TEST_F(Files, SettingsBytesAcrossSystems) {
+  {
+    const std::string dir = Dir();
+    WriteFile(dir + "/" + kConfName, kWindowsFile);
+    Running r = Launch(kFull, dir);
+    ASSERT_NE(r.main, 0u);
+    EXPECT_EQ(Bounds(r.main), (Rect{300, 200, 264, 240}));
+    EXPECT_FALSE(r.shadow && Viewable(r.shadow));
+    EXPECT_FALSE(HasNetWmState(r.main, "_NET_WM_STATE_ABOVE"));
+    EXPECT_EQ(CloseAndWait(r), 0);
+    EXPECT_EQ(ReadFile(dir + "/" + kConfName), kWindowsFile);
+  }
+  {
+    const std::string dir = Dir();
+    Running r = Launch(kFull, dir);
+    ASSERT_NE(r.main, 0u);
+    ASSERT_TRUE(ChooseFromMenu(r, ID_SIZE_X1 + 3));
+    ASSERT_TRUE(WaitUntil([&] { return Bounds(r.main).w == 352; }));
+    for (int command : {ID_SHADOW, ID_TOPMOST, ID_HOUR24, ID_PLAY_30S}) {
+      ASSERT_TRUE(ChooseFromMenu(r, static_cast<uint16_t>(command)));
+    }
+    EXPECT_EQ(CloseAndWait(r), 0);
+    EXPECT_EQ(ReadFile(dir + "/" + kConfName),
+              "$viewscale = 4\r\n$shadow = 0\r\n$alerm = 0\r\n$24 = 1\r\n$topmost = 0\r\n"
+              "$movelock = 0\r\n$calendar = 1\r\n$hide = 0\r\n$sd = 0\r\n$al_time = 2\r\n"
+              "&sd_file = \"\"\r\n$pos_x = 100\r\n$pos_y = 100\r\n");
+  }
+}
+
+// Twenty starts of the two editions at once in one directory leave exactly
+// one running; the others show their box, which closes, and exit 0.
+TEST_F(Files, SingleInstance) {
+  const std::string dir = Dir();
+  std::vector<Process> starts;
+  for (int i = 0; i < 20; ++i) starts.push_back(Start(i % 2 ? kLite : kFull, dir));
+  std::vector<int> codes;
+  WaitUntil([&] {
+    for (Process& p : starts) {
+      if (p.pid <= 0) continue;
+      if (const std::optional<int> code = Ended(p)) {
+        codes.push_back(*code);
+        continue;
+      }
+      // A start without a character window shows only its box.
+      if (FindWindow(p.pid, "character")) continue;
+      for (XWin w : ClientsOf(p.pid)) {
+        if (Viewable(w)) AskToClose(w);
+      }
+    }
+    return codes.size() >= 19;
+  }, 90000);
+  EXPECT_EQ(codes, std::vector<int>(19, 0));
+  int alive = 0;
+  for (Process& p : starts) {
+    if (p.pid <= 0) continue;
+    ++alive;
+    // The one that won may still be making its windows.
+    Running r{p, 0, 0};
+    EXPECT_TRUE(WaitUntil([&] { return (r.main = FindWindow(p.pid, "character")) != 0; }));
+    EXPECT_EQ(CloseAndWait(r), 0);
+  }
+  EXPECT_EQ(alive, 1);
+}
+
+// No display: exit 2 with one line. A settings directory that cannot be
+// made: the program runs with the start-up settings and ends normally. A
+// broken settings file reads as zeros, as on Windows (x1 at the top left);
+// a broken alarm file is read as far as it goes and left as it was.
+TEST_F(Files, BadInput) {
+  for (const char* display : {"DISPLAY", "DISPLAY=:987"}) {
+    Process p = Start(kFull, Dir(), {display});
+    EXPECT_EQ(WaitExit(p), 2) << display;
+    const std::string err = ReadFile(p.stderr_path);
+    EXPECT_EQ(Lines(err), 1) << err;
+    EXPECT_NE(err.find("display"), std::string::npos) << err;
+  }
+  {
+    const std::string dir = Dir();
+    WriteFile(dir + "/file", "");
+    Running r = Launch(kFull, dir + "/file/settings");
+    ASSERT_NE(r.main, 0u);
+    EXPECT_EQ(Bounds(r.main), (Rect{100, 100, 176, 160}));
+    EXPECT_EQ(CloseAndWait(r), 0);
+  }
+  {
+    const std::string dir = Dir();
+    const std::string alarms = "25:99:99\nhello\n7:\x1a\xff\xfe";
+    WriteFile(dir + "/" + kAlarmName, alarms);
+    WriteFile(dir + "/" + kConfName, std::string("\xff\xfe$viewscale = banana\r\n\0\0", 25));
+    Running r = Launch(kFull, dir);
+    ASSERT_NE(r.main, 0u);
+    EXPECT_EQ(Bounds(r.main), (Rect{0, 0, 88, 80}));
+    EXPECT_TRUE(WaitUntil([&] { return Shape(r.main) == FrameMask(0, 1); }));
+    EXPECT_EQ(CloseAndWait(r), 0);
+    EXPECT_EQ(ReadFile(dir + "/" + kAlarmName), alarms);
+    EXPECT_NE(ReadFile(dir + "/" + kConfName).find("$viewscale = 1\r\n"), std::string::npos);
+  }
+}

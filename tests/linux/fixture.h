@@ -1,0 +1,16 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include "tests/linux/driver.h"
+
+// Every test leaves nothing running behind it, failed or not.
+class Linux : public ::testing::Test {
+ protected:
+  void TearDown() override { lx::KillStragglers(); }
+  // A fresh directory named after the test.
+  static std::string Dir() {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    return lx::MakeWorkDir(std::string(info->test_suite_name()) + "." + info->name());
+  }
+};
