@@ -77,7 +77,10 @@ ScreenRect Win32Platform::WindowBounds(AppWindow window) {
   return window == AppWindow::Main ? main_bounds : ReadBounds(shadow_window);
 }
 
-void Win32Platform::RefreshMainBounds() { main_bounds = ReadBounds(main_window); }
+void Win32Platform::RefreshMainBounds() {
+  main_bounds = ReadBounds(main_window);
+  RefreshMainMonitor();
+}
 
 void Win32Platform::PlaceWindow(AppWindow window, const ScreenRect& b, bool repaint) {
   HWND hwnd = Handle(window);
@@ -107,11 +110,18 @@ void Win32Platform::ApplyRegion(AppWindow window, const Region& region, bool red
 }
 
 void Win32Platform::StartTimer(uint32_t id, uint32_t interval_ms) {
-  if (main_window) SetTimer(main_window, id, interval_ms, nullptr);
+  if (!main_window) return;
+  SetTimer(main_window, id, interval_ms, nullptr);
+  if (id == TIMER_FRAME) {
+    armed_delay = interval_ms;
+    armed_tolerance = 0;
+  }
 }
 
 void Win32Platform::StopTimer(uint32_t id) {
-  if (main_window) KillTimer(main_window, id);
+  if (!main_window) return;
+  KillTimer(main_window, id);
+  if (id == TIMER_FRAME) armed_delay = 0;
 }
 
 // SetCoalescableTimer (Windows 8 and later) lets the system fire the timer up
@@ -124,8 +134,19 @@ void Win32Platform::FindCoalescableTimer() {
 }
 
 // A window timer repeats; each wake arms the next in its place.
+// A timer repeats at its interval until it is set again. A wake asked for a
+// little sooner than that interval is left to come at it: each setting costs
+// a server call under Wine, and the rest beat and the dance ask for the same
+// interval wake after wake. It may then come up to kWakeSlack late, never early.
 void Win32Platform::ArmWake(uint32_t delay_ms, uint32_t tolerance_ms) {
   if (!main_window) return;
+  constexpr uint32_t kWakeSlack = 10;
+  if (tolerance_ms == armed_tolerance && armed_delay >= delay_ms &&
+      armed_delay - delay_ms <= kWakeSlack) {
+    return;
+  }
+  armed_delay = delay_ms;
+  armed_tolerance = tolerance_ms;
   if (set_coalescable_timer && tolerance_ms > 0) {
     set_coalescable_timer(main_window, TIMER_FRAME, delay_ms, nullptr, tolerance_ms);
   } else {
@@ -152,7 +173,10 @@ LocalTime Win32Platform::LocalNow() {
 
 ScreenRect Win32Platform::VirtualScreen() { return screen; }
 
-void Win32Platform::RefreshVirtualScreen() { screen = VirtualScreenRect(); }
+void Win32Platform::RefreshVirtualScreen() {
+  screen = VirtualScreenRect();
+  RefreshMainMonitor();
+}
 
 void Win32Platform::ShowPicture(const Surface& picture, const PixelBox& area) {
   if (paint_dc) {
@@ -194,21 +218,29 @@ bool ShellWindow(HWND window) {
 
 }  // namespace
 
+// Asked once a second: the cheap questions come first, and the monitor is
+// the one recorded when the character last moved or the displays changed.
 bool Win32Platform::FullScreenAppInFront() {
   HWND front = GetForegroundWindow();
-  if (!front || !main_window || !IsWindowVisible(front) || IsZoomed(front)) return false;
+  RECT r = {};
+  if (!front || !main_window || !GetWindowRect(front, &r)) return false;
+  const RECT& m = main_monitor;
+  if (m.right <= m.left) return false;  // no monitor known yet
+  if (r.left > m.left || r.top > m.top || r.right < m.right || r.bottom < m.bottom) return false;
+  if (!IsWindowVisible(front) || IsZoomed(front)) return false;
   DWORD process = 0;
   GetWindowThreadProcessId(front, &process);
-  if (process == GetCurrentProcessId() || ShellWindow(front)) return false;
-  RECT r = {};
+  return process != GetCurrentProcessId() && !ShellWindow(front);
+}
+
+void Win32Platform::RefreshMainMonitor() {
   MONITORINFO monitor = {};
   monitor.cbSize = sizeof monitor;
-  if (!GetWindowRect(front, &r) ||
-      !GetMonitorInfoA(MonitorFromWindow(main_window, MONITOR_DEFAULTTONEAREST), &monitor)) {
-    return false;
+  const RECT bounds = {main_bounds.left, main_bounds.top, main_bounds.left + main_bounds.width,
+                       main_bounds.top + main_bounds.height};
+  if (GetMonitorInfoA(MonitorFromRect(&bounds, MONITOR_DEFAULTTONEAREST), &monitor)) {
+    main_monitor = monitor.rcMonitor;
   }
-  const RECT& m = monitor.rcMonitor;
-  return r.left <= m.left && r.top <= m.top && r.right >= m.right && r.bottom >= m.bottom;
 }
 
 // Minimising the shadow window, the owner, hides the character with it on

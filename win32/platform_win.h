@@ -16,7 +16,10 @@ struct Win32Platform final : ShellPlatform {
   HDC paint_dc = nullptr;          // the main window's paint context while it paints
   ScreenRect screen = {};          // the virtual screen as last read
   ScreenRect main_bounds = {};     // the main window's rectangle as last moved or sized
+  RECT main_monitor = {};          // the monitor the character stands on, with main_bounds
   SetCoalescableTimerCall set_coalescable_timer = nullptr;  // null before Windows 8
+  uint32_t armed_delay = 0;        // the frame timer's interval as last set; 0: not set
+  uint32_t armed_tolerance = 0;
 
   void PlaySoundResource(int resource_id, uint32_t flags) override;
   void PlaySoundFile(const char* path, uint32_t flags) override;
@@ -65,6 +68,8 @@ struct Win32Platform final : ShellPlatform {
   // Reads the main window's rectangle again; done when it moves or changes
   // size, so that a paint needs no query (each costs server calls under Wine).
   void RefreshMainBounds();
+  // The monitor under the main window's rectangle as recorded.
+  void RefreshMainMonitor();
 
   HWND Handle(AppWindow window) const {
     return window == AppWindow::Main ? main_window : shadow_window;
