@@ -105,7 +105,7 @@ read -r oclock_p oclock_x oclock_c oclock_w oclock_r < <(idle oclock)
 cpu_row() {
   local name=$1 p=$2 x=$3 c=$4 w=$5 judge=$6
   if [ "$p" = gone ]; then
-    printf '  %-24s not measured: the program was not running through the whole time\n' "$name"
+    printf '  %-30s not measured: the program was not running through the whole time\n' "$name"
     return
   fi
   awk -v n="$name" -v p="$p" -v x="$x" -v c="$c" -v w="$w" -v f="$floor_p" -v j="$judge" 'BEGIN {
@@ -113,7 +113,7 @@ cpu_row() {
     rs = f > 0 ? sprintf("%.2f", r) : "-"
     v = ""
     if (j == "judge") v = r <= 0.3 && w <= 8 ? "ok" : r > 0.3 ? "over 0.3 x the floor" : "over 8 wake-ups a second"
-    printf "  %-24s %8.2f %8s %8.1f %7.2f %10.2f   %s\n", n, p, rs, w, x, c, v
+    printf "  %-30s %8.2f %8s %8.1f %7.2f %10.2f   %s\n", n, p, rs, w, x, c, v
   }'
 }
 echo
@@ -121,7 +121,7 @@ echo "1. Idle, pointer still and no alarm, over $idle_seconds s: CPU of the prog
 echo "   seconds, wake-ups a second (voluntary context switches, all threads), and the CPU of"
 echo "   Xvfb and xcompmgr over the same time (target: at most 0.3 x the floor, at most 8 wake-ups"
 echo "   a second)"
-printf '  %-24s %8s %8s %8s %7s %10s\n' "" program "x floor" "wakes/s" Xvfb xcompmgr
+printf '  %-30s %8s %8s %8s %7s %10s\n' "" program "x floor" "wakes/s" Xvfb xcompmgr
 cpu_row "bare GTK, 17+1000 ms (floor)" "$floor_p" "$floor_x" "$floor_c" "$floor_w" ""
 cpu_row "kurimaro x2, shadow" "$x2_p" "$x2_x" "$x2_c" "$x2_w" judge
 cpu_row "kurimaro x10, shadow" "$x10_p" "$x10_x" "$x10_c" "$x10_w" judge
@@ -155,8 +155,8 @@ bare_median=$(printf '%s\n' "${bare_times[@]}" | grep . | median || true)
 echo
 echo "2. Start to first painted frame, ms, median of $frame_runs runs (hair colour #$colour on the"
 echo "   screen; target: at most 50 ms over the bare window)"
-printf '  %-24s %8s   (runs: %s)\n' "bare GTK window ${x2_w}x${x2_h}" "${bare_median:-none}" "${bare_times[*]}"
-printf '  %-24s %8s   (runs: %s)' "kurimaro x2" "${full_median:-none}" "${full_times[*]}"
+printf '  %-30s %8s   (runs: %s)\n' "bare GTK window ${x2_w}x${x2_h}" "${bare_median:-none}" "${bare_times[*]}"
+printf '  %-30s %8s   (runs: %s)' "kurimaro x2" "${full_median:-none}" "${full_times[*]}"
 awk -v a="$full_median" -v b="$bare_median" 'BEGIN {
   if (a == "" || b == "") { print ""; exit }
   d = a - b; printf "   %+.0f ms   %s\n", d, d <= 50 ? "ok" : "over +50 ms" }'
