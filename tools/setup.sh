@@ -12,7 +12,7 @@ packages=(
   pkg-config libgtk-3-dev libayatana-appindicator3-dev libgstreamer1.0-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   openbox x11-utils xdotool trayer
-  dpkg-dev lintian desktop-file-utils appstream
+  dpkg-dev lintian desktop-file-utils appstream libxtst-dev
 )
 # Wine takes the interface language from the C library's locale; the end-to-end
 # tests run the programs in both.
