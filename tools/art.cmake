@@ -12,3 +12,9 @@ add_custom_target(art
   COMMAND artgen ${PROJECT_SOURCE_DIR}/resources/art ${PROJECT_SOURCE_DIR}/resources/generated
   DEPENDS artgen
   COMMENT "Regenerating resources/generated from resources/art")
+
+# The generated icons as PNGs, for the Linux package's icon theme.
+find_package(PNG REQUIRED)
+add_executable(kurimaro_icon_png icon_png/main.cpp)
+target_link_libraries(kurimaro_icon_png PRIVATE kurimaro_artgen PNG::PNG)
+target_compile_options(kurimaro_icon_png PRIVATE ${KURIMARO_WARNINGS})

@@ -4,6 +4,7 @@
 #   Kurimaro-<version>.zip        both programs, a sample alerm.txt, README.md,
 #                                 the user guide and its pictures, LICENSE.txt
 #   Kurimaro-<version>-setup.exe  the per-user installer
+#   kurimaro_<version>_<arch>.deb the Linux edition's Debian package
 #   SHA256SUMS
 # Uncommitted changes are not in the packages. With --check it builds a second
 # time in another folder and fails unless every file is the same, byte for byte.
@@ -31,6 +32,7 @@ if [ -n "$(git status --porcelain --untracked-files=no)" ]; then
 fi
 zip_name=Kurimaro-$version.zip
 setup_name=Kurimaro-$version-setup.exe
+deb_name=kurimaro_${version}_$(dpkg --print-architecture).deb
 
 # Pictures (docs/*.png) that a Markdown file shows, as paths from the tree's root.
 pictures_of() {
@@ -55,6 +57,13 @@ build_packages() {
     -DCMAKE_EXE_LINKER_FLAGS=-s -DCMAKE_CXX_FLAGS="-ffile-prefix-map=$work/src=." >/dev/null
   cmake --build "$work/build" -j "$jobs" --target Kurimaro KurimaroLite installer >/dev/null
   cp "$work/build/bin/$setup_name" "$out/"
+
+  # The Linux edition from the same tree, with Debian's hardening flags.
+  cmake -S "$work/src" -B "$work/native" --preset native -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_CXX_FLAGS="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS) -ffile-prefix-map=$work=." \
+    -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" >/dev/null
+  cmake --build "$work/native" -j "$jobs" --target kurimaro kurimaro-lite kurimaro_icon_png >/dev/null
+  bash "$work/src/tools/deb.sh" "$work/src" "$work/native" "$out" >/dev/null
 
   local top=Kurimaro-$version
   local stage=$work/stage/$top
@@ -83,22 +92,22 @@ build_packages() {
   rm -f "$out/$zip_name"
   (cd "$work/stage" && find "$top" -type f | LC_ALL=C sort |
      zip -q -X -D -9 "$out/$zip_name" -@)
-  (cd "$out" && sha256sum "$zip_name" "$setup_name" >SHA256SUMS)
+  (cd "$out" && sha256sum "$zip_name" "$setup_name" "$deb_name" >SHA256SUMS)
 }
 
 start=$(date +%s)
 mkdir -p dist
-rm -f "dist/$zip_name" "dist/$setup_name" dist/SHA256SUMS
+rm -f "dist/$zip_name" "dist/$setup_name" "dist/$deb_name" dist/SHA256SUMS
 build_packages "$root/build/release" "$root/dist"
 echo "release $version ($commit) in $(( $(date +%s) - start )) s:"
-(cd dist && ls -l "$zip_name" "$setup_name" SHA256SUMS | awk '{print "  " $5 "\t" $9}')
+(cd dist && ls -l "$zip_name" "$setup_name" "$deb_name" SHA256SUMS | awk '{print "  " $5 "\t" $9}')
 unzip -Z1 "dist/$zip_name" | sed 's/^/  zip: /'
 
 if [ "$check" -eq 1 ]; then
   start=$(date +%s)
   build_packages "$root/build/release-check" "$root/build/release-check/dist"
   same=1
-  for f in "$zip_name" "$setup_name" SHA256SUMS; do
+  for f in "$zip_name" "$setup_name" "$deb_name" SHA256SUMS; do
     if cmp -s "dist/$f" "build/release-check/dist/$f"; then echo "check: $f is the same"
     else echo "check: $f DIFFERS"; same=0; fi
   done

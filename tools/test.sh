@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test: the core's
 # unit tests (plain and under ASan/UBSan), the Linux programs end to end on a
-# virtual display with openbox, a short fuzz pass, and the Windows programs
-# under Wine on a virtual display.
+# virtual display with openbox, a short fuzz pass, the Windows programs under
+# Wine on a virtual display, and the release packages (the Debian package
+# checked by lintian, desktop-file-validate and appstreamcli).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=${JOBS:-2}
@@ -69,6 +70,14 @@ run_ctest windows
 
 echo "== release packages, built twice from a clean copy of the commit and compared"
 if bash tools/release.sh --check; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
+
+echo "== the Debian package: its contents, then lintian, desktop-file-validate and appstreamcli"
+version=$(sed -nE 's/^project\(Kurimaro VERSION ([0-9.]+).*/\1/p' CMakeLists.txt)
+if bash tools/check_deb.sh "dist/kurimaro_${version}_$(dpkg --print-architecture).deb"; then
+  passed=$((passed + 1))
+else
+  failed=$((failed + 1))
+fi
 
 echo
 echo "all: $passed passed, $failed failed"

@@ -1,0 +1,207 @@
+#!/usr/bin/env bash
+# Measures the Linux full edition (kurimaro) on a virtual display with a
+# window manager (openbox) and a compositor (xcompmgr), and prints a table:
+#   1. CPU and wake-ups while idling, at x2 and x10, beside a bare GTK program
+#      that only runs a 17 ms and a 1000 ms timer (the floor), xeyes and oclock;
+#   2. time from the start to the first painted frame, beside a bare GTK
+#      window filled with one colour;
+#   3. resident memory at x10, beside a bare GTK program holding two windows
+#      of the x10 size;
+#   4. how late alarms start, over several trials.
+# A measurement, not a test: it is in neither CTest nor tools/test.sh.
+# IDLE_SECONDS, FRAME_RUNS and ALARM_TRIALS shorten a run for a quick look.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+idle_seconds=${IDLE_SECONDS:-60}
+frame_runs=${FRAME_RUNS:-5}
+alarm_trials=${ALARM_TRIALS:-10}
+
+bash tools/setup.sh
+cmake --preset native >/dev/null
+cmake --build --preset native -j "${JOBS:-2}" --target kurimaro bare_gtk xprobe >/dev/null
+
+build=$root/build/native
+kurimaro=$build/gtk/kurimaro
+bare=$build/tools/bare_gtk
+xprobe=$build/tools/xprobe
+work=$build/measure-linux
+rm -rf "$work"
+mkdir -p "$work"
+# Nothing of the user's: GTK's own files and the programs' settings stay here.
+export XDG_CONFIG_HOME=$work/config XDG_CACHE_HOME=$work/cache
+export NO_AT_BRIDGE=1
+
+n=90
+while [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+export DISPLAY=:$n
+session_pids=()
+cleanup() {
+  local p
+  for p in "${session_pids[@]}"; do kill "$p" 2>/dev/null || true; done
+}
+trap cleanup EXIT
+Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+session_pids+=("$xvfb_pid")
+for _ in $(seq 100); do xwininfo -root >/dev/null 2>&1 && break; sleep 0.1; done
+openbox --sm-disable >/dev/null 2>&1 &
+wm_pid=$!
+xcompmgr >/dev/null 2>&1 &
+comp_pid=$!
+session_pids=("$comp_pid" "$wm_pid" "$xvfb_pid")
+sleep 2
+hz=$(getconf CLK_TCK)
+
+# The settings file as the program writes it, defaults but for scale and alarm.
+write_conf() {
+  mkdir -p "$1"
+  printf '$viewscale = %d\n$shadow = 1\n$alerm = %d\n$24 = 0\n$topmost = 1\n$movelock = 0\n$calendar = 1\n$hide = 0\n$sd = 0\n$al_time = 0\n&sd_file = ""\n$pos_x = 100\n$pos_y = 100\n' \
+    "$2" "$3" >"$1/KurimaroConf.dat"
+}
+
+# user + system clock ticks of a process, all its threads.
+ticks() { sed 's/^.*) //' "/proc/$1/stat" | awk '{print $12 + $13}'; }
+# Voluntary context switches of a process, all its threads: each time a
+# thread sleeps after waking is one, so these are its wake-ups.
+wakes() { cat /proc/"$1"/task/*/status 2>/dev/null | awk '/^voluntary_ctxt_switches:/ { n += $2 } END { print n + 0 }'; }
+rss_kb() { awk '/^VmRSS:/ { print $2 }' "/proc/$1/status"; }
+stop() { kill "$1" 2>/dev/null || true; wait "$1" 2>/dev/null || true; }
+
+# Starts a program, lets it settle, and prints its CPU seconds over
+# idle_seconds, those of Xvfb and of the compositor over the same time, its
+# wake-ups a second and its resident memory at the end in KiB.
+idle() {
+  "$@" >/dev/null 2>&1 &
+  local pid=$!
+  sleep 3  # start-up is not idling
+  if [ ! -e "/proc/$pid/stat" ]; then echo "gone"; return; fi
+  local p0 x0 c0 w0 p1 x1 c1 w1 rss
+  p0=$(ticks "$pid"); x0=$(ticks "$xvfb_pid"); c0=$(ticks "$comp_pid"); w0=$(wakes "$pid")
+  sleep "$idle_seconds"
+  if [ ! -e "/proc/$pid/stat" ]; then echo "gone"; return; fi
+  p1=$(ticks "$pid"); x1=$(ticks "$xvfb_pid"); c1=$(ticks "$comp_pid"); w1=$(wakes "$pid")
+  rss=$(rss_kb "$pid")
+  stop "$pid"
+  awk -v p=$((p1 - p0)) -v x=$((x1 - x0)) -v c=$((c1 - c0)) -v w=$((w1 - w0)) -v hz="$hz" \
+    -v t="$idle_seconds" -v r="$rss" 'BEGIN { printf "%.2f %.2f %.2f %.1f %d\n", p / hz, x / hz, c / hz, w / t, r }'
+}
+
+median() { sort -n | awk '{ a[NR] = $1 } END { if (NR == 0) print ""; else if (NR % 2) print a[(NR + 1) / 2]; else printf "%.1f\n", (a[NR / 2] + a[NR / 2 + 1]) / 2 }'; }
+
+echo
+echo "kurimaro built from $(git log -1 --format='%h %s' HEAD | cut -c1-70)$(git status --porcelain --untracked-files=no | grep -q . && echo ' (with uncommitted changes)' || true)"
+echo "Xvfb 1280x1024x24 on $DISPLAY with openbox and xcompmgr, $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg)"
+
+# 1. Idle CPU.
+write_conf "$work/x2" 2 0
+write_conf "$work/x10" 10 0
+read -r floor_p floor_x floor_c floor_w floor_r < <(idle "$bare" timers)
+read -r x2_p x2_x x2_c x2_w x2_r < <(idle "$kurimaro" --dir "$work/x2")
+read -r x10_p x10_x x10_c x10_w x10_r < <(idle "$kurimaro" --dir "$work/x10")
+read -r eyes_p eyes_x eyes_c eyes_w eyes_r < <(idle xeyes)
+read -r oclock_p oclock_x oclock_c oclock_w oclock_r < <(idle oclock)
+
+cpu_row() {
+  local name=$1 p=$2 x=$3 c=$4 w=$5 judge=$6
+  if [ "$p" = gone ]; then
+    printf '  %-30s not measured: the program was not running through the whole time\n' "$name"
+    return
+  fi
+  awk -v n="$name" -v p="$p" -v x="$x" -v c="$c" -v w="$w" -v f="$floor_p" -v j="$judge" 'BEGIN {
+    r = f > 0 ? p / f : 0
+    rs = f > 0 ? sprintf("%.2f", r) : "-"
+    v = ""
+    if (j == "judge") v = r <= 0.3 && w <= 8 ? "ok" : r > 0.3 ? "over 0.3 x the floor" : "over 8 wake-ups a second"
+    printf "  %-30s %8.2f %8s %8.1f %7.2f %10.2f   %s\n", n, p, rs, w, x, c, v
+  }'
+}
+echo
+echo "1. Idle, pointer still and no alarm, over $idle_seconds s: CPU of the program in user + system"
+echo "   seconds, wake-ups a second (voluntary context switches, all threads), and the CPU of"
+echo "   Xvfb and xcompmgr over the same time (target: at most 0.3 x the floor, at most 8 wake-ups"
+echo "   a second)"
+printf '  %-30s %8s %8s %8s %7s %10s\n' "" program "x floor" "wakes/s" Xvfb xcompmgr
+cpu_row "bare GTK, 17+1000 ms (floor)" "$floor_p" "$floor_x" "$floor_c" "$floor_w" ""
+cpu_row "kurimaro x2, shadow" "$x2_p" "$x2_x" "$x2_c" "$x2_w" judge
+cpu_row "kurimaro x10, shadow" "$x10_p" "$x10_x" "$x10_c" "$x10_w" judge
+cpu_row "xeyes" "$eyes_p" "$eyes_x" "$eyes_c" "$eyes_w" ""
+cpu_row "oclock" "$oclock_p" "$oclock_x" "$oclock_c" "$oclock_w" ""
+
+# 2. Start to first frame: the first time the character's hair colour shows
+# on the screen inside its window, beside a bare window of the same size
+# filled with that colour.
+colour=$(awk '$1 == "H" { printf "%02X%02X%02X", $3, $4, $5 }' resources/art/palette.txt)
+write_conf "$work/frame" 2 0
+read -r _ x2_w x2_h < <("$xprobe" size character "$kurimaro" --dir "$work/frame")
+read -r _ x10_w x10_h < <("$xprobe" size character "$kurimaro" --dir "$work/x10")
+frame() {
+  if [ "$1" = full ]; then "$xprobe" firstframe "$colour" character "$kurimaro" --dir "$work/frame"
+  else "$xprobe" firstframe "$colour" character "$bare" windows 1 "$x2_w" "$x2_h" "$colour"; fi
+}
+full_times=() bare_times=() notes=()
+frame bare >/dev/null  # the first start of a program pays for loading it
+frame full >/dev/null
+for _ in $(seq "$frame_runs"); do
+  for which in full bare; do
+    line=$(frame "$which")
+    if [[ $line == "firstframe none"* ]]; then notes+=("$which: ${line#firstframe none }"); continue; fi
+    if [ "$which" = full ]; then full_times+=("$(awk '{ print $3 }' <<<"$line")")
+    else bare_times+=("$(awk '{ print $3 }' <<<"$line")"); fi
+  done
+done
+full_median=$(printf '%s\n' "${full_times[@]}" | grep . | median || true)
+bare_median=$(printf '%s\n' "${bare_times[@]}" | grep . | median || true)
+echo
+echo "2. Start to first painted frame, ms, median of $frame_runs runs (hair colour #$colour on the"
+echo "   screen; target: at most 50 ms over the bare window)"
+printf '  %-30s %8s   (runs: %s)\n' "bare GTK window ${x2_w}x${x2_h}" "${bare_median:-none}" "${bare_times[*]}"
+printf '  %-30s %8s   (runs: %s)' "kurimaro x2" "${full_median:-none}" "${full_times[*]}"
+awk -v a="$full_median" -v b="$bare_median" 'BEGIN {
+  if (a == "" || b == "") { print ""; exit }
+  d = a - b; printf "   %+.0f ms   %s\n", d, d <= 50 ? "ok" : "over +50 ms" }'
+for note in "${notes[@]}"; do echo "  not measured once: $note"; done
+
+# 3. Resident memory after settling.
+settled_rss() {
+  "$@" >/dev/null 2>&1 &
+  local pid=$!
+  sleep 5
+  rss_kb "$pid"
+  stop "$pid"
+}
+kurimaro_rss=$(settled_rss "$kurimaro" --dir "$work/x10")
+bare_rss=$(settled_rss "$bare" windows 2 "$x10_w" "$x10_h" "$colour")
+echo
+echo "3. Resident memory 5 s after the start, MiB (target: at most 4 MiB over the bare program)"
+awk -v b="$bare_rss" -v k="$kurimaro_rss" -v i="$x10_r" -v w="$x10_w" -v h="$x10_h" 'BEGIN {
+  printf "  %-32s %7.1f\n", "bare GTK, two windows " w "x" h, b / 1024
+  d = (k - b) / 1024
+  printf "  %-32s %7.1f   %+.1f MiB   %s\n", "kurimaro x10", k / 1024, d, d <= 4 ? "ok" : "over +4 MiB"
+  if (i != "") printf "  %-32s %7.1f\n", "kurimaro x10 after idling", i / 1024
+}'
+
+# 4. Alarm start latency: from the alarm's second to the first change of the
+# character window's shape. The dance holds its first frame for 500 ms by
+# design, so the last column takes those off.
+write_conf "$work/alarm" 2 1
+echo
+echo "4. Alarm start latency, $alarm_trials trials (ms from the alarm's second to the first change of outline)"
+alarm_out=$("$xprobe" alarm "$work/alarm" "$alarm_trials" "$kurimaro" --dir "$work/alarm")
+if [[ $alarm_out == "alarm none"* ]]; then
+  echo "  not measurable: ${alarm_out#alarm none }"
+else
+  printf '  %5s  %8s  %7s  %8s\n' trial alarm raw "less 500"
+  awk -v trials="$alarm_trials" '
+    $1 == "trial" {
+      t = sprintf("%d:%02d:%02d", $3 / 3600, $3 / 60 % 60, $3 % 60)
+      if ($4 == "none") { printf "  %5d  %8s  %7s  %8s   no change within 4 s\n", $2, t, "-", "-"; next }
+      if ($4 == "early") { printf "  %5d  %8s  %7s  %8s   changed %d ms before the alarm\n", $2, t, "-", "-", $5; next }
+      n++; less = $4 - 500; if (less <= 150) good++
+      printf "  %5d  %8s  %7.0f  %8.0f\n", $2, t, $4, less
+    }
+    END {
+      if (n == 0) print "  not measurable: the outline never changed within 4 s of an alarm"
+      else printf "  within 150 ms after the first 500: %d of %d trials (target: 9 of 10)\n", good + 0, trials
+    }' <<<"$alarm_out"
+fi
