@@ -197,7 +197,7 @@ LocalTime GtkPlatform::LocalNow() {
                        g_date_time_get_day_of_month(now),
                        g_date_time_get_day_of_week(now) % 7,  // GLib counts Sunday as 7
                        g_date_time_get_hour(now), g_date_time_get_minute(now),
-                       g_date_time_get_second(now)};
+                       g_date_time_get_second(now), g_date_time_get_microsecond(now) / 1000};
   g_date_time_unref(now);
   return t;
 }
