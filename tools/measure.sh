@@ -255,16 +255,5 @@ if [[ $alarm_out == "alarm none"* ]]; then
   echo "  not measurable: $why"
 else
   printf '  %5s  %8s  %7s  %8s\n' trial alarm raw "less 500"
-  awk -v trials="$alarm_trials" '
-    $1 == "trial" {
-      t = sprintf("%d:%02d:%02d", $3 / 3600, $3 / 60 % 60, $3 % 60)
-      if ($4 == "none") { printf "  %5d  %8s  %7s  %8s   no change within 4 s\n", $2, t, "-", "-"; next }
-      if ($4 == "early") { printf "  %5d  %8s  %7s  %8s   changed %d ms before the alarm\n", $2, t, "-", "-", $5; next }
-      n++; less = $4 - 500; if (less <= 150) good++
-      printf "  %5d  %8s  %7.0f  %8.0f\n", $2, t, $4, less
-    }
-    END {
-      if (n == 0) print "  not measurable: the outline never changed within 4 s of an alarm (the program does not ring yet)"
-      else printf "  within 150 ms after the first 500: %d of %d trials (target: 9 of 10)\n", good, trials
-    }' <<<"$alarm_out"
+  awk -v trials="$alarm_trials" -f tools/measure/latency_table.awk <<<"$alarm_out"
 fi
