@@ -17,4 +17,5 @@ add_custom_target(art
 find_package(PNG REQUIRED)
 add_executable(kurimaro_icon_png icon_png/main.cpp)
 target_link_libraries(kurimaro_icon_png PRIVATE kurimaro_artgen PNG::PNG)
+target_include_directories(kurimaro_icon_png PRIVATE ${PROJECT_SOURCE_DIR})
 target_compile_options(kurimaro_icon_png PRIVATE ${KURIMARO_WARNINGS})

@@ -1,7 +1,7 @@
 // Writes one image of a generated .ico as a PNG, for the icon theme of the
 // Linux package: the icons are the art's, never redrawn.
 //   kurimaro_icon_png ICON.ico SIZE OUT.png
-#include <png.h>
+#include "tools/png_write.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -12,8 +12,6 @@
 
 namespace {
 
-// libpng's simplified writer: no setjmp, and no time chunk, so the same
-// pixels always give the same bytes.
 bool WritePng(const std::string& path, const artgen::Image& icon) {
   std::vector<png_byte> rgba;
   rgba.reserve(icon.pixels.size() * 4);
@@ -23,14 +21,7 @@ bool WritePng(const std::string& path, const artgen::Image& icon) {
     rgba.push_back(static_cast<png_byte>(argb));
     rgba.push_back(static_cast<png_byte>(argb >> 24));
   }
-  png_image image = {};
-  image.version = PNG_IMAGE_VERSION;
-  image.width = static_cast<png_uint_32>(icon.width);
-  image.height = static_cast<png_uint_32>(icon.height);
-  image.format = PNG_FORMAT_RGBA;
-  const bool ok = png_image_write_to_file(&image, path.c_str(), 0, rgba.data(), 0, nullptr) != 0;
-  png_image_free(&image);
-  return ok;
+  return WriteRgbaPng(path, icon.width, icon.height, rgba);
 }
 
 }  // namespace

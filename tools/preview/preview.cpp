@@ -1,11 +1,10 @@
 // Renders one moment of the mascot to a PNG, exactly as the program paints
 // it: any time, date, pose, scale, pointer, settings and alarm list.
 
-#include <png.h>
+#include "tools/png_write.h"
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -112,7 +111,6 @@ std::vector<uint8_t> ReadFile(const std::string& path) {
   return bytes;
 }
 
-// libpng's simplified writer: no setjmp, so C++ objects are safe around it.
 bool WritePng(const std::string& path, const Surface& picture, const uint8_t* mask, int scale) {
   std::vector<png_byte> rgba(static_cast<size_t>(picture.width) * picture.height * 4);
   png_byte* out = rgba.data();
@@ -126,15 +124,7 @@ bool WritePng(const std::string& path, const Surface& picture, const uint8_t* ma
       out[3] = shown ? 255 : 0;
     }
   }
-  png_image image;
-  std::memset(&image, 0, sizeof image);
-  image.version = PNG_IMAGE_VERSION;
-  image.width = static_cast<png_uint_32>(picture.width);
-  image.height = static_cast<png_uint_32>(picture.height);
-  image.format = PNG_FORMAT_RGBA;
-  const bool ok = png_image_write_to_file(&image, path.c_str(), 0, rgba.data(), 0, nullptr) != 0;
-  png_image_free(&image);
-  return ok;
+  return WriteRgbaPng(path, picture.width, picture.height, rgba);
 }
 
 }  // namespace
