@@ -52,7 +52,9 @@ void FrameWake(AppState& app, const Settings& settings, Edition edition,
   app.behaviour.now_sec = second;
   CheckAlarm(app.behaviour, settings, platform);
   BehaviourTick(app.behaviour, settings, edition, platform);
-  if (PaintDue(app, platform.TickCount(), second)) PaintMain(app, settings, platform, false);
+  // A pointer read on the beat that has not moved changes nothing: no picture is composed.
+  const bool moved = ReadPointer(app, platform, platform.TickCount(), false);
+  if (PaintDue(app, second, moved)) PaintMain(app, settings, platform, false);
   const Wake wake = NextWake(app, edition, platform.TickCount(), platform.LocalNow());
   platform.ArmWake(wake.delay_ms, wake.tolerance_ms);
 }
@@ -124,9 +126,9 @@ void OnTimer(AppState& app, const Settings& settings, Edition edition, ShellPlat
   }
 }
 
-bool PaintDue(const AppState& app, uint32_t now, int32_t second_of_day) {
-  return app.behaviour.pose != app.render.painted_pose ||
-         second_of_day != app.render.painted_sec || PointerDue(app, now);
+bool PaintDue(const AppState& app, int32_t second_of_day, bool pointer_moved) {
+  return pointer_moved || app.behaviour.pose != app.render.painted_pose ||
+         second_of_day != app.render.painted_sec;
 }
 
 Wake NextWake(const AppState& app, Edition edition, uint32_t now, const LocalTime& time) {
@@ -134,24 +136,27 @@ Wake NextWake(const AppState& app, Edition edition, uint32_t now, const LocalTim
   if (app.behaviour.mode != Idle || PointerMoving(app, now)) return {kFrameInterval, 0};
   const uint32_t into_second = static_cast<uint32_t>(std::clamp(time.millisecond, 0, 999));
   Wake wake = {1000 - into_second + kSecondMargin, kSecondTolerance};
-  auto sooner = [&wake](uint32_t delay) {
-    if (delay < wake.delay_ms) wake = {delay, 0};
+  auto sooner = [&wake](uint32_t delay, uint32_t tolerance) {
+    if (delay < wake.delay_ms) wake = {delay, tolerance};
   };
   // The pointer's beat keeps to the clock's quarters, so that the second's
-  // wake reads it too and the two cost one wake.
+  // wake reads it too and the two cost one wake. It may come as late as the
+  // second's, so that at rest every wake asks for the same and the timer
+  // armed once keeps beating.
   const uint32_t quarter = (into_second / kPointerRestRead + 1) * kPointerRestRead;
-  sooner(!app.pointer_known ? 0 : quarter - into_second + kSecondMargin);
+  sooner(!app.pointer_known ? 0 : quarter - into_second + kSecondMargin, kSecondTolerance);
   // The behaviour counts from its last tick, which may lie a paint ago.
   const uint32_t since_tick = now - app.behaviour.last_tick;
   const uint32_t change = NextPoseChange(app.behaviour, edition, wake.delay_ms + since_tick);
-  sooner(change > since_tick ? change - since_tick : 0);
+  sooner(change > since_tick ? change - since_tick : 0, 0);
   wake.delay_ms = std::max(wake.delay_ms, 1u);
   return wake;
 }
 
 void PaintMain(AppState& app, const Settings& settings, ShellPlatform& platform, bool always) {
   const LocalTime time = platform.LocalNow();
-  const ScreenPoint pointer = PaintPointer(app, platform, platform.TickCount(), always);
+  if (always) ReadPointer(app, platform, platform.TickCount(), true);
+  const ScreenPoint pointer = app.pointer;
   const ScreenRect main = platform.WindowBounds(AppWindow::Main);
   ComposeFrame(app.sprites, app.render, app.behaviour, settings, time, pointer,
                {main.left, main.top}, 0);
@@ -175,14 +180,15 @@ bool PointerDue(const AppState& app, uint32_t now) {
          now - app.pointer_moved < kPointerActive;
 }
 
-ScreenPoint PaintPointer(AppState& app, ShellPlatform& platform, uint32_t now, bool always) {
-  if (!always && !PointerDue(app, now)) return app.pointer;
+bool ReadPointer(AppState& app, ShellPlatform& platform, uint32_t now, bool always) {
+  if (!always && !PointerDue(app, now)) return false;
   const ScreenPoint p = platform.CursorPosition();
-  if (!app.pointer_known || p.x != app.pointer.x || p.y != app.pointer.y) app.pointer_moved = now;
+  const bool moved = !app.pointer_known || p.x != app.pointer.x || p.y != app.pointer.y;
+  if (moved) app.pointer_moved = now;
   app.pointer = p;
   app.pointer_known = true;
   app.pointer_read = now;
-  return p;
+  return moved;
 }
 
 void ReshapeMain(AppState& app, const Settings& settings, ShellPlatform& platform) {

@@ -36,8 +36,9 @@ inline constexpr uint32_t kPointerRestRead = 250;
 inline constexpr uint32_t kPointerBeatSlack = 30;
 inline constexpr uint32_t kPointerActive = 2000;
 
-// The pointer for this paint: read afresh when one is due, else the last reading.
-ScreenPoint PaintPointer(AppState& app, ShellPlatform& platform, uint32_t now, bool always);
+// Reads the pointer into app when a reading is due, or always when asked;
+// true when it stands elsewhere than at the last reading.
+bool ReadPointer(AppState& app, ShellPlatform& platform, uint32_t now, bool always);
 // A reading is due: none yet, the last one is kPointerRestRead old, or the
 // pointer moved less than kPointerActive ago.
 bool PointerDue(const AppState& app, uint32_t now);
@@ -75,12 +76,13 @@ void Resumed(AppState& app, const Settings& settings, Edition edition, ShellPlat
 // timer's wake ends by arming the next one.
 void OnTimer(AppState& app, const Settings& settings, Edition edition, ShellPlatform& platform,
              uint32_t id);
-// Composes the picture of this moment; sends it to the window when it differs
-// from the one there, or always when asked (a paint message, a new outline).
+// Composes the picture of this moment with the pointer as last read; sends it
+// to the window when it differs from the one there. Asked for always (a paint
+// message, a new outline), it reads the pointer afresh and sends it all.
 void PaintMain(AppState& app, const Settings& settings, ShellPlatform& platform, bool always);
 // The frame timer paints when the pose or the second (of second_of_day) differs
-// from the picture's, or a pointer reading is due.
-bool PaintDue(const AppState& app, uint32_t now, int32_t second_of_day);
+// from the picture's, or the pointer moved.
+bool PaintDue(const AppState& app, int32_t second_of_day, bool pointer_moved);
 
 // Both windows take the outline of the current pose, the main window first.
 void ReshapeMain(AppState& app, const Settings& settings, ShellPlatform& platform);

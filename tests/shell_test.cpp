@@ -88,23 +88,23 @@ TEST(ShellTest, FrameTimerSendsOnlyPicturesThatDiffer) {
   PaintMain(rig.app, rig.settings, shell, true);
   EXPECT_EQ(shell.Count("show"), 1);
 
-  // Due on a new pose, a new second or a pointer reading (at rest, on the
-  // quarter-second beat, which may come a little early).
-  rig.app.pointer_moved = 2000;
+  // Due on a new pose, a new second or a pointer that moved; a reading at
+  // rest that finds it where it was composes nothing.
   const int32_t second = SecondOfDay(shell.time);
-  EXPECT_FALSE(PaintDue(rig.app, 5000 + kPointerRestRead - kPointerBeatSlack - 1, second));
-  EXPECT_TRUE(PaintDue(rig.app, 5000 + kPointerRestRead - kPointerBeatSlack, second));
-  EXPECT_TRUE(PaintDue(rig.app, 5000, second + 1));
+  EXPECT_FALSE(PaintDue(rig.app, second, false));
+  EXPECT_TRUE(PaintDue(rig.app, second + 1, false));
+  EXPECT_TRUE(PaintDue(rig.app, second, true));
   rig.app.behaviour.pose = 1;
-  EXPECT_TRUE(PaintDue(rig.app, 5000, second));
+  EXPECT_TRUE(PaintDue(rig.app, second, false));
   rig.app.behaviour.pose = 0;
-  rig.app.pointer_moved = 5000;  // a moving pointer is read at every paint
+  EXPECT_FALSE(ReadPointer(rig.app, shell, 5000, true)) << "where the paint found it";
   shell.tick = 5101;
 
   PaintMain(rig.app, rig.settings, shell, false);  // same second, same pupils
   EXPECT_EQ(shell.Count("show"), 1);
   EXPECT_EQ(rig.app.render.last_paint_tick, 5101u);
   shell.cursor = {1000, 0};  // right of the eyes: only the pupils' box goes
+  EXPECT_TRUE(ReadPointer(rig.app, shell, 5102, true));
   PaintMain(rig.app, rig.settings, shell, false);
   EXPECT_EQ(shell.Count("show"), 2);
   const PixelBox pupils = {62 * 2, 31 * 2, 72 * 2, 33 * 2};
@@ -133,16 +133,17 @@ TEST(ShellTest, PointerAtRestIsReadLessOftenThanAMovingOne) {
   FakeShell& shell = rig.shell;
   auto paints = [&](uint32_t from, uint32_t to) {
     const int before = shell.cursor_reads;
-    for (uint32_t t = from; t < to; t += 102) PaintPointer(rig.app, shell, t, false);
+    for (uint32_t t = from; t < to; t += 102) ReadPointer(rig.app, shell, t, false);
     return shell.cursor_reads - before;
   };
   EXPECT_EQ(paints(0, 2000), 20) << "every paint while it may still be moving";
   EXPECT_EQ(paints(2000, 5000), 10) << "on the quarter-second beat at rest, every third paint here";
   shell.cursor = {500, 500};
   paints(5000, 5400);
-  EXPECT_EQ(PaintPointer(rig.app, shell, 5500, false).x, 500) << "a move is seen at once after";
+  ReadPointer(rig.app, shell, 5500, false);
+  EXPECT_EQ(rig.app.pointer.x, 500) << "a move is seen at once after";
   EXPECT_EQ(paints(5600, 7000), 14);
-  PaintPointer(rig.app, shell, 9000, true);  // a paint message reads it always
+  ReadPointer(rig.app, shell, 9000, true);  // a paint message reads it always
   EXPECT_EQ(shell.cursor_reads, 20 + 9 + 3 + 1 + 14 + 1);
 }
 
