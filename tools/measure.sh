@@ -61,7 +61,6 @@ for _ in $(seq 100); do
 done
 [ -n "$wineserver_pid" ] || { echo "measure: no wineserver for $WINEPREFIX" >&2; exit 1; }
 xvfb_pid=$(cat "$state/xvfb.pid")
-hz=$(getconf CLK_TCK)
 
 # The settings file as the program writes it, defaults but for scale and alarm.
 write_conf() {
@@ -69,9 +68,7 @@ write_conf() {
     "$2" "$3" >"$1/KurimaroConf.dat"
 }
 
-# user + system clock ticks of a process, all its threads.
-ticks() { sed 's/^.*) //' "/proc/$1/stat" | awk '{print $12 + $13}'; }
-seconds() { awk -v t="$1" -v hz="$hz" 'BEGIN { printf "%.2f", t / hz }'; }
+source tools/measure/common.sh
 # Context switches of a process, all its threads, voluntary or not: each
 # wake-up of a sleeping thread is one.
 switches() {
@@ -79,20 +76,7 @@ switches() {
     awk '/^(non)?voluntary_ctxt_switches:/ { n += $2 } END { print n + 0 }'
 }
 per_second() { awk -v n="$1" -v t="$idle_seconds" 'BEGIN { printf "%.0f", n / t }'; }
-# Wake-ups a second of a process, all its threads, over trace_seconds: its
-# system calls traced with their times, and every run of them after 2 ms or
-# more without one counted as a wake. Traced apart from the CPU figures,
-# which the tracing would raise.
 trace_seconds=${TRACE_SECONDS:-10}
-wakeups() {
-  local out=$work/trace.$1
-  timeout "$trace_seconds" strace -f -q -ttt -p "$1" -o "$out" 2>/dev/null || true
-  awk -v t="$trace_seconds" '{ for (i = 1; i <= 3; i++) if ($i ~ /^[0-9]+\.[0-9]+$/) { print $i; break } }' \
-    "$out" | sort -n | awk -v t="$trace_seconds" '
-      NR > 1 && $1 - last >= 0.002 { n++ }
-      { last = $1 }
-      END { printf "%.1f", n / t }'
-}
 
 # Starts a program in dir, lets it settle, and prints the CPU seconds of its
 # own process, of the wineserver and of Xvfb over idle_seconds, then the
@@ -116,7 +100,7 @@ idle_cpu() {
     return
   fi
   local p0 s0 x0 p1 s1 x1 c0 w0 c1 w1
-  p0=$(ticks "$pid"); s0=$(ticks "$wineserver_pid"); x0=$(ticks "$xvfb_pid")
+  p0=$(cpu_ns "$pid"); s0=$(cpu_ns "$wineserver_pid"); x0=$(cpu_ns "$xvfb_pid")
   c0=$(switches "$pid"); w0=$(switches "$wineserver_pid")
   sleep "$idle_seconds"
   if [ ! -e "/proc/$pid/stat" ]; then
@@ -124,13 +108,13 @@ idle_cpu() {
     echo "gone gone gone gone gone gone"
     return
   fi
-  p1=$(ticks "$pid"); s1=$(ticks "$wineserver_pid"); x1=$(ticks "$xvfb_pid")
+  p1=$(cpu_ns "$pid"); s1=$(cpu_ns "$wineserver_pid"); x1=$(cpu_ns "$xvfb_pid")
   c1=$(switches "$pid"); w1=$(switches "$wineserver_pid")
   local wakes
-  wakes=$(wakeups "$pid")
+  wakes=$(wakeups "$pid" "$trace_seconds" "$work/trace.$pid")
   probe 30 close "$close_class" >/dev/null
   wait "$launcher" || true
-  echo "$(seconds $((p1 - p0))) $(seconds $((s1 - s0))) $(seconds $((x1 - x0)))" \
+  echo "$(ns_seconds $((p1 - p0))) $(ns_seconds $((s1 - s0))) $(ns_seconds $((x1 - x0)))" \
     "$(per_second $((c1 - c0))) $(per_second $((w1 - w0))) $wakes"
 }
 
@@ -159,10 +143,10 @@ wait "$warm_launcher" || true
 # share is the same under every program below and is measured here too.
 wine_alone() {
   local s0 w0 s1 w1
-  s0=$(ticks "$wineserver_pid"); w0=$(switches "$wineserver_pid")
+  s0=$(cpu_ns "$wineserver_pid"); w0=$(switches "$wineserver_pid")
   sleep "$idle_seconds"
-  s1=$(ticks "$wineserver_pid"); w1=$(switches "$wineserver_pid")
-  echo "$(seconds $((s1 - s0))) $(per_second $((w1 - w0)))"
+  s1=$(cpu_ns "$wineserver_pid"); w1=$(switches "$wineserver_pid")
+  echo "$(ns_seconds $((s1 - s0))) $(per_second $((w1 - w0)))"
 }
 read -r alone_s alone_w < <(wine_alone)
 read -r floor_p floor_s floor_x floor_c floor_w floor_k < <(idle_cpu "$work/floor" MeasureTimers "$bin/measure_timers.exe")
@@ -181,24 +165,24 @@ cpu_row() {
   awk -v n="$name" -v p="$p" -v s="$s" -v x="$x" -v c="$c" -v w="$w" -v k="$k" \
     -v f="$floor_total" -v a="$alone_s" -v v="$verdict" 'BEGIN {
     t = p + s
-    if (v == "") printf "  %-22s %8.2f %11.2f %7.2f %8s %8s %8.1f %9d %9d %7.2f\n", n, p, s, t, "1.00", "1.00", k, c, w, x
+    if (v == "") printf "  %-22s %8.3f %11.3f %7.3f %8s %8s %8.1f %9d %9d %7.3f\n", n, p, s, t, "1.00", "1.00", k, c, w, x
     else {
       r = f > 0 ? t / f : 0
       q = f - a > 0 ? (t - a) / (f - a) : 0
       ok = q <= 0.3 && k <= 8 ? "ok" : q > 0.3 ? "over 0.3 x the floor" : "over 8 wake-ups a second"
-      printf "  %-22s %8.2f %11.2f %7.2f %8.2f %8.2f %8.1f %9d %9d %7.2f   %s\n", n, p, s, t, r, q, k, c, w, x, ok
+      printf "  %-22s %8.3f %11.3f %7.3f %8.2f %8.2f %8.1f %9d %9d %7.3f   %s\n", n, p, s, t, r, q, k, c, w, x, ok
     }
   }'
 }
 echo
-echo "1. Idle, pointer still and no alarm: CPU over $idle_seconds s in user + system seconds, context"
+echo "1. Idle, pointer still and no alarm: CPU over $idle_seconds s in seconds (the scheduler's account), context"
 echo "   switches a second of the program and the wineserver over the same time, then wake-ups"
 echo "   a second of the program over $trace_seconds s traced. 'x floor' is the total against the"
 echo "   floor's; 'own x' takes from both the wineserver's CPU with Wine alone, no program"
 echo "   running (target: own x at most 0.3, at most 8 wake-ups a second)"
 printf '  %-22s %8s %11s %7s %8s %8s %8s %9s %9s %7s\n' "" program wineserver total "x floor" \
   "own x" "wakes/s" "prog sw/s" "serv sw/s" "Xvfb"
-printf '  %-22s %8s %11.2f %7.2f %8s %8s %8s %9s %9d %7s\n' "Wine alone" - "$alone_s" "$alone_s" \
+printf '  %-22s %8s %11.3f %7.3f %8s %8s %8s %9s %9d %7s\n' "Wine alone" - "$alone_s" "$alone_s" \
   - - - - "$alone_w" -
 cpu_row "17 ms timer (floor)" "$floor_p" "$floor_s" "$floor_x" "$floor_c" "$floor_w" "$floor_k" ""
 cpu_row "Kurimaro x2, shadow" "$x2_p" "$x2_s" "$x2_x" "$x2_c" "$x2_w" "$x2_k" ratio
