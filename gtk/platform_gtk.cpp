@@ -9,6 +9,8 @@
 #include "gtk/dialogs_gtk.h"
 #include "gtk/full_screen_x11.h"
 #include "gtk/menu_gtk.h"
+#include "gtk/pointer_moves_x11.h"
+#include "gtk/present_x11.h"
 #include "gtk/windows_gtk.h"
 #include "shell/shell.h"
 
@@ -191,15 +193,27 @@ ScreenPoint GtkPlatform::CursorPosition() {
   return {x, y};
 }
 
+bool GtkPlatform::TellPointerMoves(bool on) {
+  if (!main_window) return false;
+  return SelectPointerMoves(gtk_widget_get_display(main_window), on, [] {
+    if (!g_gtk.ended) PointerStirred(g_app, g_settings, kEdition, g_gtk.platform);
+  });
+}
+
 LocalTime GtkPlatform::LocalNow() {
-  GDateTime* now = g_date_time_new_now_local();
-  const LocalTime t = {g_date_time_get_year(now), g_date_time_get_month(now),
-                       g_date_time_get_day_of_month(now),
-                       g_date_time_get_day_of_week(now) % 7,  // GLib counts Sunday as 7
-                       g_date_time_get_hour(now), g_date_time_get_minute(now),
-                       g_date_time_get_second(now), g_date_time_get_microsecond(now) / 1000};
-  g_date_time_unref(now);
-  return t;
+  timespec now = {};
+  clock_gettime(CLOCK_REALTIME, &now);
+  // localtime_r keeps the zone it first read; tzset looks at /etc/localtime
+  // and TZ again, once a second rather than at each of a wake's readings, so
+  // that a zone the user changes shows at the next second.
+  if (now.tv_sec != zone_checked) {
+    tzset();
+    zone_checked = now.tv_sec;
+  }
+  std::tm t = {};
+  localtime_r(&now.tv_sec, &t);
+  return {t.tm_year + 1900, t.tm_mon + 1, t.tm_mday, t.tm_wday, t.tm_hour,
+          t.tm_min,         t.tm_sec,     static_cast<int32_t>(now.tv_nsec / 1000000)};
 }
 
 ScreenRect GtkPlatform::VirtualScreen() { return screen; }
@@ -222,8 +236,11 @@ void GtkPlatform::RefreshVirtualScreen() {
 
 // The draw handler paints from the composed picture; only the changed box is
 // asked for, and nothing while the handler itself composes.
-void GtkPlatform::ShowPicture(const Surface&, const PixelBox& area) {
+// Straight to the window, as on Windows: GTK's paint would cost a frame
+// of its own and an off-screen copy for the few pixels of a blink or a colon.
+void GtkPlatform::ShowPicture(const Surface& picture, const PixelBox& area) {
   if (drawing || !main_window) return;
+  if (PutPicture(gtk_widget_get_window(main_window), picture, area)) return;
   gtk_widget_queue_draw_area(main_window, area.left, area.top, area.right - area.left,
                              area.bottom - area.top);
 }

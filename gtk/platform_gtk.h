@@ -2,6 +2,7 @@
 
 #include <gtk/gtk.h>
 
+#include <ctime>
 #include <map>
 
 #include "gtk/sound_gtk.h"
@@ -22,6 +23,7 @@ struct GtkPlatform final : ShellPlatform {
   bool composited = false;             // a compositor blends the shadow
   bool drawing = false;                // inside the character's draw handler
   bool full_paint_due = true;          // the picture must be composed afresh
+  time_t zone_checked = 0;             // the second the time zone was last looked at
   std::map<uint32_t, guint> timers;    // GLib source of each running timer
   SoundState sound;
   TrayState tray;
@@ -45,6 +47,9 @@ struct GtkPlatform final : ShellPlatform {
   void CaptureMouse() override;
   void ReleaseMouse() override;
   ScreenPoint CursorPosition() override;
+  bool TellPointerMoves(bool on) override;
+  // The status icon tells when a tray takes it, whenever one comes.
+  bool TellsOfTrayHost() override { return true; }
   LocalTime LocalNow() override;
   ScreenRect VirtualScreen() override;
   void ShowPicture(const Surface& picture, const PixelBox& area) override;

@@ -26,6 +26,8 @@ struct AppState {
   ScreenPoint pointer = {0, 0}; // the mouse pointer as last read
   uint32_t pointer_read = 0;    // tick of that reading
   uint32_t pointer_moved = 0;   // tick of the last reading that found it moved
+  bool pointer_told = false;    // the platform is to tell of the resting pointer's first move
+  bool pointer_stirred = false; // it told of one: a reading is due
   int32_t watched_sec = -1;     // local second of the last look at the alarm file
   Sprites sprites;              // every image and frame region
   RenderState render;           // what the last paint composed

@@ -140,7 +140,7 @@ void ShowAsStored(AppState& app, const Settings& settings, Edition edition,
 
 void AddTrayIcon(AppState& app, ShellPlatform& platform) {
   app.tray_icon = platform.AddTrayIcon();
-  if (app.tray_icon) platform.StopTimer(TIMER_TRAY_RETRY);
+  if (app.tray_icon || platform.TellsOfTrayHost()) platform.StopTimer(TIMER_TRAY_RETRY);
   else platform.StartTimer(TIMER_TRAY_RETRY, kTrayRetryInterval);
 }
 

@@ -33,6 +33,10 @@ void WatchScreen(AppState& app, const Settings& settings, ShellPlatform& platfor
 
 namespace {
 
+bool PointerMoving(const AppState& app, uint32_t now) {
+  return app.pointer_known && now - app.pointer_moved < kPointerActive;
+}
+
 // Once a second: the alarm file, and whether a full-screen application
 // wants the screen to itself.
 void WatchEachSecond(AppState& app, const Settings& settings, Edition edition, int32_t second,
@@ -53,14 +57,18 @@ void FrameWake(AppState& app, const Settings& settings, Edition edition,
   CheckAlarm(app.behaviour, settings, platform);
   BehaviourTick(app.behaviour, settings, edition, platform);
   // A pointer read on the beat that has not moved changes nothing: no picture is composed.
-  const bool moved = ReadPointer(app, platform, platform.TickCount(), false);
+  const uint32_t now = platform.TickCount();
+  const bool moved = ReadPointer(app, platform, now, false);
   if (PaintDue(app, second, moved)) PaintMain(app, settings, platform, false);
+  // A moving pointer is read at every frame; one at rest is waited for, where
+  // the system tells of its first move.
+  const bool resting = !PointerMoving(app, now);
+  const bool told = platform.TellPointerMoves(resting) && resting;
+  // The next wake reads it once more, for a move made before the telling began.
+  if (told && !app.pointer_told) app.pointer_stirred = true;
+  app.pointer_told = told;
   const Wake wake = NextWake(app, edition, platform.TickCount(), platform.LocalNow());
   platform.ArmWake(wake.delay_ms, wake.tolerance_ms);
-}
-
-bool PointerMoving(const AppState& app, uint32_t now) {
-  return app.pointer_known && now - app.pointer_moved < kPointerActive;
 }
 
 }  // namespace
@@ -81,11 +89,19 @@ void Resumed(AppState& app, const Settings& settings, Edition edition, ShellPlat
   FrameWake(app, settings, edition, platform);
 }
 
+void PointerStirred(AppState& app, const Settings& settings, Edition edition,
+                    ShellPlatform& platform) {
+  app.pointer_stirred = true;
+  FrameWake(app, settings, edition, platform);
+}
+
 void MainCreated(AppState& app, ShellPlatform& platform) {
   // The first wake arms the ones after it.
   platform.StartTimer(TIMER_FRAME, kFrameInterval);
   // The shadow window asked for the tray icon before the timers could run.
-  if (!app.tray_icon) platform.StartTimer(TIMER_TRAY_RETRY, kTrayRetryInterval);
+  if (!app.tray_icon && !platform.TellsOfTrayHost()) {
+    platform.StartTimer(TIMER_TRAY_RETRY, kTrayRetryInterval);
+  }
   platform.ApplyRegion(AppWindow::Main, app.sprites.frame_regions[0], true);
   app.behaviour.shaped_pose = 0;
   FreeSurface(app.shown_picture);
@@ -144,7 +160,11 @@ Wake NextWake(const AppState& app, Edition edition, uint32_t now, const LocalTim
   // second's, so that at rest every wake asks for the same and the timer
   // armed once keeps beating.
   const uint32_t quarter = (into_second / kPointerRestRead + 1) * kPointerRestRead;
-  sooner(!app.pointer_known ? 0 : quarter - into_second + kSecondMargin, kSecondTolerance);
+  if (!app.pointer_known) {
+    sooner(0, 0);
+  } else if (!app.pointer_told) {
+    sooner(quarter - into_second + kSecondMargin, kSecondTolerance);
+  }
   // The behaviour counts from its last tick, which may lie a paint ago.
   const uint32_t since_tick = now - app.behaviour.last_tick;
   const uint32_t change = NextPoseChange(app.behaviour, edition, wake.delay_ms + since_tick);
@@ -176,7 +196,8 @@ void PaintMain(AppState& app, const Settings& settings, ShellPlatform& platform,
 }
 
 bool PointerDue(const AppState& app, uint32_t now) {
-  return !app.pointer_known || now - app.pointer_read + kPointerBeatSlack >= kPointerRestRead ||
+  return !app.pointer_known || app.pointer_stirred ||
+         (!app.pointer_told && now - app.pointer_read + kPointerBeatSlack >= kPointerRestRead) ||
          now - app.pointer_moved < kPointerActive;
 }
 
@@ -187,6 +208,7 @@ bool ReadPointer(AppState& app, ShellPlatform& platform, uint32_t now, bool alwa
   if (moved) app.pointer_moved = now;
   app.pointer = p;
   app.pointer_known = true;
+  app.pointer_stirred = false;
   app.pointer_read = now;
   return moved;
 }

@@ -32,6 +32,7 @@ inline constexpr uint32_t kSecondTolerance = 30;
 // the new second's, a moving one at every paint until it has rested
 // kPointerActive: under Wine each reading is a round trip to the X server and
 // several to the wineserver. A beat that comes a little early still reads.
+// Where the system tells of the first move there is no beat.
 inline constexpr uint32_t kPointerRestRead = 250;
 inline constexpr uint32_t kPointerBeatSlack = 30;
 inline constexpr uint32_t kPointerActive = 2000;
@@ -39,8 +40,9 @@ inline constexpr uint32_t kPointerActive = 2000;
 // Reads the pointer into app when a reading is due, or always when asked;
 // true when it stands elsewhere than at the last reading.
 bool ReadPointer(AppState& app, ShellPlatform& platform, uint32_t now, bool always);
-// A reading is due: none yet, the last one is kPointerRestRead old, or the
-// pointer moved less than kPointerActive ago.
+// A reading is due: none yet, the system told of a move, the last one is
+// kPointerRestRead old where the system tells of none, or the pointer moved
+// less than kPointerActive ago.
 bool PointerDue(const AppState& app, uint32_t now);
 
 // When the frame timer next has something to show, from the tick count now
@@ -71,6 +73,10 @@ void StepAsideForFullScreen(AppState& app, const Settings& settings, Edition edi
 // The system woke from sleep: the clock, the alarms and the picture are seen
 // to at once rather than at the next wake.
 void Resumed(AppState& app, const Settings& settings, Edition edition, ShellPlatform& platform);
+// The system told of a move of the pointer at rest: it is read and the
+// pupils follow at the frame pace from now.
+void PointerStirred(AppState& app, const Settings& settings, Edition edition,
+                    ShellPlatform& platform);
 
 // Every timer: the shrink watch first, then the timer's own work. The frame
 // timer's wake ends by arming the next one.

@@ -34,6 +34,10 @@ struct ShellPlatform : BehaviourPlatform {
   virtual void CaptureMouse() = 0;
   virtual void ReleaseMouse() = 0;
   virtual ScreenPoint CursorPosition() = 0;
+  // Starts or stops telling of the pointer's first move anywhere on the
+  // screen, through PointerStirred; false where the system cannot, and a
+  // pointer at rest is then read on a beat.
+  virtual bool TellPointerMoves(bool on) = 0;
 
   virtual LocalTime LocalNow() = 0;
   virtual ScreenRect VirtualScreen() = 0;
@@ -64,6 +68,9 @@ struct ShellPlatform : BehaviourPlatform {
   // Puts the program's icon in the tray (again); false when the shell
   // refused it or there is no tray.
   virtual bool AddTrayIcon() = 0;
+  // True where the system itself tells when a tray comes (through
+  // TrayHostRestarted), so that a refused icon need not be asked for again.
+  virtual bool TellsOfTrayHost() = 0;
   // Both windows in or out of the topmost band.
   virtual void ApplyTopmost(bool topmost) = 0;
 

@@ -24,6 +24,8 @@ struct FakeShell : FakePlatformFor<ShellPlatform> {
   bool captured = false;
   PixelBox shown_area = {};
   int cursor_reads = 0;
+  bool can_tell = false;  // the system tells of pointer moves
+  bool telling = false;
   int wakes_armed = 0;
   uint32_t wake_delay = 0;      // the last wake armed
   uint32_t wake_tolerance = 0;
@@ -55,6 +57,11 @@ struct FakeShell : FakePlatformFor<ShellPlatform> {
   ScreenPoint CursorPosition() override {
     ++cursor_reads;
     return cursor;
+  }
+  bool TellsOfTrayHost() override { return false; }
+  bool TellPointerMoves(bool on) override {
+    telling = can_tell && on;
+    return can_tell;
   }
   LocalTime LocalNow() override { return time; }
   ScreenRect VirtualScreen() override { return screen; }

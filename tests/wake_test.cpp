@@ -36,9 +36,11 @@ struct Hour {
   std::vector<int64_t> wakes;
 };
 
-// An hour with the pointer still: frame wakes every 17 ms, or as armed.
-Hour RunHour(bool scheduled) {
+// An hour with the pointer still: frame wakes every 17 ms, or as armed, on
+// a system that tells of pointer moves or one where it is read on a beat.
+Hour RunHour(bool scheduled, bool told = false) {
   RigFor<DayShell> rig;
+  rig.shell.can_tell = told;
   rig.shell.tick = kUptime;
   rig.app.behaviour.random_seed = 2024;
   MainCreated(rig.app, rig.shell);
@@ -57,10 +59,7 @@ Hour RunHour(bool scheduled) {
   return hour;
 }
 
-TEST(WakeTest, AnHourOfWakesAsDueShowsWhatTheSteadyTickShows) {
-  const Hour steady = RunHour(false);
-  const Hour woken = RunHour(true);
-  ASSERT_GT(steady.shown.size(), 1000u);  // about a blink in every 3.4 s
+void ExpectSameChanges(const Hour& steady, const Hour& woken) {
   ASSERT_EQ(woken.shown.size(), steady.shown.size());
   for (size_t i = 0; i < steady.shown.size(); ++i) {
     ASSERT_EQ(woken.shown[i].pose, steady.shown[i].pose) << i;
@@ -68,11 +67,47 @@ TEST(WakeTest, AnHourOfWakesAsDueShowsWhatTheSteadyTickShows) {
               static_cast<int64_t>(kFrameInterval))
         << "change " << i << " at " << steady.shown[i].at;
   }
-  // The first readings find the pointer moving; afterwards it rests.
+}
+
+// Wakes a second once the first readings, which find the pointer moving, are over.
+double RestWakesASecond(const Hour& hour) {
   int rest_wakes = 0;
-  for (int64_t t : woken.wakes) rest_wakes += t >= 10000;
-  EXPECT_LE(rest_wakes, 8 * (kHour - 10000) / 1000);
+  for (int64_t t : hour.wakes) rest_wakes += t >= 10000;
+  return rest_wakes * 1000.0 / (kHour - 10000);
+}
+
+TEST(WakeTest, AnHourOfWakesAsDueShowsWhatTheSteadyTickShows) {
+  const Hour steady = RunHour(false);
+  ASSERT_GT(steady.shown.size(), 1000u);  // about a blink in every 3.4 s
   EXPECT_EQ(steady.wakes.size(), static_cast<size_t>(kHour / kFrameInterval));
+  const Hour beat = RunHour(true);
+  ExpectSameChanges(steady, beat);
+  EXPECT_LE(RestWakesASecond(beat), 8);
+  // Told of moves, no beat: the second's wake and the blinks.
+  const Hour told = RunHour(true, true);
+  ExpectSameChanges(steady, told);
+  EXPECT_LE(RestWakesASecond(told), 2);
+}
+
+TEST(WakeTest, AMoveToldOfIsReadAtOnceAndFollowedAtTheFramePace) {
+  RigFor<DayShell> rig;
+  rig.shell.can_tell = true;
+  rig.shell.tick = kUptime;
+  MainCreated(rig.app, rig.shell);
+  for (int i = 0; i < 400; ++i) {  // long enough for the first readings to rest
+    rig.shell.tick += rig.shell.wake_delay;
+    OnTimer(rig.app, rig.settings, Edition::Full, rig.shell, TIMER_FRAME);
+  }
+  ASSERT_TRUE(rig.shell.telling);
+  EXPECT_GE(rig.shell.wake_delay, 100u);
+  const int reads = rig.shell.cursor_reads;
+  rig.shell.cursor = {900, 40};
+  rig.shell.tick += 3;
+  PointerStirred(rig.app, rig.settings, Edition::Full, rig.shell);
+  EXPECT_EQ(rig.shell.cursor_reads, reads + 1);
+  EXPECT_EQ(rig.app.pointer.x, 900);
+  EXPECT_FALSE(rig.shell.telling) << "no more telling while it is read at every frame";
+  EXPECT_EQ(rig.shell.wake_delay, kFrameInterval);
 }
 
 }  // namespace

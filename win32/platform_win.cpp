@@ -164,6 +164,10 @@ ScreenPoint Win32Platform::CursorPosition() {
   return {p.x, p.y};
 }
 
+// Raw input (RIDEV_INPUTSINK) could tell of moves over other programs'
+// windows; until that path is built the pointer is read on the beat here.
+bool Win32Platform::TellPointerMoves(bool) { return false; }
+
 LocalTime Win32Platform::LocalNow() {
   SYSTEMTIME t;
   GetLocalTime(&t);

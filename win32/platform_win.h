@@ -39,6 +39,8 @@ struct Win32Platform final : ShellPlatform {
   void CaptureMouse() override;
   void ReleaseMouse() override;
   ScreenPoint CursorPosition() override;
+  bool TellPointerMoves(bool on) override;
+  bool TellsOfTrayHost() override { return false; }
   LocalTime LocalNow() override;
   ScreenRect VirtualScreen() override;
   void ShowPicture(const Surface& picture, const PixelBox& area) override;
