@@ -127,7 +127,6 @@ int main(int argc, char** argv) {
     return 0;
   }
   GtkPlatform& platform = g_gtk.platform;
-  InitSound(platform.sound);
   // Made on the first start, so the user finds where to write alarms.
   CreateFileIfMissing(StartDirPath(kAlarmFileName).c_str());
   LoadAlarmList(g_app.behaviour, StartDirPath(kAlarmFileName).c_str(), platform);

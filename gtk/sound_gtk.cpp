@@ -45,9 +45,25 @@ gboolean OnBusMessage(GstBus*, GstMessage* message, gpointer data) {
   return TRUE;
 }
 
+// GStreamer and its player are loaded at the first sound, not at start: most
+// of the time no alarm rings, and they weigh some megabytes.
+bool Ready(SoundState& sound) {
+  if (sound.tried) return sound.player != nullptr;
+  sound.tried = true;
+  if (!gst_init_check(nullptr, nullptr, nullptr)) return false;
+  sound.player = gst_element_factory_make("playbin", "alarm");
+  if (!sound.player) return false;
+  // Sound only: a file with pictures in it shows none.
+  g_object_set(sound.player, "video-sink", gst_element_factory_make("fakesink", nullptr), nullptr);
+  GstBus* bus = gst_element_get_bus(sound.player);
+  gst_bus_add_watch(bus, OnBusMessage, &sound);
+  gst_object_unref(bus);
+  return true;
+}
+
 void PlayUri(SoundState& sound, const std::string& uri, bool loop) {
   StopPlaying(sound);
-  if (!sound.player || uri.empty()) return;
+  if (uri.empty() || !Ready(sound)) return;
   sound.loop = loop;
   g_object_set(sound.player, "uri", uri.c_str(), nullptr);
   gst_element_set_state(sound.player, GST_STATE_PLAYING);
@@ -59,23 +75,14 @@ std::string FdUri(int fd) {
 
 }  // namespace
 
-bool InitSound(SoundState& sound) {
-  if (!gst_init_check(nullptr, nullptr, nullptr)) return false;
-  sound.player = gst_element_factory_make("playbin", "alarm");
-  if (!sound.player) return false;
-  // Sound only: a file with pictures in it shows none.
-  g_object_set(sound.player, "video-sink", gst_element_factory_make("fakesink", nullptr), nullptr);
-  GstBus* bus = gst_element_get_bus(sound.player);
-  gst_bus_add_watch(bus, OnBusMessage, &sound);
-  gst_object_unref(bus);
-  sound.ok_fd = MemoryFile("kurimaro-ok", kOkWav);
-  sound.laugh_fd = MemoryFile("kurimaro-laugh", kLaughWav);
-  return true;
-}
-
 void PlayBuiltInSound(SoundState& sound, int resource_id, bool loop) {
-  const int fd = resource_id == IDW_SOUND_OK ? sound.ok_fd
-                 : resource_id == IDW_SOUND_LAUGH ? sound.laugh_fd : -1;
+  int* held = resource_id == IDW_SOUND_OK ? &sound.ok_fd
+              : resource_id == IDW_SOUND_LAUGH ? &sound.laugh_fd : nullptr;
+  if (held && *held < 0) {
+    *held = resource_id == IDW_SOUND_OK ? MemoryFile("kurimaro-ok", kOkWav)
+                                         : MemoryFile("kurimaro-laugh", kLaughWav);
+  }
+  const int fd = held ? *held : -1;
   if (fd < 0) {
     StopPlaying(sound);
     return;
