@@ -112,10 +112,19 @@ void RefreshIndicatorMenu(TrayState& tray) {
   GtkWidget* menu =
       BuildContextMenu(MenuState(g_settings, kEdition, g_app.language, TrayShown(tray)),
                        g_app.language, !tray.indicator_alarm);
-  // Its activation, hidden from the menu itself.
+  // Its activation, which the library passes on only to an item on show: it
+  // stands last in the menu as well, under the program's name.
+  GList* items = gtk_container_get_children(GTK_CONTAINER(menu));
+  if (items) {
+    GtkWidget* line = gtk_separator_menu_item_new();
+    gtk_menu_shell_append(GTK_MENU_SHELL(menu), line);
+    gtk_widget_show(line);
+  }
+  g_list_free(items);
   GtkWidget* activate = gtk_menu_item_new_with_label(kTip);
   g_signal_connect(activate, "activate", G_CALLBACK(OnIndicatorActivated), nullptr);
   gtk_menu_shell_append(GTK_MENU_SHELL(menu), activate);
+  gtk_widget_show(activate);
   app_indicator_set_menu(tray.indicator, GTK_MENU(menu));
   app_indicator_set_secondary_activate_target(tray.indicator, activate);
 }

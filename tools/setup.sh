@@ -13,7 +13,7 @@ packages=(
   pkg-config libgtk-3-dev libayatana-appindicator3-dev libgstreamer1.0-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   openbox x11-utils xdotool trayer libx11-dev libxext-dev libxi-dev libxtst-dev
-  dpkg-dev lintian desktop-file-utils appstream
+  dbus-daemon dpkg-dev lintian desktop-file-utils appstream
 )
 # Wine takes the interface language from the C library's locale; the end-to-end
 # tests run the programs in both.

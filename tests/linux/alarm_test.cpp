@@ -1,5 +1,9 @@
 // An alarm as the user sees it: the dance's outlines, its end, its stop.
+#include <signal.h>
+
+#include <chrono>
 #include <set>
+#include <thread>
 
 #include "tests/linux/fixture.h"
 
@@ -56,5 +60,23 @@ TEST_F(Alarm, DancesAndStops) {
   WriteAlarms(dir + "/" + kAlarmName, {second});
   const bool danced = WaitUntil([&] { return FrameOf(Shape(r.main), 2) >= 2; }, 2500);
   EXPECT_FALSE(danced);
+  EXPECT_EQ(CloseAndWait(r), 0);
+}
+
+// The machine asleep through an alarm's second, the program stopped as a
+// suspended machine's programs are: the alarm rings when it wakes.
+TEST_F(Alarm, MissedWhileAsleepRingsOnWaking) {
+  const std::string dir = Dir();
+  Conf conf;
+  conf.alerm = 1;
+  conf.al_time = 0;  // 5 s
+  WriteAlarms(dir + "/" + kAlarmName, {SecondOfDayNow() + 4});
+  Running r = Launch(kFull, dir, conf);
+  ASSERT_NE(r.main, 0u);
+  ASSERT_EQ(kill(r.process.pid, SIGSTOP), 0);
+  std::this_thread::sleep_for(std::chrono::seconds(9));  // past the alarm's second and its window
+  ASSERT_EQ(FrameOf(Shape(r.main), 2), FrameOf(FrameMask(0, 2), 2));
+  ASSERT_EQ(kill(r.process.pid, SIGCONT), 0);
+  EXPECT_TRUE(WaitUntil([&] { return FrameOf(Shape(r.main), 2) >= 2; }, 3000));
   EXPECT_EQ(CloseAndWait(r), 0);
 }

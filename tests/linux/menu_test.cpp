@@ -1,4 +1,10 @@
 // The context menu's commands and the tray, driven as a user does.
+#include <gio/gio.h>
+#include <sys/stat.h>
+
+#include <mutex>
+#include <thread>
+
 #include "resources/resource_ids.h"
 #include "tests/linux/fixture.h"
 
@@ -48,6 +54,131 @@ void DoubleClickIcon(const Running& r) {
 
 bool Stored(const Running& r) { return !Viewable(r.main) && !Viewable(r.shadow); }
 bool Shown(const Running& r) { return Viewable(r.main) && Viewable(r.shadow); }
+
+constexpr const char kWatcherXml[] = R"(<node>
+  <interface name="org.kde.StatusNotifierWatcher">
+    <method name="RegisterStatusNotifierItem"><arg type="s" direction="in"/></method>
+    <method name="RegisterStatusNotifierHost"><arg type="s" direction="in"/></method>
+    <property name="RegisteredStatusNotifierItems" type="as" access="read"/>
+    <property name="IsStatusNotifierHostRegistered" type="b" access="read"/>
+    <property name="ProtocolVersion" type="i" access="read"/>
+  </interface>
+</node>)";
+
+// A session bus of the test's own with a StatusNotifierWatcher on it, as a
+// desktop's panel keeps one: it takes the items that register, and calls them.
+class Watcher {
+ public:
+  Watcher() {
+    const std::string socket = MakeWorkDir("Menu.watcher") + "/bus";
+    address_ = "unix:path=" + socket;
+    bus_ = StartTool({"dbus-daemon", "--session", "--nofork", "--nopidfile",
+                      "--address=" + address_});
+    struct stat info;
+    if (!WaitUntil([&] { return stat(socket.c_str(), &info) == 0; })) return;
+    loop_ = g_main_loop_new(context_, FALSE);
+    thread_ = std::thread([this] { Serve(); });
+  }
+  ~Watcher() {
+    if (thread_.joinable()) {
+      g_main_context_invoke(context_, [](gpointer loop) {
+        g_main_loop_quit(static_cast<GMainLoop*>(loop));
+        return G_SOURCE_REMOVE;
+      }, loop_);
+      thread_.join();
+    }
+    if (loop_) g_main_loop_unref(loop_);
+    g_main_context_unref(context_);
+    Stop(bus_);
+  }
+  const std::string& address() const { return address_; }
+  // The first item that registered, as its bus name and object path.
+  bool Item(std::string& name, std::string& path) {
+    std::lock_guard<std::mutex> hold(lock_);
+    if (items_.empty()) return false;
+    name = items_.front().first;
+    path = items_.front().second;
+    return true;
+  }
+  // One of the item's own methods, as a panel calls it on a click.
+  bool CallItem(const char* method) {
+    std::string name, path;
+    if (!Item(name, path)) return false;
+    GDBusConnection* c = g_dbus_connection_new_for_address_sync(
+        address_.c_str(),
+        static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
+                                          G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
+        nullptr, nullptr, nullptr);
+    if (!c) return false;
+    GError* error = nullptr;
+    GVariant* reply = g_dbus_connection_call_sync(c, name.c_str(), path.c_str(),
+                                                  "org.kde.StatusNotifierItem", method,
+                                                  g_variant_new("(ii)", 0, 0), nullptr,
+                                                  G_DBUS_CALL_FLAGS_NONE, 5000, nullptr, &error);
+    if (reply) g_variant_unref(reply);
+    if (error) {
+      ADD_FAILURE() << name << " " << path << ": " << error->message;
+      g_error_free(error);
+    }
+    g_object_unref(c);
+    return reply != nullptr;
+  }
+
+ private:
+  static void OnCall(GDBusConnection*, const gchar* sender, const gchar*, const gchar*,
+                     const gchar* method, GVariant* parameters, GDBusMethodInvocation* call,
+                     gpointer self) {
+    if (g_strcmp0(method, "RegisterStatusNotifierItem") == 0) {
+      const gchar* service = nullptr;
+      g_variant_get(parameters, "(&s)", &service);
+      // An item names either its object path or its bus name.
+      const bool is_path = service && service[0] == '/';
+      auto* watcher = static_cast<Watcher*>(self);
+      std::lock_guard<std::mutex> hold(watcher->lock_);
+      watcher->items_.emplace_back(is_path ? sender : service,
+                                   is_path ? service : "/StatusNotifierItem");
+    }
+    g_dbus_method_invocation_return_value(call, nullptr);
+  }
+  static GVariant* OnGet(GDBusConnection*, const gchar*, const gchar*, const gchar*,
+                         const gchar* property, GError**, gpointer) {
+    if (g_strcmp0(property, "IsStatusNotifierHostRegistered") == 0) {
+      return g_variant_new_boolean(TRUE);
+    }
+    if (g_strcmp0(property, "ProtocolVersion") == 0) return g_variant_new_int32(0);
+    return g_variant_new_strv(nullptr, 0);
+  }
+  void Serve() {
+    g_main_context_push_thread_default(context_);
+    GDBusConnection* c = g_dbus_connection_new_for_address_sync(
+        address_.c_str(),
+        static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
+                                          G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
+        nullptr, nullptr, nullptr);
+    if (c) {
+      GDBusNodeInfo* node = g_dbus_node_info_new_for_xml(kWatcherXml, nullptr);
+      static const GDBusInterfaceVTable vtable = {OnCall, OnGet, nullptr, {}};
+      g_dbus_connection_register_object(c, "/StatusNotifierWatcher", node->interfaces[0],
+                                        &vtable, this, nullptr, nullptr);
+      g_dbus_node_info_unref(node);
+      const guint owner = g_bus_own_name_on_connection(c, "org.kde.StatusNotifierWatcher",
+                                                       G_BUS_NAME_OWNER_FLAGS_NONE, nullptr,
+                                                       nullptr, nullptr, nullptr);
+      g_main_loop_run(loop_);
+      g_bus_unown_name(owner);
+      g_object_unref(c);
+    }
+    g_main_context_pop_thread_default(context_);
+  }
+
+  std::string address_;
+  Process bus_;
+  GMainContext* context_ = g_main_context_new();
+  GMainLoop* loop_ = nullptr;
+  std::thread thread_;
+  std::mutex lock_;
+  std::vector<std::pair<std::string, std::string>> items_;
+};
 
 }  // namespace
 
@@ -124,5 +255,22 @@ TEST_F(Menu, TrayHost) {
   AskToClose(about);
   // The box is modal: a close of the character waits for it to go.
   EXPECT_TRUE(WaitUntil([&] { return Gone(r, about); }));
+  EXPECT_EQ(CloseAndWait(r), 0);
+}
+
+// A panel of the StatusNotifierItem kind takes the icon; it has no double
+// click, so its activation carries that rule and restores a stored program.
+TEST_F(Menu, StatusNotifierWatcher) {
+  Watcher watcher;
+  Running r = Launch(kFull, Dir(), std::nullopt,
+                     {"DBUS_SESSION_BUS_ADDRESS=" + watcher.address()});
+  ASSERT_NE(r.main, 0u);
+  std::string name, path;
+  ASSERT_TRUE(WaitUntil([&] { return watcher.Item(name, path); }));
+  ASSERT_TRUE(ChooseFromMenu(r, ID_TRAY));
+  EXPECT_TRUE(WaitUntil([&] { return Stored(r); }));
+  EXPECT_EQ(DockedTrayIcon(r.process.pid), 0u) << "no XEmbed icon beside the item";
+  ASSERT_TRUE(watcher.CallItem("SecondaryActivate"));
+  EXPECT_TRUE(WaitUntil([&] { return Shown(r); }));
   EXPECT_EQ(CloseAndWait(r), 0);
 }
