@@ -1,6 +1,7 @@
 #include "gtk/windows_gtk.h"
 
 #include "gtk/app_gtk.h"
+#include "gtk/present_x11.h"
 #include "shell/commands.h"
 #include "shell/shell.h"
 
@@ -55,6 +56,15 @@ gboolean OnMainDraw(GtkWidget*, cairo_t* cr, gpointer) {
   }
   Surface& picture = g_app.sprites.compose_surface;
   if (picture.pixels.empty()) return TRUE;
+  // Without double buffering the draw goes to the window itself, where the
+  // picture is put straight: cairo would keep megabytes of shared memory for
+  // uploading it.
+  GdkRectangle clip;
+  if (gdk_cairo_get_clip_rectangle(cr, &clip) &&
+      PutPicture(gtk_widget_get_window(p.main_window), picture,
+                 {clip.x, clip.y, clip.x + clip.width, clip.y + clip.height})) {
+    return TRUE;
+  }
   // The core's pixels read 0x00RRGGBB, cairo's RGB24 exactly.
   cairo_surface_t* image = cairo_image_surface_create_for_data(
       reinterpret_cast<unsigned char*>(picture.pixels.data()), CAIRO_FORMAT_RGB24, picture.width,
@@ -163,6 +173,9 @@ void MakeMainWindow(const StartPosition& pos, int32_t scale) {
   g_signal_connect(main, "motion-notify-event", G_CALLBACK(OnMainMotion), nullptr);
   g_signal_connect(main, "focus-out-event", G_CALLBACK(OnFocusOut), nullptr);
   g_signal_connect(main, "delete-event", G_CALLBACK(OnDelete), nullptr);
+  G_GNUC_BEGIN_IGNORE_DEPRECATIONS
+  gtk_widget_set_double_buffered(main, FALSE);
+  G_GNUC_END_IGNORE_DEPRECATIONS
   p.main_window = main;
   p.main_bounds = Bounds(pos, scale);
   gtk_widget_realize(main);
