@@ -38,7 +38,8 @@ bool Gone(const Running& r, XWin box) {
   return true;
 }
 
-// Double-clicks the docked icon once the host has stopped laying it out.
+// Double-clicks the docked icon once the host has stopped laying it out: its
+// place unchanged for half a second, which a loaded machine needs.
 void DoubleClickIcon(const Running& r) {
   Rect last;
   int same = 0;
@@ -46,7 +47,7 @@ void DoubleClickIcon(const Running& r) {
     const Rect now = Bounds(DockedTrayIcon(r.process.pid));
     same = now == last && now.w > 0 ? same + 1 : 0;
     last = now;
-    return same >= 10;
+    return same >= 25;
   });
   MovePointer(last.x + last.w / 2, last.y + last.h / 2);
   Click(1, 2);
