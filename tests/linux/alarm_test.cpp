@@ -27,6 +27,16 @@ std::set<int> FramesUntilStill(const Running& r, int scale, int timeout_ms) {
   return seen;
 }
 
+// The full edition at x2 with alarms on, a 5 s play time and one alarm
+// `ahead` seconds from now in dir.
+Running LaunchWithAlarmAhead(const std::string& dir, int ahead) {
+  Conf conf;
+  conf.alerm = 1;
+  conf.al_time = 0;  // 5 s
+  WriteAlarms(dir + "/" + kAlarmName, {SecondOfDayNow() + ahead});
+  return Launch(kFull, dir, conf);
+}
+
 }  // namespace
 
 // An alarm a few seconds ahead dances through the outlines of frames 2, 3
@@ -35,11 +45,7 @@ std::set<int> FramesUntilStill(const Running& r, int scale, int timeout_ms) {
 // after that does not ring the alarm that passed.
 TEST_F(Alarm, DancesAndStops) {
   const std::string dir = Dir();
-  Conf conf;
-  conf.alerm = 1;
-  conf.al_time = 0;  // 5 s
-  WriteAlarms(dir + "/" + kAlarmName, {SecondOfDayNow() + 3});
-  Running r = Launch(kFull, dir, conf);
+  Running r = LaunchWithAlarmAhead(dir, 3);
   ASSERT_NE(r.main, 0u);
   std::set<int> dance;
   for (int frame : {0, 2, 3, 4}) dance.insert(FrameOf(FrameMask(frame, 2), 2));
@@ -66,12 +72,7 @@ TEST_F(Alarm, DancesAndStops) {
 // The machine asleep through an alarm's second, the program stopped as a
 // suspended machine's programs are: the alarm rings when it wakes.
 TEST_F(Alarm, MissedWhileAsleepRingsOnWaking) {
-  const std::string dir = Dir();
-  Conf conf;
-  conf.alerm = 1;
-  conf.al_time = 0;  // 5 s
-  WriteAlarms(dir + "/" + kAlarmName, {SecondOfDayNow() + 4});
-  Running r = Launch(kFull, dir, conf);
+  Running r = LaunchWithAlarmAhead(Dir(), 4);
   ASSERT_NE(r.main, 0u);
   ASSERT_EQ(kill(r.process.pid, SIGSTOP), 0);
   std::this_thread::sleep_for(std::chrono::seconds(9));  // past the alarm's second and its window
