@@ -53,6 +53,8 @@ void BM_MemcpyFinishedX10(benchmark::State& state) {
   Sprites sprites;
   Load(sprites);
   RescaleSprites(sprites, 10);
+  sprites.compose_surface = MakeSurface(880, 800);
+  Enlarge(sprites.picture, 10, sprites.compose_surface);
   std::vector<uint32_t> copy(sprites.compose_surface.pixels.size());
   const size_t bytes = copy.size() * 4;
   for (auto _ : state) {

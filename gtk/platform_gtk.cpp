@@ -238,11 +238,11 @@ void GtkPlatform::RefreshVirtualScreen() {
 // asked for, and nothing while the handler itself composes.
 // Straight to the window, as on Windows: GTK's paint would cost a frame
 // of its own and an off-screen copy for the few pixels of a blink or a colon.
-void GtkPlatform::ShowPicture(const Surface& picture, const PixelBox& area) {
+void GtkPlatform::ShowPicture(const Surface& picture, int32_t scale, const PixelBox& area) {
   if (drawing || !main_window) return;
-  if (PutPicture(gtk_widget_get_window(main_window), picture, area)) return;
-  gtk_widget_queue_draw_area(main_window, area.left, area.top, area.right - area.left,
-                             area.bottom - area.top);
+  if (PutPicture(gtk_widget_get_window(main_window), picture, scale, area, band)) return;
+  gtk_widget_queue_draw_area(main_window, area.left * scale, area.top * scale,
+                             (area.right - area.left) * scale, (area.bottom - area.top) * scale);
 }
 
 void GtkPlatform::FillShadow() {

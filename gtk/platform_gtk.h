@@ -23,6 +23,7 @@ struct GtkPlatform final : ShellPlatform {
   bool composited = false;             // a compositor blends the shadow
   bool drawing = false;                // inside the character's draw handler
   bool full_paint_due = true;          // the picture must be composed afresh
+  Surface band;                        // a few enlarged rows of the picture on their way
   time_t zone_checked = 0;             // the second the time zone was last looked at
   std::map<uint32_t, guint> timers;    // GLib source of each running timer
   SoundState sound;
@@ -52,7 +53,7 @@ struct GtkPlatform final : ShellPlatform {
   bool TellsOfTrayHost() override { return true; }
   LocalTime LocalNow() override;
   ScreenRect VirtualScreen() override;
-  void ShowPicture(const Surface& picture, const PixelBox& area) override;
+  void ShowPicture(const Surface& picture, int32_t scale, const PixelBox& area) override;
   void FillShadow() override;
   void CloseProgram() override;
   void ShowWindowNow(AppWindow window, bool shown) override;

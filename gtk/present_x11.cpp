@@ -4,12 +4,12 @@
 #include <X11/Xutil.h>
 #include <gdk/gdkx.h>
 
-bool PutPicture(GdkWindow* window, const Surface& picture, const PixelBox& area) {
+#include <algorithm>
+
+bool PutPicture(GdkWindow* window, const Surface& picture, int32_t scale, const PixelBox& area,
+                Surface& band) {
   if (!window || !GDK_IS_X11_WINDOW(window) || !gdk_window_is_viewable(window)) return false;
-  if (area.empty() || picture.pixels.empty() || area.right > picture.width ||
-      area.bottom > picture.height) {
-    return false;
-  }
+  if (area.empty() || picture.pixels.empty()) return false;
   GdkVisual* visual = gdk_window_get_visual(window);
   guint32 red = 0, green = 0, blue = 0;
   gdk_visual_get_red_pixel_details(visual, &red, nullptr, nullptr);
@@ -19,29 +19,30 @@ bool PutPicture(GdkWindow* window, const Surface& picture, const PixelBox& area)
     return false;
   }
   Display* x = GDK_WINDOW_XDISPLAY(window);
-  // The core's 0x00RRGGBB words as they lie in memory; Xlib swaps them for a
-  // server of the other byte order.
-  XImage image = {};
-  image.width = picture.width;
-  image.height = picture.height;
-  image.format = ZPixmap;
-  image.data = reinterpret_cast<char*>(const_cast<uint32_t*>(picture.pixels.data()));
-  image.byte_order = G_BYTE_ORDER == G_LITTLE_ENDIAN ? LSBFirst : MSBFirst;
-  image.bitmap_unit = 32;
-  image.bitmap_bit_order = image.byte_order;
-  image.bitmap_pad = 32;
-  image.depth = 24;
-  image.bytes_per_line = picture.stride;
-  image.bits_per_pixel = 32;
-  image.red_mask = red;
-  image.green_mask = green;
-  image.blue_mask = blue;
-  if (!XInitImage(&image)) return false;
   // One GC for the program's life, on the first window it paints.
   static GC gc = XCreateGC(x, GDK_WINDOW_XID(window), 0, nullptr);
-  XPutImage(x, GDK_WINDOW_XID(window), gc, &image, area.left, area.top, area.left, area.top,
-            static_cast<unsigned>(area.right - area.left),
-            static_cast<unsigned>(area.bottom - area.top));
+  ForEachBand(picture, scale, area, band, [&](Surface& part, int32_t left, int32_t top) {
+    // The core's 0x00RRGGBB words as they lie in memory; Xlib swaps them for
+    // a server of the other byte order.
+    XImage image = {};
+    image.width = part.width;
+    image.height = part.height;
+    image.format = ZPixmap;
+    image.data = reinterpret_cast<char*>(part.pixels.data());
+    image.byte_order = G_BYTE_ORDER == G_LITTLE_ENDIAN ? LSBFirst : MSBFirst;
+    image.bitmap_unit = 32;
+    image.bitmap_bit_order = image.byte_order;
+    image.bitmap_pad = 32;
+    image.depth = 24;
+    image.bytes_per_line = part.stride;
+    image.bits_per_pixel = 32;
+    image.red_mask = red;
+    image.green_mask = green;
+    image.blue_mask = blue;
+    if (!XInitImage(&image)) return;
+    XPutImage(x, GDK_WINDOW_XID(window), gc, &image, 0, 0, left, top,
+              static_cast<unsigned>(part.width), static_cast<unsigned>(part.height));
+  });
   XFlush(x);
   return true;
 }

@@ -2,10 +2,30 @@
 
 #include <gdk/gdk.h>
 
+#include <algorithm>
+
 #include "render/surface.h"
 
-// Puts the part area of picture, which covers the whole window, straight on
-// the window, as a paint would but without waiting for GTK's next frame.
-// False when the window is not on the screen or its visual is not 24-bit
-// RGB, and the caller lets GTK paint instead.
-bool PutPicture(GdkWindow* window, const Surface& picture, const PixelBox& area);
+// The area of the picture (its own pixels, at scale 1) enlarged scale times,
+// a band of whole rows at a time through band, so that only a band is ever
+// held enlarged: put gets each band and its place in the window.
+template <typename Put>
+void ForEachBand(const Surface& picture, int32_t scale, const PixelBox& area, Surface& band,
+                 Put put) {
+  constexpr int32_t kBandBytes = 128 * 1024;
+  const int32_t width = area.right - area.left;
+  if (scale < 1 || width <= 0) return;
+  const int32_t rows = std::max(1, kBandBytes / (width * scale * scale * 4));
+  for (int32_t top = area.top; top < area.bottom; top += rows) {
+    const PixelBox part = {area.left, top, area.right, std::min(top + rows, area.bottom)};
+    EnlargePart(picture, scale, part, band);
+    if (!band.pixels.empty()) put(band, part.left * scale, part.top * scale);
+  }
+}
+
+// Puts the area of the picture, enlarged, straight on the window, as a paint
+// would but without waiting for GTK's next frame. False when the window is
+// not on the screen or its visual is not 24-bit RGB, and the caller lets GTK
+// paint instead.
+bool PutPicture(GdkWindow* window, const Surface& picture, int32_t scale, const PixelBox& area,
+                Surface& band);

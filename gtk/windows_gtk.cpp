@@ -44,8 +44,8 @@ gboolean OnConfigure(GtkWidget* widget, GdkEventConfigure* event, gpointer) {
   return FALSE;
 }
 
-// The composed picture, clipped by GTK to what needs drawing. A window that
-// changed size has its picture composed afresh first.
+// The picture last shown, clipped by GTK to what needs drawing. A window
+// that changed size has its picture composed afresh first.
 gboolean OnMainDraw(GtkWidget*, cairo_t* cr, gpointer) {
   GtkPlatform& p = Platform();
   if (p.full_paint_due) {
@@ -54,25 +54,28 @@ gboolean OnMainDraw(GtkWidget*, cairo_t* cr, gpointer) {
     PaintMain(g_app, g_settings, p, true);
     p.drawing = false;
   }
-  Surface& picture = g_app.sprites.compose_surface;
-  if (picture.pixels.empty()) return TRUE;
+  const Surface& picture = g_app.shown_picture;
+  const int32_t s = g_app.sprites.scale;
+  GdkRectangle clip;
+  if (picture.pixels.empty() || s < 1 || !gdk_cairo_get_clip_rectangle(cr, &clip)) return TRUE;
+  const PixelBox area = {clip.x / s, clip.y / s, std::min((clip.x + clip.width + s - 1) / s,
+                                                          picture.width),
+                         std::min((clip.y + clip.height + s - 1) / s, picture.height)};
   // Without double buffering the draw goes to the window itself, where the
   // picture is put straight: cairo would keep megabytes of shared memory for
   // uploading it.
-  GdkRectangle clip;
-  if (gdk_cairo_get_clip_rectangle(cr, &clip) &&
-      PutPicture(gtk_widget_get_window(p.main_window), picture,
-                 {clip.x, clip.y, clip.x + clip.width, clip.y + clip.height})) {
-    return TRUE;
-  }
+  if (PutPicture(gtk_widget_get_window(p.main_window), picture, s, area, p.band)) return TRUE;
   // The core's pixels read 0x00RRGGBB, cairo's RGB24 exactly.
-  cairo_surface_t* image = cairo_image_surface_create_for_data(
-      reinterpret_cast<unsigned char*>(picture.pixels.data()), CAIRO_FORMAT_RGB24, picture.width,
-      picture.height, picture.stride);
   cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-  cairo_set_source_surface(cr, image, 0, 0);
-  cairo_paint(cr);
-  cairo_surface_destroy(image);
+  ForEachBand(picture, s, area, p.band, [cr](Surface& part, int32_t left, int32_t top) {
+    cairo_surface_t* image = cairo_image_surface_create_for_data(
+        reinterpret_cast<unsigned char*>(part.pixels.data()), CAIRO_FORMAT_RGB24, part.width,
+        part.height, part.stride);
+    cairo_set_source_surface(cr, image, left, top);
+    cairo_rectangle(cr, left, top, part.width, part.height);
+    cairo_fill(cr);
+    cairo_surface_destroy(image);
+  });
   return TRUE;
 }
 

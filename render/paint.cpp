@@ -71,7 +71,8 @@ int32_t PaintFrame(Sprites& sprites, RenderState& render, BehaviourState& behavi
   const int32_t frame =
       ComposeFrame(sprites, render, behaviour, settings, time, pointer, window_origin, tick);
   if (sprites.scale > 0 && !sprites.character_sheet.pixels.empty()) {
-    Enlarge(sprites.picture, sprites.scale, sprites.compose_surface);
+    EnlargePart(sprites.picture, sprites.scale, {0, 0, kPictureWidth, kPictureHeight},
+                sprites.compose_surface);
   }
   return frame;
 }

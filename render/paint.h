@@ -48,7 +48,8 @@ int32_t PaintFrame(Sprites& sprites, RenderState& render, BehaviourState& behavi
                    ScreenPoint window_origin, uint32_t tick);
 
 // PaintFrame's work at scale 1 only: sprites.picture is composed, and
-// compose_surface is left as it was, for a caller that enlarges only what changed.
+// compose_surface is left as it was, for a caller that enlarges only what
+// changed and keeps no enlarged picture.
 int32_t ComposeFrame(Sprites& sprites, RenderState& render, BehaviourState& behaviour,
                      const Settings& settings, const LocalTime& time, ScreenPoint pointer,
                      ScreenPoint window_origin, uint32_t tick);

@@ -27,7 +27,7 @@ std::array<std::vector<uint8_t>, kFrameCount> BuildFrameMasks(const Surface& cha
 
 bool LoadSprites(Sprites& sprites, ByteView glyph_atlas, ByteView character_sheet,
                  ByteView bubble) {
-  if (!sprites.compose_surface.pixels.empty()) return false;
+  if (!sprites.character_sheet.pixels.empty()) return false;
   Surface atlas;
   Surface sheet;
   Surface bubble_image;
@@ -47,9 +47,9 @@ bool RescaleSprites(Sprites& sprites, int32_t scale) {
   if (sprites.frame_masks[0].empty()) return false;
   scale = std::clamp(scale, kMinScale, kMaxScale);
   // Outside both boxes nothing is ever drawn; key colour there keeps the
-  // picture honest wherever it is looked at without its region.
-  sprites.compose_surface =
-      MakeSurface(kPictureWidth * scale, kPictureHeight * scale, kKeyColour);
+  // picture honest wherever it is looked at without its region. The enlarged
+  // picture is made only when asked for.
+  FreeSurface(sprites.compose_surface);
   sprites.picture = MakeSurface(kPictureWidth, kPictureHeight, kKeyColour);
   for (int32_t k = 0; k < kFrameCount; ++k) {
     sprites.frame_regions[k] =

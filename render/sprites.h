@@ -27,7 +27,7 @@ inline constexpr int32_t kMaxScale = 10;
 // Every image the mascot is drawn from and the shape of its windows; owned by
 // the rendering core for the life of the process.
 struct Sprites {
-  Surface compose_surface;   // 88s x 80s: the finished picture of the last paint
+  Surface compose_surface;   // 88s x 80s: PaintFrame's finished picture; empty until asked for
   Surface picture;           // 88 x 80: the same picture composed at scale 1
   Surface character_sheet;   // 200 x 64, five 40 x 64 frames side by side
   Surface bubble;            // 56 x 40 on the key colour

@@ -68,20 +68,48 @@ void Enlarge(const Surface& src, int32_t scale, Surface& dst) {
   EnlargeBox(src, scale, dst, {0, 0, src.width, src.height});
 }
 
+namespace {
+
+// The box of src, already inside it, enlarged with its top left at (x, y) of
+// dst, which holds all of it.
+void EnlargeAt(const Surface& src, int32_t scale, const PixelBox& box, Surface& dst, int32_t x,
+               int32_t y) {
+  const std::size_t run_bytes = static_cast<std::size_t>(box.right - box.left) * scale * 4;
+  for (int32_t row = box.top; row < box.bottom; ++row) {
+    // Build the enlarged run once, then repeat it: the copies come from cache.
+    const int32_t top = y + (row - box.top) * scale;
+    uint32_t* first = SurfaceRow(dst, top) + x;
+    GrowRowAnyScale(SurfaceRow(src, row) + box.left, box.right - box.left, scale, first);
+    for (int32_t k = 1; k < scale; ++k) std::memcpy(SurfaceRow(dst, top + k) + x, first, run_bytes);
+  }
+}
+
+PixelBox Inside(const Surface& src, const PixelBox& box) {
+  return {std::max(box.left, 0), std::max(box.top, 0), std::min(box.right, src.width),
+          std::min(box.bottom, src.height)};
+}
+
+}  // namespace
+
 void EnlargeBox(const Surface& src, int32_t scale, Surface& dst, const PixelBox& box) {
   if (scale < 1 || dst.width != src.width * scale || dst.height != src.height * scale) return;
-  const int32_t left = std::max(box.left, 0);
-  const int32_t right = std::min(box.right, src.width);
-  if (right <= left) return;
-  const std::size_t run_bytes = static_cast<std::size_t>(right - left) * scale * 4;
-  for (int32_t y = std::max(box.top, 0); y < std::min(box.bottom, src.height); ++y) {
-    // Build the enlarged run once, then repeat it: the copies come from cache.
-    uint32_t* first = SurfaceRow(dst, y * scale) + left * scale;
-    GrowRowAnyScale(SurfaceRow(src, y) + left, right - left, scale, first);
-    for (int32_t k = 1; k < scale; ++k) {
-      std::memcpy(SurfaceRow(dst, y * scale + k) + left * scale, first, run_bytes);
-    }
+  const PixelBox inside = Inside(src, box);
+  if (inside.empty()) return;
+  EnlargeAt(src, scale, inside, dst, inside.left * scale, inside.top * scale);
+}
+
+void EnlargePart(const Surface& src, int32_t scale, const PixelBox& box, Surface& out) {
+  const PixelBox inside = Inside(src, box);
+  if (scale < 1 || inside.empty()) {
+    out.width = out.height = out.stride = 0;
+    out.pixels.clear();
+    return;
   }
+  out.width = (inside.right - inside.left) * scale;
+  out.height = (inside.bottom - inside.top) * scale;
+  out.stride = out.width * 4;
+  out.pixels.resize(static_cast<std::size_t>(out.width) * out.height);
+  EnlargeAt(src, scale, inside, out, 0, 0);
 }
 
 namespace {

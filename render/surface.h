@@ -63,6 +63,9 @@ PixelBox DifferingBox(const Surface& before, const Surface& after);
 
 // Enlarge for the box of src alone (src pixels); the rest of dst is left as it was.
 void EnlargeBox(const Surface& src, int32_t scale, Surface& dst, const PixelBox& box);
+// The box of src (src pixels, cut to src) enlarged into out, which becomes
+// just that big: box width * scale x box height * scale, empty for an empty box.
+void EnlargePart(const Surface& src, int32_t scale, const PixelBox& box, Surface& out);
 
 // Reads a 24-bit BI_RGB bitmap of exactly width x height: either a packed DIB
 // (information header, optional colour table, rows) as a bitmap resource holds

@@ -186,10 +186,7 @@ void PaintMain(AppState& app, const Settings& settings, ShellPlatform& platform,
   const PixelBox box = always ? PixelBox{0, 0, picture.width, picture.height}
                               : DifferingBox(app.shown_picture, picture);
   if (!box.empty()) {
-    const int32_t s = app.sprites.scale;
-    EnlargeBox(picture, s, app.sprites.compose_surface, box);
-    platform.ShowPicture(app.sprites.compose_surface,
-                         {box.left * s, box.top * s, box.right * s, box.bottom * s});
+    platform.ShowPicture(picture, app.sprites.scale, box);
     app.shown_picture = picture;
   }
   app.render.last_paint_tick = platform.TickCount();

@@ -42,9 +42,10 @@ struct ShellPlatform : BehaviourPlatform {
   virtual LocalTime LocalNow() = 0;
   virtual ScreenRect VirtualScreen() = 0;
 
-  // The area of the picture (window pixels) to the same place of the main
-  // window, in one transfer.
-  virtual void ShowPicture(const Surface& picture, const PixelBox& area) = 0;
+  // The area of the picture (its own pixels, at scale 1) enlarged scale
+  // times, to the same place of the main window. The program keeps no
+  // enlarged picture: at x10 it would be megabytes for a few changed pixels.
+  virtual void ShowPicture(const Surface& picture, int32_t scale, const PixelBox& area) = 0;
   virtual void FillShadow() = 0;
   // Ends the program the one orderly way: the shadow window closes and takes
   // the main window with it.

@@ -22,7 +22,8 @@ struct FakeShell : FakePlatformFor<ShellPlatform> {
   ScreenPoint cursor = {0, 0};
   LocalTime time = {2024, 6, 15, 6, 12, 34, 56};
   bool captured = false;
-  PixelBox shown_area = {};
+  PixelBox shown_area = {};      // of the last picture shown, at scale 1
+  Surface screen_picture;        // what the main window shows, enlarged
   int cursor_reads = 0;
   bool can_tell = false;  // the system tells of pointer moves
   bool telling = false;
@@ -65,9 +66,13 @@ struct FakeShell : FakePlatformFor<ShellPlatform> {
   }
   LocalTime LocalNow() override { return time; }
   ScreenRect VirtualScreen() override { return screen; }
-  void ShowPicture(const Surface&, const PixelBox& area) override {
+  void ShowPicture(const Surface& picture, int32_t scale, const PixelBox& area) override {
     log.push_back("show");
     shown_area = area;
+    if (screen_picture.width != picture.width * scale) {
+      screen_picture = MakeSurface(picture.width * scale, picture.height * scale);
+    }
+    EnlargeBox(picture, scale, screen_picture, area);
   }
   void FillShadow() override { log.push_back("fill shadow"); }
   void CloseProgram() override { log.push_back("close"); }

@@ -107,7 +107,7 @@ TEST(ShellTest, FrameTimerSendsOnlyPicturesThatDiffer) {
   EXPECT_TRUE(ReadPointer(rig.app, shell, 5102, true));
   PaintMain(rig.app, rig.settings, shell, false);
   EXPECT_EQ(shell.Count("show"), 2);
-  const PixelBox pupils = {62 * 2, 31 * 2, 72 * 2, 33 * 2};
+  const PixelBox pupils = {62, 31, 72, 33};
   EXPECT_EQ(shell.shown_area.left, pupils.left);
   EXPECT_EQ(shell.shown_area.top, pupils.top);
   EXPECT_EQ(shell.shown_area.right, pupils.right);
@@ -121,11 +121,11 @@ TEST(ShellTest, FrameTimerSendsOnlyPicturesThatDiffer) {
   // The parts enlarged one by one add up to the whole picture enlarged.
   Surface whole = MakeSurface(176, 160);
   Enlarge(rig.app.sprites.picture, 2, whole);
-  EXPECT_EQ(whole.pixels, rig.app.sprites.compose_surface.pixels);
+  EXPECT_EQ(whole.pixels, shell.screen_picture.pixels);
   PaintMain(rig.app, rig.settings, shell, true);  // a paint message always draws it all
   EXPECT_EQ(shell.Count("show"), 5);
-  EXPECT_EQ(shell.shown_area.right, 176);
-  EXPECT_EQ(shell.shown_area.bottom, 160);
+  EXPECT_EQ(shell.shown_area.right, 88);
+  EXPECT_EQ(shell.shown_area.bottom, 80);
 }
 
 TEST(ShellTest, PointerAtRestIsReadLessOftenThanAMovingOne) {

@@ -100,7 +100,7 @@ TEST(LoadSprites, RefusesOnceRescaled) {
   Sprites sprites;
   ASSERT_TRUE(fixture::LoadSyntheticSprites(sprites));
   ASSERT_TRUE(RescaleSprites(sprites, 2));
-  const std::vector<uint32_t> compose = sprites.compose_surface.pixels;
+  const std::vector<uint32_t> picture = sprites.picture.pixels;
   const std::vector<uint32_t> sheet = sprites.character_sheet.pixels;
   const std::vector<uint8_t> mask = sprites.frame_masks[2];
   const size_t rects = sprites.frame_regions[2].size();
@@ -109,7 +109,7 @@ TEST(LoadSprites, RefusesOnceRescaled) {
   std::vector<uint8_t> sheet_bytes = other.sheet;
   sheet_bytes[200] ^= 0xFF;
   EXPECT_FALSE(LoadSprites(sprites, View(other.atlas), View(sheet_bytes), View(other.bubble)));
-  EXPECT_EQ(sprites.compose_surface.pixels, compose);
+  EXPECT_EQ(sprites.picture.pixels, picture);
   EXPECT_EQ(sprites.character_sheet.pixels, sheet);
   EXPECT_EQ(sprites.frame_masks[2], mask);
   EXPECT_EQ(sprites.frame_regions[2].size(), rects);
@@ -128,9 +128,10 @@ TEST(RescaleSprites, SizesFollowTheScale) {
     SCOPED_TRACE(row.asked);
     ASSERT_TRUE(RescaleSprites(sprites, row.asked));
     EXPECT_EQ(sprites.scale, row.used);
-    EXPECT_EQ(sprites.compose_surface.width, 88 * row.used);
-    EXPECT_EQ(sprites.compose_surface.height, 80 * row.used);
-    EXPECT_EQ(sprites.compose_surface.stride, 88 * row.used * 4);
+    // Nothing enlarged is kept: at x10 it would be megabytes.
+    EXPECT_TRUE(sprites.compose_surface.pixels.empty());
+    EXPECT_EQ(sprites.picture.width, 88);
+    EXPECT_EQ(sprites.picture.height, 80);
     EXPECT_EQ(sprites.character_sheet.width, 200);
     EXPECT_EQ(sprites.character_sheet.height, 64);
     EXPECT_EQ(sprites.frame_regions[0].back().bottom, (16 + 64) * row.used);
@@ -168,6 +169,29 @@ TEST(Enlarge, GrowsEveryPixelToABlock) {
       }
     }
   }
+}
+
+TEST(Enlarge, APartIsThatWindowOfTheWholeCutToThePicture) {
+  const Surface small = fixture::SurfaceFromGrid(R"(
+      #.rb
+      b-s#
+      r#.-)");
+  const int32_t scale = 3;
+  Surface whole = MakeSurface(4 * scale, 3 * scale);
+  Enlarge(small, scale, whole);
+  Surface part = MakeSurface(50, 50);  // any size before: it becomes the part's
+  EnlargePart(small, scale, {1, 1, 9, 2}, part);
+  ASSERT_EQ(part.width, 3 * scale);
+  ASSERT_EQ(part.height, 1 * scale);
+  EXPECT_EQ(part.stride, part.width * 4);
+  for (int32_t y = 0; y < part.height; ++y) {
+    for (int32_t x = 0; x < part.width; ++x) {
+      ASSERT_EQ(SurfaceRow(part, y)[x], SurfaceRow(whole, y + scale)[x + scale]) << x << "," << y;
+    }
+  }
+  EnlargePart(small, scale, {2, 2, 2, 3}, part);
+  EXPECT_TRUE(part.pixels.empty());
+  EXPECT_EQ(part.width, 0);
 }
 
 }  // namespace

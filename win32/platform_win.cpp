@@ -3,6 +3,7 @@
 #include <mmsystem.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "settings/wide_path_win.h"
@@ -182,13 +183,17 @@ void Win32Platform::RefreshVirtualScreen() {
   RefreshMainMonitor();
 }
 
-void Win32Platform::ShowPicture(const Surface& picture, const PixelBox& area) {
+// Enlarged whole, so that the part goes in one transfer: under Wine each
+// costs server calls and an X request.
+void Win32Platform::ShowPicture(const Surface& picture, int32_t scale, const PixelBox& area) {
+  EnlargePart(picture, scale, area, shown_part);
+  const int32_t x = std::max(area.left, 0) * scale, y = std::max(area.top, 0) * scale;
   if (paint_dc) {
-    PresentPicture(paint_dc, picture, area);
+    PresentPicture(paint_dc, shown_part, x, y);
     return;
   }
   HDC dc = GetDC(main_window);
-  PresentPicture(dc, picture, area);
+  PresentPicture(dc, shown_part, x, y);
   ReleaseDC(main_window, dc);
 }
 

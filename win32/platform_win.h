@@ -20,6 +20,7 @@ struct Win32Platform final : ShellPlatform {
   SetCoalescableTimerCall set_coalescable_timer = nullptr;  // null before Windows 8
   uint32_t armed_delay = 0;        // the frame timer's interval as last set; 0: not set
   uint32_t armed_tolerance = 0;
+  Surface shown_part;              // the last part of the picture shown, enlarged
 
   void PlaySoundResource(int resource_id, uint32_t flags) override;
   void PlaySoundFile(const char* path, uint32_t flags) override;
@@ -43,7 +44,7 @@ struct Win32Platform final : ShellPlatform {
   bool TellsOfTrayHost() override { return false; }
   LocalTime LocalNow() override;
   ScreenRect VirtualScreen() override;
-  void ShowPicture(const Surface& picture, const PixelBox& area) override;
+  void ShowPicture(const Surface& picture, int32_t scale, const PixelBox& area) override;
   void FillShadow() override;
   void CloseProgram() override;
   void ShowWindowNow(AppWindow window, bool shown) override;

@@ -4,6 +4,5 @@
 
 #include "render/surface.h"
 
-// Copies the area of the picture to the same place of the device context in
-// one transfer.
-void PresentPicture(HDC target, const Surface& picture, const PixelBox& area);
+// Copies the whole picture to (x, y) of the device context in one transfer.
+void PresentPicture(HDC target, const Surface& picture, int32_t x, int32_t y);
