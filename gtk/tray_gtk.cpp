@@ -2,12 +2,13 @@
 #define GDK_DISABLE_DEPRECATION_WARNINGS
 #include "gtk/tray_gtk.h"
 
-#include <libayatana-appindicator/app-indicator.h>
 #include <glib/gstdio.h>
+#include <libayatana-appindicator/app-indicator.h>
 #include <unistd.h>
 
 #include "gtk/app_gtk.h"
 #include "gtk/menu_gtk.h"
+#include "gtk/tray_host_x11.h"
 #include "shell/commands.h"
 
 namespace {
@@ -88,16 +89,33 @@ void CreateIndicator(TrayState& tray, GdkPixbuf* icon) {
   app_indicator_set_status(tray.indicator, APP_INDICATOR_STATUS_ACTIVE);
 }
 
-}  // namespace
-
-void CreateTray(TrayState& tray, GdkPixbuf* icon) {
-  tray.status_icon = icon ? gtk_status_icon_new_from_pixbuf(icon) : gtk_status_icon_new();
+void CreateStatusIcon(TrayState& tray) {
+  tray.status_icon =
+      tray.icon ? gtk_status_icon_new_from_pixbuf(tray.icon) : gtk_status_icon_new();
   gtk_status_icon_set_tooltip_text(tray.status_icon, kTip);
   gtk_status_icon_set_title(tray.status_icon, kTip);
   gtk_status_icon_set_name(tray.status_icon, kNames.res_name);
+  gtk_status_icon_set_visible(tray.status_icon, !tray.indicator_connected);
   g_signal_connect(tray.status_icon, "notify::embedded", G_CALLBACK(OnEmbeddedChanged), nullptr);
   g_signal_connect(tray.status_icon, "button-press-event", G_CALLBACK(OnIconPress), nullptr);
   g_signal_connect(tray.status_icon, "button-release-event", G_CALLBACK(OnIconRelease), nullptr);
+}
+
+void OnTrayHostArrived() {
+  if (!g_gtk.platform.tray.status_icon) CreateStatusIcon(g_gtk.platform.tray);
+}
+
+}  // namespace
+
+void CreateTray(TrayState& tray, GdkPixbuf* icon) {
+  tray.icon = icon ? GDK_PIXBUF(g_object_ref(icon)) : nullptr;
+  // Watched before the tray is looked for, so that one starting in between
+  // is heard. Once made, the status icon follows trays going and coming.
+  WatchForTrayHost(OnTrayHostArrived);
+  if (TrayHostPresent()) {
+    StopWatchingForTrayHost();
+    CreateStatusIcon(tray);
+  }
   CreateIndicator(tray, icon);
 }
 
@@ -138,6 +156,9 @@ void FreeTray(TrayState& tray) {
   tray.indicator = nullptr;
   if (tray.status_icon) g_object_unref(tray.status_icon);
   tray.status_icon = nullptr;
+  if (tray.icon) g_object_unref(tray.icon);
+  tray.icon = nullptr;
+  StopWatchingForTrayHost();
   if (!tray.icon_dir.empty()) {
     g_remove((tray.icon_dir + "/" + kIndicatorIcon + ".png").c_str());
     g_rmdir(tray.icon_dir.c_str());

@@ -9,13 +9,16 @@ typedef struct _AppIndicator AppIndicator;
 // The program's tray icon: a StatusNotifierItem where a watcher listens,
 // else an XEmbed icon in a system tray.
 struct TrayState {
-  GtkStatusIcon* status_icon = nullptr;  // XEmbed; hidden while the indicator serves
+  GtkStatusIcon* status_icon = nullptr;  // XEmbed, once a tray is there; hidden while the indicator serves
+  GdkPixbuf* icon = nullptr;             // for a status icon made when a tray comes
   AppIndicator* indicator = nullptr;     // StatusNotifierItem
   bool indicator_connected = false;      // a watcher shows the indicator
   bool indicator_alarm = false;          // the indicator's menu was last made during an alarm
   std::string icon_dir;                  // the indicator's icon file lies here while it runs
 };
 
+// The indicator at once; the status icon once a system tray is there: made
+// with no tray to take it, it would load GTK's fonts and styles for nothing.
 void CreateTray(TrayState& tray, GdkPixbuf* icon);
 // Whether some tray shows the icon now.
 bool TrayShown(const TrayState& tray);

@@ -219,17 +219,17 @@ TEST_F(Menu, CommandsTakeEffect) {
   EXPECT_NE(ReadFile(dir + "/" + kConfName).find("$viewscale = 3\r\n"), std::string::npos);
 }
 
-// The icon docks in a tray host; stored, the windows leave the screen and
-// the icon's double click brings them back. A host that goes brings a
-// stored program back; one that comes again gets the icon and the program
-// leaves the screen again. With no host, a program out of the tray has
-// "store" grey: the keys pass over it to the about box.
+// The icon docks in a tray host that starts after the program; stored, the
+// windows leave the screen and the icon's double click brings them back. A
+// host that goes brings a stored program back; one that comes again gets the
+// icon and the program leaves the screen again. With no host, a program out
+// of the tray has "store" grey: the keys pass over it to the about box.
 TEST_F(Menu, TrayHost) {
   const std::vector<std::string> host_argv = {"trayer", "--edge", "bottom", "--align", "right",
                                               "--widthtype", "request", "--height", "24"};
-  Process host = StartTool(host_argv);
   Running r = Launch(kFull, Dir());
   ASSERT_NE(r.main, 0u);
+  Process host = StartTool(host_argv);
   ASSERT_TRUE(WaitUntil([&] { return DockedTrayIcon(r.process.pid) != 0; }));
 
   ASSERT_TRUE(ChooseFromMenu(r, ID_TRAY));
