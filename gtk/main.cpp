@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
+#include <string>
 
 #include "behaviour/alarm_list.h"
 #include "behaviour/behaviour.h"
@@ -94,13 +96,38 @@ Language UserLanguage() {
   return LanguageOfLocale(nullptr);
 }
 
+// GTK's start with the variables it reads then set for this program alone;
+// they are put back afterwards, so that the editor it opens gets the user's.
+bool StartGtk() {
+  struct Variable {
+    const char* name;
+    const char* value;
+    std::optional<std::string> was;
+  };
+  Variable variables[] = {
+      // The mascot has its own scale; the desktop's would blur its pixels.
+      {"GDK_SCALE", "1", {}},
+      // Nothing is drawn with OpenGL: probing for it would load the graphics
+      // driver, tens of megabytes, for nothing.
+      {"GDK_GL", "disable", {}},
+  };
+  for (Variable& v : variables) {
+    if (const char* was = g_getenv(v.name)) v.was = was;
+    g_setenv(v.name, v.value, TRUE);
+  }
+  const bool started = gtk_init_check(nullptr, nullptr);
+  for (const Variable& v : variables) {
+    if (v.was) g_setenv(v.name, v.was->c_str(), TRUE);
+    else g_unsetenv(v.name);
+  }
+  return started;
+}
+
 int main(int argc, char** argv) {
-  // The mascot has its own scale; the desktop's would blur its pixels.
-  g_setenv("GDK_SCALE", "1", TRUE);
   // Wayland desktops run it through XWayland: shapes and placing need X.
   gdk_set_allowed_backends("x11");
   g_set_prgname(kNames.res_name);
-  if (!gtk_init_check(nullptr, nullptr)) {
+  if (!StartGtk()) {
     const char* display = g_getenv("DISPLAY");
     std::fprintf(stderr, "%s: cannot open the X display %s\n", kNames.res_name,
                  display && display[0] ? display : "(DISPLAY is not set)");

@@ -35,8 +35,9 @@ gboolean Fill(GtkWidget*, cairo_t* cr, gpointer data) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  // As the mascot starts GTK: X11, the desktop's scale left out.
+  // As the mascot starts GTK: X11, the desktop's scale left out, no OpenGL.
   g_setenv("GDK_SCALE", "1", TRUE);
+  g_setenv("GDK_GL", "disable", TRUE);
   gdk_set_allowed_backends("x11");
   if (!gtk_init_check(nullptr, nullptr)) return 2;
   g_unix_signal_add(SIGTERM, Quit, nullptr);
