@@ -9,7 +9,8 @@ typedef struct _AppIndicator AppIndicator;
 // The program's tray icon: a StatusNotifierItem where a watcher listens,
 // else an XEmbed icon in a system tray.
 struct TrayState {
-  GtkStatusIcon* status_icon = nullptr;  // XEmbed, once a tray is there; hidden while the indicator serves
+  GtkStatusIcon* status_icon = nullptr;  // XEmbed, once a tray is there; hidden while the
+                                         // indicator serves
   GdkPixbuf* icon = nullptr;             // for a status icon made when a tray comes
   AppIndicator* indicator = nullptr;     // StatusNotifierItem
   bool indicator_connected = false;      // a watcher shows the indicator
