@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "tests/tone_wave.h"
+
 std::ostream& operator<<(std::ostream& out, const RECT& r) {
   return out << "(" << r.left << ", " << r.top << ") " << r.right - r.left << "x"
              << r.bottom - r.top;
@@ -660,30 +662,7 @@ int64_t WallClock() {
 }
 
 void WriteToneWave(const std::string& path, int ms, int hz) {
-  constexpr uint32_t kRate = 22050;
-  const uint32_t samples = kRate * static_cast<uint32_t>(ms) / 1000;
-  std::string wave;
-  auto put = [&](uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) wave += static_cast<char>(value >> (8 * i) & 0xFF);
-  };
-  wave += "RIFF";
-  put(36 + samples * 2, 4);
-  wave += "WAVEfmt ";
-  put(16, 4);
-  put(1, 2);  // PCM
-  put(1, 2);  // mono
-  put(kRate, 4);
-  put(kRate * 2, 4);
-  put(2, 2);
-  put(16, 2);
-  wave += "data";
-  put(samples * 2, 4);
-  // From a peak, so that the very first sample is loud.
-  for (uint32_t i = 0; i < samples; ++i) {
-    const double phase = 2 * 3.14159265358979 * hz * (i + 0.25 * kRate / hz) / kRate;
-    put(static_cast<uint16_t>(static_cast<int16_t>(16000 * std::sin(phase))), 2);
-  }
-  WriteFileBytes(path, wave);
+  WriteFileBytes(path, ToneWave(ms, hz));
 }
 
 namespace {
