@@ -113,6 +113,8 @@ Image Grab(XWin w);
 std::vector<std::string> NetWmState(XWin w);
 bool HasNetWmState(XWin w, const char* state);
 std::string WmClassName(XWin w);
+// Its title as the window manager shows it (UTF-8).
+std::string WindowTitle(XWin w);
 // Mapped override-redirect windows of the screen: menus and tray pop-ups.
 std::vector<XWin> PopupWindows();
 // A compositor owns the screen's compositing selection.

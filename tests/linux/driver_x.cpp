@@ -169,6 +169,8 @@ std::string WmClassName(XWin w) {
   return both.substr(0, both.find('\0'));
 }
 
+std::string WindowTitle(XWin w) { return PropertyText(w, "_NET_WM_NAME"); }
+
 std::vector<XWin> PopupWindows() {
   std::vector<XWin> out;
   for (Window w : Children(DefaultRootWindow(X()))) {

@@ -184,11 +184,14 @@ class Watcher {
 }  // namespace
 
 // Sizes, the drop shadow, keep-above as the window manager's state, the
-// about box and Exit, each chosen from the menu by keys. There is no tray
-// here, so "store" is grey.
+// clock's rows, the about box, the WAVE file chooser and Exit, each chosen
+// from the menu by keys.
+// There is no tray here, so "store" is grey.
 TEST_F(Menu, CommandsTakeEffect) {
   const std::string dir = Dir();
-  Running r = Launch(kFull, dir);
+  const std::vector<int> alarms = {SecondOfDayNow() + 7200};
+  WriteAlarms(dir + "/" + kAlarmName, alarms);
+  Running r = Launch(kFull, dir, std::nullopt, {"LC_ALL", "LC_MESSAGES", "LANG=C.UTF-8"});
   ASSERT_NE(r.main, 0u);
 
   ASSERT_TRUE(ChooseFromMenu(r, ID_SIZE_X1 + 2));
@@ -208,15 +211,71 @@ TEST_F(Menu, CommandsTakeEffect) {
   ASSERT_TRUE(ChooseFromMenu(r, ID_TOPMOST));
   EXPECT_TRUE(WaitUntil([&] { return HasNetWmState(r.main, "_NET_WM_STATE_ABOVE"); }));
 
+  // The clock's rows: 24 hours, no date, the next alarm.
+  for (int command : {ID_HOUR24, ID_CALENDAR, ID_ALARM_DISPLAY}) {
+    ASSERT_TRUE(ChooseFromMenu(r, static_cast<uint16_t>(command)));
+  }
+  Conf rows;
+  rows.viewscale = 3;
+  rows.hour24 = 1;
+  rows.calendar = 0;
+  rows.alerm = 1;
+  MovePointer(5, 5);
+  const Rect at = Bounds(r.main);
+  std::string last;
+  EXPECT_TRUE(WaitUntil([&] {
+    last = CompareInside(Grab(r.main), ExpectedPicture(rows, 5, 5, at.x, at.y, alarms),
+                         FrameMask(0, 3));
+    return last.empty();
+  })) << last;
+
   ASSERT_TRUE(ChooseFromMenu(r, ID_ABOUT, {ID_TRAY}));
   const XWin about = WaitForBox(r);
   ASSERT_NE(about, 0u);
   AskToClose(about);
   EXPECT_TRUE(WaitUntil([&] { return Gone(r, about); }));
 
+  // The WAVE file chooser under its title; cancelled, the sound stays.
+  ASSERT_TRUE(ChooseFromMenu(r, ID_SOUND_FILE));
+  const XWin chooser = WaitForBox(r);
+  ASSERT_NE(chooser, 0u);
+  EXPECT_EQ(WindowTitle(chooser), "Open WAVE file");
+  Key("Escape");
+  EXPECT_TRUE(WaitUntil([&] { return Gone(r, chooser); }));
+
   ASSERT_TRUE(ChooseFromMenu(r, ID_EXIT, {ID_TRAY}));
   EXPECT_EQ(WaitExit(r.process), 0);
-  EXPECT_NE(ReadFile(dir + "/" + kConfName).find("$viewscale = 3\r\n"), std::string::npos);
+  const std::string written = ReadFile(dir + "/" + kConfName);
+  EXPECT_NE(written.find("$viewscale = 3\r\n"), std::string::npos);
+  EXPECT_NE(written.find("$sd = 0\r\n"), std::string::npos);
+}
+
+// Edit alarm times opens alerm.txt with the user's application for text,
+// here a recorder; it gets the user's own GDK scale, not the one the
+// program starts GTK with.
+TEST_F(Menu, EditAlarmTimesOpensTheFileForTheUser) {
+  const std::string dir = Dir();
+  const std::string user = MakeWorkDir("Menu.EditAlarmTimes.user");
+  const std::string recorder = user + "/record.sh";
+  WriteFile(recorder,
+            "#!/bin/sh\nprintf '%s GDK_SCALE=%s GDK_GL=%s\\n' \"$1\" \"${GDK_SCALE-}\" "
+            "\"${GDK_GL-}\" >\"$0.out\"\n");
+  chmod(recorder.c_str(), 0700);
+  mkdir((user + "/applications").c_str(), 0700);
+  WriteFile(user + "/applications/recorder.desktop",
+            "[Desktop Entry]\nType=Application\nName=Recorder\nExec=" + recorder +
+                " %f\nMimeType=text/plain;\n");
+  WriteFile(user + "/mimeapps.list", "[Default Applications]\ntext/plain=recorder.desktop\n");
+  WriteAlarms(dir + "/" + kAlarmName, {7 * 3600});
+  Running r = Launch(kFull, dir, std::nullopt,
+                     {"XDG_DATA_HOME=" + user, "XDG_CONFIG_HOME=" + user, "GDK_SCALE=2"});
+  ASSERT_NE(r.main, 0u);
+  EXPECT_EQ(Bounds(r.main).w, 176) << "the program's own scale";
+  ASSERT_TRUE(ChooseFromMenu(r, ID_EDIT_ALARMS));
+  std::string opened;
+  EXPECT_TRUE(WaitUntil([&] { return !(opened = ReadFile(recorder + ".out")).empty(); }));
+  EXPECT_EQ(opened, dir + "/" + kAlarmName + " GDK_SCALE=2 GDK_GL=\n");
+  EXPECT_EQ(CloseAndWait(r), 0);
 }
 
 // The icon docks in a tray host that starts after the program; stored, the
