@@ -127,6 +127,9 @@ XWin OpenOwnWindow(bool full_screen);
 void DestroyOwnWindow(XWin w);
 // Asks the window to close as its close button would.
 void AskToClose(XWin w);
+// Closes the X connection of the client that made the window, as the end of
+// the session or a server that goes away does.
+void CloseConnectionOf(XWin w);
 
 // XTEST input.
 void MovePointer(int x, int y);

@@ -224,6 +224,11 @@ void AskToClose(XWin w) {
   XFlush(X());
 }
 
+void CloseConnectionOf(XWin w) {
+  XKillClient(X(), w);
+  XSync(X(), False);
+}
+
 void MovePointer(int x, int y) {
   XTestFakeMotionEvent(X(), -1, x, y, CurrentTime);
   XSync(X(), False);

@@ -1,5 +1,10 @@
 // The program's files, its single instance and what it does with bad input.
+#include <signal.h>
+
+#include <filesystem>
+#include <functional>
 #include <map>
+#include <set>
 
 #include "resources/resource_ids.h"
 #include "tests/linux/fixture.h"
@@ -122,5 +127,34 @@ TEST_F(Files, BadInput) {
     EXPECT_EQ(CloseAndWait(r), 0);
     EXPECT_EQ(ReadFile(dir + "/" + kAlarmName), alarms);
     EXPECT_NE(ReadFile(dir + "/" + kConfName).find("$viewscale = 1\r\n"), std::string::npos);
+  }
+}
+
+// Each way the program can be ended from outside writes the settings as they
+// are and leaves nothing in its directory but its two files: the signals a
+// terminal or the system sends, and the X connection closed under it as at
+// the end of the desktop session.
+TEST_F(Files, EveryEndingWritesTheSettings) {
+  const std::vector<std::pair<std::string, std::function<void(const Running&)>>> endings = {
+      {"SIGTERM", [](const Running& r) { kill(r.process.pid, SIGTERM); }},
+      {"SIGINT", [](const Running& r) { kill(r.process.pid, SIGINT); }},
+      {"SIGHUP", [](const Running& r) { kill(r.process.pid, SIGHUP); }},
+      {"the display lost", [](const Running& r) { CloseConnectionOf(r.main); }},
+  };
+  for (const auto& [name, end] : endings) {
+    SCOPED_TRACE(name);
+    const std::string dir = MakeWorkDir("Files.EveryEnding." + name);
+    Running r = Launch(kFull, dir);
+    ASSERT_NE(r.main, 0u);
+    ASSERT_TRUE(ChooseFromMenu(r, ID_SIZE_X1 + 2));
+    ASSERT_TRUE(WaitUntil([&] { return Bounds(r.main).w == 264; }));
+    end(r);
+    EXPECT_EQ(WaitExit(r.process), 0);
+    EXPECT_NE(ReadFile(dir + "/" + kConfName).find("$viewscale = 3\r\n"), std::string::npos);
+    std::set<std::string> left;
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+      left.insert(entry.path().filename().string());
+    }
+    EXPECT_EQ(left, (std::set<std::string>{kAlarmName, kConfName}));
   }
 }
