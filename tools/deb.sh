@@ -76,7 +76,7 @@ Architecture: $arch
 Maintainer: Kurimaro maintainers <maintainers@users.noreply.c-seed-dd9e9532.example>
 Installed-Size: $installed_size
 Depends: $depends
-Recommends: gstreamer1.0-plugins-good
+Recommends: gstreamer1.0-plugins-base, gstreamer1.0-plugins-good
 Section: x11
 Priority: optional
 Description: desktop clock mascot with alarms
@@ -87,8 +87,8 @@ Description: desktop clock mascot with alarms
  The window is cut to his outline and drawn at a whole-number scale from x1 to
  x10 with a drop shadow. Two programs: kurimaro, the full edition, and
  kurimaro-lite (no drop shadow, scale up to x5, no dance). Both run on X11
- (or XWayland) with GTK 3; the alarm sound needs GStreamer's WAV parser from
- gstreamer1.0-plugins-good.
+ (or XWayland) with GTK 3; the alarm sound needs GStreamer's player from
+ gstreamer1.0-plugins-base and its WAV parser from gstreamer1.0-plugins-good.
 EOF
 
 (cd "$root" && find usr -type f | sort | xargs md5sum >DEBIAN/md5sums)
