@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "tests/tone_wave.h"
+#include "tests/sound_fixture.h"
 
 std::ostream& operator<<(std::ostream& out, const RECT& r) {
   return out << "(" << r.left << ", " << r.top << ") " << r.right - r.left << "x"
@@ -668,7 +668,6 @@ void WriteToneWave(const std::string& path, int ms, int hz) {
 namespace {
 
 constexpr int64_t kWallPerSample = kWallSecond / 8000;
-constexpr int kLoud = 300;  // of 32767; the null sink's silence is 0
 
 }  // namespace
 
@@ -696,14 +695,13 @@ std::vector<Sound> Recording::Sounds(int64_t from, int64_t to, int gap_ms) const
   const std::string bytes = ReadFileBytes(path_);
   const auto* samples = reinterpret_cast<const int16_t*>(bytes.data());
   const int64_t count = static_cast<int64_t>(bytes.size() / 2);
-  const int64_t first = std::max<int64_t>(0, (from - start_) / kWallPerSample);
-  const int64_t end = std::min(count, (to - start_) / kWallPerSample);
-  const int64_t gap = gap_ms * kWallMs;
-  for (int64_t i = first; i < end; ++i) {
-    if (std::abs(samples[i]) < kLoud) continue;
-    const int64_t at = start_ + i * kWallPerSample;
-    if (!sounds.empty() && at - sounds.back().to <= gap) sounds.back().to = at + kWallPerSample;
-    else sounds.push_back({at, at + kWallPerSample});
+  const int64_t first = std::clamp<int64_t>((from - start_) / kWallPerSample, 0, count);
+  const int64_t end = std::clamp<int64_t>((to - start_) / kWallPerSample, first, count);
+  const auto gap = static_cast<size_t>(gap_ms * kWallMs / kWallPerSample);
+  for (const SampleRun& run : LoudRuns(samples, static_cast<size_t>(first),
+                                       static_cast<size_t>(end), gap)) {
+    sounds.push_back({start_ + static_cast<int64_t>(run.from) * kWallPerSample,
+                      start_ + static_cast<int64_t>(run.to) * kWallPerSample});
   }
   return sounds;
 }

@@ -12,7 +12,7 @@
 
 #include "resources/resource_ids.h"
 #include "tests/linux/fixture.h"
-#include "tests/tone_wave.h"
+#include "tests/sound_fixture.h"
 
 using namespace lx;
 
@@ -49,10 +49,6 @@ Running LaunchWithAlarmAhead(const std::string& dir, int ahead) {
 class HeardSound {
  public:
   static constexpr int kRate = 8000;
-  struct Span {
-    size_t from, to;  // samples
-    int Ms() const { return static_cast<int>((to - from) * 1000 / kRate); }
-  };
 
   explicit HeardSound(const std::string& dir) : dir_(dir) {
     const std::vector<std::string> env = {"env", "HOME=" + dir, "XDG_RUNTIME_DIR=" + dir,
@@ -87,20 +83,10 @@ class HeardSound {
     std::copy_n(bytes.data(), samples.size() * 2, reinterpret_cast<char*>(samples.data()));
     return samples;
   }
-  // The sounds heard so far; silences shorter than gap_ms do not part them.
-  std::vector<Span> Sounds(int gap_ms) const {
-    constexpr int kLoud = 300;  // of 32767; the null sink's silence is 0
+  // The sounds heard so far; silences of at most gap_ms do not part them.
+  std::vector<SampleRun> Sounds(int gap_ms) const {
     const std::vector<int16_t> s = Samples();
-    std::vector<Span> sounds;
-    for (size_t i = 0; i < s.size(); ++i) {
-      if (std::abs(s[i]) < kLoud) continue;
-      if (!sounds.empty() && i - sounds.back().to <= static_cast<size_t>(gap_ms * kRate / 1000)) {
-        sounds.back().to = i + 1;
-      } else {
-        sounds.push_back({i, i + 1});
-      }
-    }
-    return sounds;
+    return LoudRuns(s.data(), 0, s.size(), static_cast<size_t>(gap_ms * kRate / 1000));
   }
 
  private:
@@ -110,8 +96,12 @@ class HeardSound {
   Process server_, recorder_;
 };
 
+int Ms(const SampleRun& span) {
+  return static_cast<int>((span.to - span.from) * 1000 / HeardSound::kRate);
+}
+
 // The pitch of a span, from how often it crosses zero.
-double Pitch(const std::vector<int16_t>& s, const HeardSound::Span& span) {
+double Pitch(const std::vector<int16_t>& s, const SampleRun& span) {
   int crossings = 0;
   for (size_t i = span.from + 1; i < span.to; ++i) crossings += (s[i - 1] < 0) != (s[i] < 0);
   return crossings / 2.0 * HeardSound::kRate / static_cast<double>(span.to - span.from);
@@ -121,8 +111,8 @@ double Pitch(const std::vector<int16_t>& s, const HeardSound::Span& span) {
 // whatever its rate and however it was resampled.
 std::vector<double> Envelope(const int16_t* s, size_t count, int rate) {
   const size_t frame = static_cast<size_t>(rate / 100);
-  size_t i = 0;
-  while (i < count && std::abs(s[i]) < 300) ++i;
+  const std::vector<SampleRun> loud = LoudRuns(s, 0, count, count);
+  size_t i = loud.empty() ? count : loud.front().from;
   std::vector<double> loudness;
   for (; i + frame <= count; i += frame) {
     double sum = 0;
@@ -151,7 +141,7 @@ double Correlation(const std::vector<double>& a, const std::vector<double>& b) {
 
 // How alike the heard span is to a built-in sound: the best correlation of
 // their envelopes within 30 ms of each other, 1 for the same shape.
-double Likeness(const std::vector<int16_t>& heard, const HeardSound::Span& span,
+double Likeness(const std::vector<int16_t>& heard, const SampleRun& span,
                 const char* wave) {
   const std::string bytes = ReadFile(KURIMARO_SOURCE_DIR "/resources/sounds/" + std::string(wave));
   if (bytes.size() <= 44) return -1;
@@ -236,15 +226,15 @@ TEST_F(Alarm, PlaysTheChosenSound) {
   EXPECT_EQ(CloseAndWait(r), 0);
 
   const std::vector<int16_t> samples = heard.Samples();
-  const std::vector<HeardSound::Span> sounds = heard.Sounds(200);
+  const std::vector<SampleRun> sounds = heard.Sounds(200);
   ASSERT_EQ(sounds.size(), 2u);
-  EXPECT_NEAR(sounds[0].Ms(), 600, 100) << "the file, once";
+  EXPECT_NEAR(Ms(sounds[0]), 600, 100) << "the file, once";
   EXPECT_NEAR(Pitch(samples, sounds[0]), 440, 20);
-  EXPECT_NEAR(sounds[1].Ms(), 5000, 400) << "to the play time";
+  EXPECT_NEAR(Ms(sounds[1]), 5000, 400) << "to the play time";
   const double laugh = Likeness(samples, sounds[1], "laugh.wav");
   const double ok = Likeness(samples, sounds[1], "ok.wav");
   std::printf("heard the file for %d ms at %.0f Hz, then %d ms like the laugh %.2f, the OK %.2f\n",
-              sounds[0].Ms(), Pitch(samples, sounds[0]), sounds[1].Ms(), laugh, ok);
+              Ms(sounds[0]), Pitch(samples, sounds[0]), Ms(sounds[1]), laugh, ok);
   EXPECT_GT(laugh, 0.8);
   EXPECT_GT(laugh, ok + 0.2);
 }
