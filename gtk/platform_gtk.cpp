@@ -234,10 +234,10 @@ void GtkPlatform::RefreshVirtualScreen() {
   screen = {all.x, all.y, all.width, all.height};
 }
 
-// The draw handler paints from the composed picture; only the changed box is
-// asked for, and nothing while the handler itself composes.
-// Straight to the window, as on Windows: GTK's paint would cost a frame
-// of its own and an off-screen copy for the few pixels of a blink or a colon.
+// Straight to the window, as on Windows: GTK's paint would cost a frame of
+// its own and an off-screen copy for the few pixels of a blink or a colon.
+// Where that cannot be, the draw handler paints the changed box from the
+// picture last shown; nothing is sent while the handler itself composes.
 void GtkPlatform::ShowPicture(const Surface& picture, int32_t scale, const PixelBox& area) {
   if (drawing || !main_window) return;
   if (PutPicture(gtk_widget_get_window(main_window), picture, scale, area, band)) return;
