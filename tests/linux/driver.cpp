@@ -277,8 +277,13 @@ bool ChooseFromMenu(const Running& running, uint16_t command, const std::set<uin
   }
   if (x < 0) BodyPoint(Bounds(running.main).w / 88, x, y);
   const Rect at = Bounds(running.main);
-  // The menu chosen from before may still be on its way out.
+  // The menu chosen from before may still be on its way out, and a window
+  // that has just changed size may take its new outline a moment later.
   WaitUntil([] { return PopupWindows().empty(); }, 5000);
+  WaitUntil([&] {
+    const Mask outline = Shape(running.main);
+    return x < outline.w && y < outline.h && outline.bits[static_cast<size_t>(y * outline.w + x)];
+  }, 5000);
   MovePointer(at.x + x, at.y + y);
   Click(3);
   if (!WaitUntil([] { return !PopupWindows().empty(); }, 10000)) return false;
