@@ -123,15 +123,6 @@ void SortAlarmTimes(std::vector<int32_t>& times) {
   }
 }
 
-bool AlarmFileTimeLater(const AlarmFileTime& a, const AlarmFileTime& b) {
-  const uint16_t left[] = {a.year, a.month, a.day, a.hour, a.minute, a.second, a.milliseconds};
-  const uint16_t right[] = {b.year, b.month, b.day, b.hour, b.minute, b.second, b.milliseconds};
-  for (size_t i = 0; i < sizeof left / sizeof left[0]; ++i) {
-    if (left[i] != right[i]) return left[i] > right[i];
-  }
-  return false;
-}
-
 bool LoadAlarmList(BehaviourState& state, const char* path, BehaviourPlatform& platform) {
   // Binary mode: the text-mode rules are the reader's own, the same on every system.
   std::FILE* file = OpenFileForReading(path);
@@ -146,7 +137,7 @@ bool LoadAlarmList(BehaviourState& state, const char* path, BehaviourPlatform& p
   SortAlarmTimes(times);
   state.alarm_list.swap(times);
   // After a read error the time stays old, so the watch reads the file again.
-  if (complete) state.alarm_file_time = platform.FileWriteTime(path);
+  if (complete) state.alarm_file_stamp = platform.FileStamp(path);
   state.next_alarm = -1;
   state.armed_alarm = -1;
   state.alarm_fired = 0;
@@ -154,7 +145,7 @@ bool LoadAlarmList(BehaviourState& state, const char* path, BehaviourPlatform& p
 }
 
 void WatchAlarmFile(BehaviourState& state, const char* path, BehaviourPlatform& platform) {
-  if (AlarmFileTimeLater(platform.FileWriteTime(path), state.alarm_file_time)) {
+  if (platform.FileStamp(path) > state.alarm_file_stamp) {
     LoadAlarmList(state, path, platform);
   }
 }

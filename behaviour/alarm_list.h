@@ -44,10 +44,6 @@ bool ReadAlarmLines(std::FILE* file, std::vector<int32_t>& out);
 // Ascending, duplicates kept, in time linear in the count.
 void SortAlarmTimes(std::vector<int32_t>& times);
 
-// True when a is later than b: year, month, day, hour, minute, second and
-// milliseconds decide in that order; the day of week is not compared.
-bool AlarmFileTimeLater(const AlarmFileTime& a, const AlarmFileTime& b);
-
 // Reads the file into state.alarm_list and lets the next paint arm afresh.
 // A file that cannot be opened keeps the list it had; returns whether it opened.
 bool LoadAlarmList(BehaviourState& state, const char* path, BehaviourPlatform& platform);

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "resources/resource_ids.h"
 
 namespace {
 
@@ -24,20 +23,16 @@ constexpr int64_t kAlarmWindow = 3;
 
 void StartAlarmSound(const Settings& settings, BehaviourPlatform& platform) {
   // The settings record may come from anywhere; never read past its end.
-  char file[sizeof settings.sd_file];
-  std::memcpy(file, settings.sd_file, sizeof file);
+  char file[sizeof settings.sound_file];
+  std::memcpy(file, settings.sound_file, sizeof file);
   file[sizeof file - 1] = '\0';
-  switch (settings.sd) {
-    case 0: platform.PlaySoundResource(IDW_SOUND_LAUGH, kSoundLoopedResource); break;
-    case 1: platform.PlaySoundResource(IDW_SOUND_OK, kSoundLoopedResource); break;
-    case 2: platform.PlaySoundFile(file, kSoundFileOnce); break;
-    case 3: platform.PlaySoundFile(file, kSoundFileLooped); break;
+  switch (settings.sound) {
+    case 0: platform.PlayAlarmSound(AlarmSound::Laugh, "", true); break;
+    case 1: platform.PlayAlarmSound(AlarmSound::Ok, "", true); break;
+    case 2: platform.PlayAlarmSound(AlarmSound::File, file, false); break;
+    case 3: platform.PlayAlarmSound(AlarmSound::File, file, true); break;
     default: break;  // no sound; the alarm still animates and ends
   }
-}
-
-void ReshapeIfNeeded(const BehaviourState& state, BehaviourPlatform& platform) {
-  if (state.pose != state.shaped_pose) platform.RequestReshape();
 }
 
 void RestartCycle(BehaviourState& state) {
@@ -84,7 +79,7 @@ int64_t DrawUntilBlink(Cycle& cycle, int64_t span) {
 
 // Frame 0 with random blinks; frame 1 has frame 0's outline, so a blink
 // needs no reshape. A blink drawn on a nominal tick restarts the cycle there.
-void CycleStep(BehaviourState& state, uint32_t delta, BehaviourPlatform& platform) {
+void CycleStep(BehaviourState& state, uint32_t delta) {
   int64_t start = state.mode_elapsed;
   int64_t left = delta;
   if (left <= kCatchUpLimit) {
@@ -98,13 +93,11 @@ void CycleStep(BehaviourState& state, uint32_t delta, BehaviourPlatform& platfor
     state.random_seed = cycle.seed;
   }
   state.mode_elapsed = static_cast<int32_t>(std::min<int64_t>(start + left, INT32_MAX));
-  state.pose = 0;
-  ReshapeIfNeeded(state, platform);
-  if (state.mode_elapsed < kBlinkLength) state.pose = 1;
+  state.pose = state.mode_elapsed < kBlinkLength ? 1 : 0;
 }
 
 bool Blinking(const BehaviourState& state, Edition edition) {
-  return state.mode == Idle || (state.mode == AlarmRun && edition == Edition::Lite);
+  return state.mode == Mode::Idle || (state.mode == Mode::AlarmRun && edition == Edition::Lite);
 }
 
 void AddElapsed(BehaviourState& state, uint32_t delta) {
@@ -114,8 +107,8 @@ void AddElapsed(BehaviourState& state, uint32_t delta) {
 }
 
 void EndAlarmStart(BehaviourState& state, const Settings& settings, BehaviourPlatform& platform) {
-  SetMode(state, AlarmRun, settings, platform);
-  platform.SetAlarmTimer(AlarmTimerInterval(settings.al_time));
+  SetMode(state, Mode::AlarmRun, settings, platform);
+  platform.SetAlarmTimer(AlarmTimerInterval(settings.play_time));
 }
 
 void AlarmStartStep(BehaviourState& state, const Settings& settings, Edition edition,
@@ -132,17 +125,15 @@ void AlarmStartStep(BehaviourState& state, const Settings& settings, Edition edi
     return;
   }
   state.pose = t < 500 ? 0 : t < 1000 ? 2 : t < 1500 ? 3 : 4;
-  ReshapeIfNeeded(state, platform);
 }
 
-void AlarmRunStep(BehaviourState& state, BehaviourPlatform& platform) {
+void AlarmRunStep(BehaviourState& state) {
   const int32_t t = state.mode_elapsed;
   if (t >= 1000) {
     RestartCycle(state);
     return;
   }
   state.pose = t < 500 ? 3 : 4;
-  ReshapeIfNeeded(state, platform);
 }
 
 // Arms another entry; the latch belongs to the entry it was set for.
@@ -188,11 +179,11 @@ int32_t MissedAlarm(const std::vector<int32_t>& list, int32_t now, int32_t passe
 // clock was set forward) rings now, and the next entry is armed after it.
 void RingMissed(BehaviourState& state, const Settings& settings, BehaviourPlatform& platform,
                 int32_t now, int32_t passed) {
-  if (passed <= kAlarmWindow || state.mode != Idle || !settings.alerm) return;
+  if (passed <= kAlarmWindow || state.mode != Mode::Idle || !settings.show_alarm) return;
   const int32_t missed = MissedAlarm(state.alarm_list, now, passed);
   if (missed < 0 || missed == state.rang_alarm) return;
   Arm(state, missed);
-  SetMode(state, AlarmStart, settings, platform);
+  SetMode(state, Mode::AlarmStart, settings, platform);
   Arm(state, AlarmAfter(state, now));
 }
 
@@ -203,20 +194,20 @@ uint32_t AlarmTimerInterval(int32_t al_time) {
   return static_cast<uint32_t>(play_times[index] - 2) * 1000u;
 }
 
-void SetMode(BehaviourState& state, int32_t mode, const Settings& settings,
+void SetMode(BehaviourState& state, Mode mode, const Settings& settings,
              BehaviourPlatform& platform) {
   if (mode == state.mode) return;  // a sound that plays goes on
   RestartCycle(state);
   // The new timeline counts from now, however long ago the last tick was.
   if (state.ticked) state.last_tick = platform.TickCount();
   state.mode = mode;
-  if (mode == AlarmStart) {
+  if (mode == Mode::AlarmStart) {
     platform.KillAlarmTimer();
     StartAlarmSound(settings, platform);
     // Stopped inside its window, the alarm must not start again there.
     state.alarm_fired = 1;
     state.rang_alarm = state.armed_alarm;
-  } else if (mode == Idle) {
+  } else if (mode == Mode::Idle) {
     platform.StopSound();
   }
 }
@@ -240,13 +231,13 @@ void BehaviourTick(BehaviourState& state, const Settings& settings, Edition edit
   if (delta == 0) return;
   state.last_tick = now;
   if (Blinking(state, edition)) {
-    CycleStep(state, delta, platform);
+    CycleStep(state, delta);
     return;
   }
   AddElapsed(state, delta);
   switch (state.mode) {
-    case AlarmStart: AlarmStartStep(state, settings, edition, platform); break;
-    case AlarmRun: AlarmRunStep(state, platform); break;
+    case Mode::AlarmStart: AlarmStartStep(state, settings, edition, platform); break;
+    case Mode::AlarmRun: AlarmRunStep(state); break;
     default: break;
   }
 }
@@ -302,9 +293,9 @@ void CheckAlarm(BehaviourState& state, const Settings& settings, BehaviourPlatfo
 
   const int64_t armed = state.armed_alarm;
   if (armed != -1 && armed <= now && now < armed + kAlarmWindow) {
-    if (state.alarm_fired == 0 && state.mode == Idle && settings.alerm &&
+    if (state.alarm_fired == 0 && state.mode == Mode::Idle && settings.show_alarm &&
         armed != state.rang_alarm) {
-      SetMode(state, AlarmStart, settings, platform);
+      SetMode(state, Mode::AlarmStart, settings, platform);
     }
     return;
   }

@@ -7,7 +7,7 @@
 #include "settings/edition.h"
 #include "settings/settings.h"
 
-// Play time in seconds by Settings.al_time.
+// Play time in seconds by Settings.play_time.
 inline constexpr int32_t play_times[4] = {5, 10, 30, 60};
 
 // Interval of the alarm-length timer: the play time less the two seconds of
@@ -16,7 +16,7 @@ uint32_t AlarmTimerInterval(int32_t al_time);
 
 // Changes the mode and restarts its timeline; entering AlarmStart starts the
 // sound chosen by sd and latches the armed alarm, entering Idle stops it.
-void SetMode(BehaviourState& state, int32_t mode, const Settings& settings,
+void SetMode(BehaviourState& state, Mode mode, const Settings& settings,
              BehaviourPlatform& platform);
 
 // The idle cycle's blink draws fall on a nominal tick of this length from the
@@ -24,8 +24,8 @@ void SetMode(BehaviourState& state, int32_t mode, const Settings& settings,
 inline constexpr int32_t kNominalTick = 17;
 
 // Advances the timeline by the tick count, makes the blink draws of the
-// nominal ticks passed since the previous call, chooses the pose, asks for a
-// new outline when the pose needs one and ends AlarmStart. Allocates nothing.
+// nominal ticks passed since the previous call, chooses the pose and ends
+// AlarmStart. Allocates nothing.
 void BehaviourTick(BehaviourState& state, const Settings& settings, Edition edition,
                    BehaviourPlatform& platform);
 

@@ -2,38 +2,28 @@
 
 #include <cstdint>
 
-#include "behaviour/behaviour_state.h"
+// The two sounds built into the program, and the user's WAVE file.
+enum class AlarmSound { Laugh, Ok, File };
 
-// PlaySoundA flags, spelled out so that the core needs no Windows header.
-inline constexpr uint32_t kSoundAsync = 0x0001;
-inline constexpr uint32_t kSoundLoop = 0x0008;
-inline constexpr uint32_t kSoundResource = 0x00040004;
-inline constexpr uint32_t kSoundLoopedResource = kSoundResource | kSoundLoop | kSoundAsync;
-inline constexpr uint32_t kSoundFileOnce = kSoundAsync;
-inline constexpr uint32_t kSoundFileLooped = kSoundAsync | kSoundLoop;
-
-// The few things the behaviour needs from the system. The shell fills it with
-// Win32 calls; the tests fill it with a fake clock.
+// The few things the behaviour needs from the system. Each window system
+// answers it in its own idiom; the tests answer it with a fake clock.
 struct BehaviourPlatform {
   virtual ~BehaviourPlatform() = default;
 
-  // A WAVE resource of the program's own module; replaces what plays.
-  virtual void PlaySoundResource(int resource_id, uint32_t flags) = 0;
-  // A sound name or file path, passed on as the user chose it.
-  virtual void PlaySoundFile(const char* path, uint32_t flags) = 0;
+  // Starts the sound in the background, in place of what plays: a built-in
+  // one, or the file at path (UTF-8) for File; once, or over and over.
+  virtual void PlayAlarmSound(AlarmSound sound, const char* path, bool loop) = 0;
   virtual void StopSound() = 0;
 
   // The alarm-length timer on the main window: starts or replaces it.
   virtual void SetAlarmTimer(uint32_t interval_ms) = 0;
   virtual void KillAlarmTimer() = 0;
 
-  // Sent synchronously to the main window and then to the shadow window;
-  // both carry the outline of the current pose when it returns.
-  virtual void RequestReshape() = 0;
-
-  // Milliseconds since the system started; wraps after about 49.7 days.
+  // Milliseconds since the system started, sleep included; wraps after about
+  // 49.7 days.
   virtual uint32_t TickCount() = 0;
 
-  // Last-write time of the named file, all zero when it does not exist.
-  virtual AlarmFileTime FileWriteTime(const char* path) = 0;
+  // When the named file was last written, in the system's own units; only
+  // compared with another stamp of the same system. 0 when there is none.
+  virtual uint64_t FileStamp(const char* path) = 0;
 };

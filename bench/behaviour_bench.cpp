@@ -14,23 +14,21 @@ namespace {
 // The system calls cost nothing here; the clock moves 17 ms a call.
 struct QuietPlatform : BehaviourPlatform {
   uint32_t tick = 1000;
-  void PlaySoundResource(int, uint32_t) override {}
-  void PlaySoundFile(const char*, uint32_t) override {}
+  void PlayAlarmSound(AlarmSound, const char*, bool) override {}
   void StopSound() override {}
   void SetAlarmTimer(uint32_t) override {}
   void KillAlarmTimer() override {}
-  void RequestReshape() override {}
   uint32_t TickCount() override { return tick += 17; }
-  AlarmFileTime FileWriteTime(const char*) override { return {}; }
+  uint64_t FileStamp(const char*) override { return 0; }
 };
 
 // One frame-timer expiry: the alarm check and the behaviour tick, held in one mode.
 void BM_CheckAndTick(benchmark::State& bench) {
-  const int32_t mode = static_cast<int32_t>(bench.range(0));
+  const Mode mode = static_cast<Mode>(bench.range(0));
   const Edition edition = bench.range(1) ? Edition::Lite : Edition::Full;
   BehaviourState state;
   Settings settings;
-  settings.alerm = true;
+  settings.show_alarm = true;
   QuietPlatform platform;
   for (int32_t h = 0; h < 24; ++h) state.alarm_list.push_back(h * 3600 + 1800);
   state.now_sec = 12 * 3600;
@@ -49,8 +47,7 @@ void BM_CheckAndTick(benchmark::State& bench) {
 }
 BENCHMARK(BM_CheckAndTick)
     ->ArgNames({"mode", "lite"})
-    ->Args({Idle, 0})->Args({AlarmStart, 0})->Args({AlarmRun, 0})
-    ->Args({Idle, 1})->Args({AlarmStart, 1})->Args({AlarmRun, 1});
+    ->ArgsProduct({{0, 1, 2}, {0, 1}});  // Idle, AlarmStart, AlarmRun
 
 std::string AlarmLines(int64_t count) {
   std::mt19937 rng(5);

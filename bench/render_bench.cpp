@@ -28,12 +28,12 @@ void BM_PaintFrame(benchmark::State& state) {
   RescaleSprites(sprites, scale);
   RenderState render;
   BehaviourState behaviour;
-  behaviour.mode = Idle;
+  behaviour.mode = Mode::Idle;
   behaviour.pose = pose;
   behaviour.alarm_list = {7 * 3600, 12 * 3600 + 30 * 60, 18 * 3600};
   Settings settings;
-  settings.alerm = true;
-  settings.calendar = true;
+  settings.show_alarm = true;
+  settings.show_date = true;
   LocalTime time = {2024, 12, 31, 2, 23, 59, 0};
   uint32_t tick = 0;
   for (auto _ : state) {

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "gtk/app_gtk.h"
+#include "gtk/names_gtk.h"
 
 namespace {
 
@@ -53,7 +53,9 @@ void ShowAboutBox(GtkWidget* owner) {
   ShowBox(owner, kNames.title, AboutText(kNames.title, KURIMARO_VERSION_TEXT));
 }
 
-void ShowAlreadyRunningBox() { ShowBox(nullptr, kNames.title, TextOf(Text::AlreadyRunning, g_app.language)); }
+void ShowAlreadyRunningBox(Language language) {
+  ShowBox(nullptr, kNames.title, TextOf(Text::AlreadyRunning, language));
+}
 
 void OpenWithDefaultApplication(const char* path) {
   gchar* uri = g_filename_to_uri(path, nullptr, nullptr);

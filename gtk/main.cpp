@@ -9,20 +9,17 @@
 #include <optional>
 #include <string>
 
-#include "behaviour/alarm_list.h"
-#include "behaviour/behaviour.h"
-#include "gtk/app_gtk.h"
 #include "gtk/dialogs_gtk.h"
 #include "gtk/display_lost_x11.h"
 #include "gtk/embedded.h"
 #include "gtk/files_gtk.h"
 #include "gtk/icons_gtk.h"
+#include "gtk/names_gtk.h"
+#include "gtk/platform_gtk.h"
 #include "gtk/resume_gtk.h"
-#include "gtk/windows_gtk.h"
-#include "settings/atomic_file.h"
-#include "shell/commands.h"
-#include "shell/shell.h"
+#include "shell/startup.h"
 #include "shell/texts.h"
+#include "shell/windows.h"
 
 namespace {
 
@@ -37,14 +34,19 @@ const char* DirOption(int argc, char** argv) {
   return nullptr;
 }
 
-bool LoadBuiltInSprites() {
-  auto view = [](const EmbeddedFile& f) { return ByteView{f.data, f.size}; };
-  return LoadSprites(g_app.sprites, view(kGlyphAtlasBmp), view(kCharacterSheetBmp),
-                     view(kBubbleBmp));
-}
+// The program as main holds it: the lock, and the system half with its record.
+struct Program {
+  GtkPlatform platform;
+  App app{platform, kEdition};
+  int lock_fd = -1;       // the single-instance lock file while held
+  std::string lock_path;  // removed when the program ends
+};
 
-gboolean OnEndSignal(gpointer) {
-  EndProgram();
+// The one the display's loss reaches: that handler takes no data.
+Program* g_lost = nullptr;
+
+gboolean OnEndSignal(gpointer program) {
+  static_cast<Program*>(program)->platform.EndProgram();
   return G_SOURCE_CONTINUE;
 }
 
@@ -52,12 +54,13 @@ gboolean OnEndSignal(gpointer) {
 // more X calls can be made, but the settings (with the position last known)
 // can still be written and the lock let go.
 [[noreturn]] void OnDisplayLost() {
-  if (!g_gtk.ended) {
-    g_gtk.ended = true;
-    SaveAppSettings(g_app, g_settings, g_gtk.platform);
+  Program& p = *g_lost;
+  if (!p.platform.ended) {
+    p.platform.ended = true;
+    SaveAppSettings(p.app);
   }
-  FreeTray(g_gtk.platform.tray);
-  ReleaseInstanceLock(g_gtk.lock_fd, g_gtk.lock_path);
+  FreeTray(p.platform.tray);
+  ReleaseInstanceLock(p.lock_fd, p.lock_path);
   _exit(0);
 }
 
@@ -70,18 +73,18 @@ void SetWindowIcons() {
   FreeIcons(icons);
 }
 
-void MakeTray() {
+void MakeTray(TrayState& tray) {
   std::vector<GdkPixbuf*> icons = DecodeIcon(kTrayIco);
   // The largest image; the tray scales it to its own size.
-  CreateTray(g_gtk.platform.tray, icons.empty() ? nullptr : icons.front());
+  CreateTray(tray, icons.empty() ? nullptr : icons.front());
   FreeIcons(icons);
 }
 
-void Finish() {
-  EndProgram();
-  FreeSprites(g_app.sprites);
-  FreeSound(g_gtk.platform.sound);
-  ReleaseInstanceLock(g_gtk.lock_fd, g_gtk.lock_path);
+void Finish(Program& p) {
+  p.platform.EndProgram();
+  FreeSprites(p.app.sprites);
+  FreeSound(p.platform.sound);
+  ReleaseInstanceLock(p.lock_fd, p.lock_path);
 }
 
 }  // namespace
@@ -135,48 +138,32 @@ int main(int argc, char** argv) {
   }
   // After the start of GTK, which sets a class made from the program's name.
   gdk_set_program_class(kNames.res_class);
-  // The blinks differ from run to run as the start time does.
-  g_app.behaviour.random_seed = static_cast<uint32_t>(g_get_monotonic_time() / 1000);
-  g_settings.sd_file[0] = '\0';
-  g_app.language = UserLanguage();
-  g_app.start_dir = ConfigDirectory(DirOption(argc, argv));
-  g_gtk.lock_path = StartDirPath(kLockFileName);
+  Program p;
+  p.platform.app = &p.app;
+  p.platform.tray.app = &p.app;
+  p.app.language = UserLanguage();
+  p.app.start_dir = ConfigDirectory(DirOption(argc, argv));
+  p.lock_path = JoinStartDir(p.app.start_dir.c_str(), kLockFileName);
 
   bool refused = false;
-  g_gtk.lock_fd = AcquireInstanceLock(g_gtk.lock_path, refused);
+  p.lock_fd = AcquireInstanceLock(p.lock_path, refused);
   if (refused) {
-    ShowAlreadyRunningBox();
+    ShowAlreadyRunningBox(p.app.language);
     return 0;
   }
-  if (!LoadBuiltInSprites()) {
-    FreeSprites(g_app.sprites);
-    ReleaseInstanceLock(g_gtk.lock_fd, g_gtk.lock_path);
-    return 0;
-  }
-  GtkPlatform& platform = g_gtk.platform;
-  // Made on the first start, so the user finds where to write alarms.
-  CreateFileIfMissing(StartDirPath(kAlarmFileName).c_str());
-  LoadAlarmList(g_app.behaviour, StartDirPath(kAlarmFileName).c_str(), platform);
-  SetMode(g_app.behaviour, Idle, g_settings, platform);
-
-  platform.RefreshVirtualScreen();
-  const StartPosition pos = LoadSettings(g_settings, StartDirPath(kSettingsFileName).c_str(),
-                                         kEdition, platform.screen);
-  if (!RescaleSprites(g_app.sprites, g_settings.viewscale)) {
-    Finish();
-    return 0;
-  }
+  p.platform.RefreshVirtualScreen();
   SetWindowIcons();
-  MakeTray();
-  CreateAppWindows(pos);
-  g_app.screen_width = platform.screen.width;
-  g_app.screen_height = platform.screen.height;
-  ShowAsStored(g_app, g_settings, kEdition, platform);
+  MakeTray(p.platform.tray);
+  if (!StartApp(p.app)) {
+    Finish(p);
+    return 0;
+  }
 
-  for (int sig : {SIGTERM, SIGINT, SIGHUP}) g_unix_signal_add(sig, OnEndSignal, nullptr);
+  for (int sig : {SIGTERM, SIGINT, SIGHUP}) g_unix_signal_add(sig, OnEndSignal, &p);
+  g_lost = &p;
   WhenDisplayLost(OnDisplayLost);
-  WatchForResume();
+  WatchForResume(p.app);
   gtk_main();
-  Finish();
+  Finish(p);
   return 0;
 }

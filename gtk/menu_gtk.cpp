@@ -1,25 +1,31 @@
 #include "gtk/menu_gtk.h"
 
-#include "gtk/app_gtk.h"
-#include "shell/commands.h"
 #include "shell/menu.h"
 
 namespace {
 
-gboolean DispatchCommand(gpointer) {
-  const uint32_t id = g_gtk.menu_command;
-  g_gtk.menu_command = 0;
-  if (id != 0) HandleCommand(g_app, g_settings, kEdition, g_gtk.platform, id);
-  RefreshIndicatorMenu(g_gtk.platform.tray);
+struct Target {
+  MenuChosen chosen;
+  void* data;
+};
+
+struct Command {
+  Target target;
+  uint32_t id;
+};
+
+gboolean DispatchCommand(gpointer command) {
+  const Command* c = static_cast<Command*>(command);
+  c->target.chosen(c->id, c->target.data);
+  delete c;
   return G_SOURCE_REMOVE;
 }
 
 // A menu that runs its own loop hands the command over when it closes; the
 // indicator's menu has no loop of ours, so its command goes at once.
-void OnItemActivated(GtkMenuItem*, gpointer id) {
-  const bool pending = g_gtk.menu_command != 0;
-  g_gtk.menu_command = GPOINTER_TO_UINT(id);
-  if (!pending) g_idle_add(DispatchCommand, nullptr);
+void OnItemActivated(GtkMenuItem* item, gpointer id) {
+  const auto* target = static_cast<const Target*>(g_object_get_data(G_OBJECT(item), "target"));
+  if (target) g_idle_add(DispatchCommand, new Command{*target, GPOINTER_TO_UINT(id)});
 }
 
 const MenuItemState* Find(const std::vector<MenuItemState>& items, uint16_t id) {
@@ -51,8 +57,11 @@ void QuitLoop(GtkMenuShell*, gpointer loop) { g_main_loop_quit(static_cast<GMain
 }  // namespace
 
 GtkWidget* BuildContextMenu(const std::vector<MenuItemState>& items, Language language,
-                            bool sensitive) {
+                            bool sensitive, MenuChosen chosen, void* data) {
   GtkWidget* root = gtk_menu_new();
+  auto* target = new Target{chosen, data};
+  g_object_set_data_full(G_OBJECT(root), "target", target,
+                         [](gpointer t) { delete static_cast<Target*>(t); });
   std::vector<GtkWidget*> menus = {root};  // the open menu of each depth
   for (const MenuEntry& entry : ContextMenu()) {
     menus.resize(static_cast<size_t>(entry.depth) + 1);
@@ -70,14 +79,16 @@ GtkWidget* BuildContextMenu(const std::vector<MenuItemState>& items, Language la
       case MenuKind::Item: item = MakeItem(entry, items, language); break;
     }
     if (!sensitive && entry.kind != MenuKind::Separator) gtk_widget_set_sensitive(item, FALSE);
+    g_object_set_data(G_OBJECT(item), "target", target);
     gtk_menu_shell_append(GTK_MENU_SHELL(parent), item);
   }
   gtk_widget_show_all(root);
   return root;
 }
 
-void RunContextMenu(const std::vector<MenuItemState>& items, Language language, bool from_tray) {
-  GtkWidget* menu = BuildContextMenu(items, language, true);
+void RunContextMenu(const std::vector<MenuItemState>& items, Language language, bool from_tray,
+                    MenuChosen chosen, void* data) {
+  GtkWidget* menu = BuildContextMenu(items, language, true, chosen, data);
   g_object_ref_sink(menu);
   GMainLoop* loop = g_main_loop_new(nullptr, FALSE);
   g_signal_connect(menu, "deactivate", G_CALLBACK(QuitLoop), loop);

@@ -5,26 +5,29 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "gtk/app_gtk.h"
 #include "gtk/dialogs_gtk.h"
+#include "gtk/embedded.h"
 #include "gtk/full_screen_x11.h"
 #include "gtk/menu_gtk.h"
 #include "gtk/pointer_moves_x11.h"
 #include "gtk/present_x11.h"
-#include "gtk/windows_gtk.h"
-#include "shell/shell.h"
+#include "resources/resource_ids.h"
+#include "shell/events.h"
+#include "shell/windows.h"
 
 namespace {
 
-gboolean OnTimerSource(gpointer id) {
-  OnTimer(g_app, g_settings, kEdition, g_gtk.platform, GPOINTER_TO_UINT(id));
-  if (GPOINTER_TO_UINT(id) == TIMER_FRAME) FollowAlarmInIndicator(g_gtk.platform.tray);
+gboolean OnTimerSource(gpointer timer) {
+  // Copied first: the timer's own work may stop or restart it.
+  const TimerSource t = *static_cast<TimerSource*>(timer);
+  TimerFired(*t.platform->app, t.id);
+  if (t.id == TIMER_FRAME) FollowAlarmInIndicator(t.platform->tray);
   return G_SOURCE_CONTINUE;
 }
 
 cairo_region_t* CairoRegion(const Region& region) {
   cairo_region_t* out = cairo_region_create();
-  for (const RegionRect& r : region) {
+  for (const PixelBox& r : region) {
     const cairo_rectangle_int_t rect = {r.left, r.top, r.right - r.left, r.bottom - r.top};
     cairo_region_union_rectangle(out, &rect);
   }
@@ -43,8 +46,8 @@ cairo_region_t* Checkerboard(int32_t scale) {
   return cairo_region_create_rectangles(blocks.data(), static_cast<int>(blocks.size()));
 }
 
-gboolean EndProgramLater(gpointer) {
-  EndProgram();
+gboolean EndProgramLater(gpointer platform) {
+  static_cast<GtkPlatform*>(platform)->EndProgram();
   return G_SOURCE_REMOVE;
 }
 
@@ -52,12 +55,12 @@ GdkSeat* Seat() { return gdk_display_get_default_seat(gdk_display_get_default())
 
 }  // namespace
 
-void GtkPlatform::PlaySoundResource(int resource_id, uint32_t flags) {
-  PlayBuiltInSound(sound, resource_id, (flags & kSoundLoop) != 0);
-}
-
-void GtkPlatform::PlaySoundFile(const char* path, uint32_t flags) {
-  PlaySoundPath(sound, path, (flags & kSoundLoop) != 0);
+void GtkPlatform::PlayAlarmSound(AlarmSound which, const char* path, bool loop) {
+  switch (which) {
+    case AlarmSound::Laugh: PlayBuiltInSound(sound, IDW_SOUND_LAUGH, loop); break;
+    case AlarmSound::Ok: PlayBuiltInSound(sound, IDW_SOUND_OK, loop); break;
+    case AlarmSound::File: PlaySoundPath(sound, path, loop); break;
+  }
 }
 
 void GtkPlatform::StopSound() { StopPlaying(sound); }
@@ -68,30 +71,21 @@ void GtkPlatform::SetAlarmTimer(uint32_t interval_ms) {
 
 void GtkPlatform::KillAlarmTimer() { StopTimer(TIMER_ALARM_LENGTH); }
 
-// Both windows have their outline when this returns, as the rules expect.
-void GtkPlatform::RequestReshape() {
-  if (main_window) ReshapeMain(g_app, g_settings, *this);
-  if (shadow_window) ReshapeShadow(g_app, g_settings, kEdition, *this);
-}
-
 uint32_t GtkPlatform::TickCount() { return static_cast<uint32_t>(g_get_monotonic_time() / 1000); }
 
 
-AlarmFileTime GtkPlatform::FileWriteTime(const char* path) {
-  AlarmFileTime result;
+uint64_t GtkPlatform::FileStamp(const char* path) {
   struct stat info = {};
-  if (stat(path, &info) != 0) return result;
-  std::tm t = {};
-  if (!gmtime_r(&info.st_mtim.tv_sec, &t)) return result;
-  result.year = static_cast<uint16_t>(t.tm_year + 1900);
-  result.month = static_cast<uint16_t>(t.tm_mon + 1);
-  result.day_of_week = static_cast<uint16_t>(t.tm_wday);
-  result.day = static_cast<uint16_t>(t.tm_mday);
-  result.hour = static_cast<uint16_t>(t.tm_hour);
-  result.minute = static_cast<uint16_t>(t.tm_min);
-  result.second = static_cast<uint16_t>(t.tm_sec);
-  result.milliseconds = static_cast<uint16_t>(info.st_mtim.tv_nsec / 1000000);
-  return result;
+  if (stat(path, &info) != 0) return 0;
+  return static_cast<uint64_t>(info.st_mtim.tv_sec) * 1000000000u +
+         static_cast<uint64_t>(info.st_mtim.tv_nsec);
+}
+
+ByteView GtkPlatform::Bitmap(int resource_id) {
+  const EmbeddedFile& file = resource_id == IDB_GLYPH_ATLAS       ? kGlyphAtlasBmp
+                             : resource_id == IDB_CHARACTER_SHEET ? kCharacterSheetBmp
+                                                                  : kBubbleBmp;
+  return {file.data, file.size};
 }
 
 ScreenRect GtkPlatform::WindowBounds(AppWindow window) {
@@ -114,7 +108,7 @@ void GtkPlatform::PlaceWindow(AppWindow window, const ScreenRect& b, bool repain
   known = b;
   if (window == AppWindow::Main) {
     if (resized && repaint) full_paint_due = true;
-    if (moved || resized) MainMoved();
+    if (moved || resized) MainMoved(*app);
   }
   if (repaint) gtk_widget_queue_draw(widget);
 }
@@ -122,7 +116,7 @@ void GtkPlatform::PlaceWindow(AppWindow window, const ScreenRect& b, bool repain
 void GtkPlatform::ApplyRegion(AppWindow window, const Region& region, bool) {
   if (window == AppWindow::Shadow) {
     shadow_region = region;
-    shadow_scale = g_app.sprites.scale;
+    shadow_scale = app->sprites.scale;
     ReapplyShadowShape();
     return;
   }
@@ -152,7 +146,9 @@ void GtkPlatform::ReapplyShadowShape() {
 // One GLib source per id, replaced when started again, as SetTimer does.
 void GtkPlatform::StartTimer(uint32_t id, uint32_t interval_ms) {
   StopTimer(id);
-  timers[id] = g_timeout_add(interval_ms, OnTimerSource, GUINT_TO_POINTER(id));
+  TimerSource& timer = timers[id];
+  timer = {this, id, 0};
+  timer.source = g_timeout_add(interval_ms, OnTimerSource, &timer);
 }
 
 // A one-shot wake, re-armed after each: the source it replaces is the one
@@ -171,7 +167,7 @@ bool GtkPlatform::FullScreenAppInFront() {
 void GtkPlatform::StopTimer(uint32_t id) {
   const auto found = timers.find(id);
   if (found == timers.end()) return;
-  g_source_remove(found->second);
+  g_source_remove(found->second.source);
   timers.erase(found);
 }
 
@@ -193,11 +189,12 @@ ScreenPoint GtkPlatform::CursorPosition() {
   return {x, y};
 }
 
-bool GtkPlatform::TellPointerMoves(bool on) {
+bool GtkPlatform::WatchPointer(bool on) {
   if (!main_window) return false;
-  return SelectPointerMoves(gtk_widget_get_display(main_window), on, [] {
-    if (!g_gtk.ended) PointerStirred(g_app, g_settings, kEdition, g_gtk.platform);
-  });
+  return SelectPointerMoves(gtk_widget_get_display(main_window), on, [](void* data) {
+    auto* p = static_cast<GtkPlatform*>(data);
+    if (!p->ended) PointerMoved(*p->app);
+  }, this);
 }
 
 LocalTime GtkPlatform::LocalNow() {
@@ -251,7 +248,7 @@ void GtkPlatform::FillShadow() {
 
 // Later, from the main loop, as a close message is: the caller may be a
 // handler of the very windows that go.
-void GtkPlatform::CloseProgram() { g_idle_add(EndProgramLater, nullptr); }
+void GtkPlatform::CloseProgram() { g_idle_add(EndProgramLater, this); }
 
 void GtkPlatform::ShowWindowNow(AppWindow window, bool shown) {
   GtkWidget* widget = Widget(window);
@@ -303,7 +300,7 @@ void GtkPlatform::StackShadowUnderMain() {
 
 void GtkPlatform::TrackMenu(AppWindow owner, Language language,
                             const std::vector<MenuItemState>& items) {
-  RunContextMenu(items, language, owner == AppWindow::Shadow);
+  RunContextMenu(items, language, owner == AppWindow::Shadow, MenuCommandChosen, &tray);
 }
 
 bool GtkPlatform::ChooseWaveFile(const char* title, char* path, uint32_t size) {

@@ -7,12 +7,23 @@
 
 #include "gtk/sound_gtk.h"
 #include "gtk/tray_gtk.h"
+#include "shell/app.h"
 #include "shell/shell_platform.h"
 
-// The shell's and the behaviour's system calls under GTK on X11. The
-// windows are filled in as they are made; until then calls aimed at a
-// missing window do nothing.
+struct GtkPlatform;
+
+// One running timer: the source and what it wakes.
+struct TimerSource {
+  GtkPlatform* platform;
+  uint32_t id;
+  guint source;
+};
+
+// The shell's and the behaviour's system calls under GTK on X11, and all
+// the GTK half holds. The windows are filled in as they are made; until
+// then calls aimed at a missing window do nothing.
 struct GtkPlatform final : ShellPlatform {
+  App* app = nullptr;                  // the program these calls carry out
   GtkWidget* main_window = nullptr;    // the character and clock
   GtkWidget* shadow_window = nullptr;  // the drop shadow, under the character
   ScreenRect main_bounds = {};         // as last placed or reported by the server
@@ -25,18 +36,20 @@ struct GtkPlatform final : ShellPlatform {
   bool full_paint_due = true;          // the picture must be composed afresh
   Surface band;                        // a few enlarged rows of the picture on their way
   time_t zone_checked = 0;             // the second the time zone was last looked at
-  std::map<uint32_t, guint> timers;    // GLib source of each running timer
+  std::map<uint32_t, TimerSource> timers;  // each running timer by id
+  bool ended = false;                  // the settings were written and the windows went
   SoundState sound;
   TrayState tray;
 
-  void PlaySoundResource(int resource_id, uint32_t flags) override;
-  void PlaySoundFile(const char* path, uint32_t flags) override;
+  void PlayAlarmSound(AlarmSound sound, const char* path, bool loop) override;
   void StopSound() override;
   void SetAlarmTimer(uint32_t interval_ms) override;
   void KillAlarmTimer() override;
-  void RequestReshape() override;
   uint32_t TickCount() override;
-  AlarmFileTime FileWriteTime(const char* path) override;
+  uint64_t FileStamp(const char* path) override;
+
+  ByteView Bitmap(int resource_id) override;
+  bool CreateWindows(const ScreenRect& main, const ScreenRect& shadow) override;
 
   ScreenRect WindowBounds(AppWindow window) override;
   void PlaceWindow(AppWindow window, const ScreenRect& bounds, bool repaint) override;
@@ -48,7 +61,7 @@ struct GtkPlatform final : ShellPlatform {
   void CaptureMouse() override;
   void ReleaseMouse() override;
   ScreenPoint CursorPosition() override;
-  bool TellPointerMoves(bool on) override;
+  bool WatchPointer(bool on) override;
   // The status icon tells when a tray takes it, whenever one comes.
   bool TellsOfTrayHost() override { return true; }
   LocalTime LocalNow() override;
@@ -75,17 +88,11 @@ struct GtkPlatform final : ShellPlatform {
   void ReapplyShadowShape();
   // The shadow directly under the character.
   void StackShadowUnderMain();
+  // The one way out: the settings are written once, the windows and the
+  // tray icon go and the main loop ends. Safe to call again.
+  void EndProgram();
 
   GtkWidget* Widget(AppWindow window) const {
     return window == AppWindow::Main ? main_window : shadow_window;
   }
-};
-
-// Everything the GTK half holds beside the portable records.
-struct GtkState {
-  GtkPlatform platform;
-  int lock_fd = -1;           // the single-instance lock file while held
-  std::string lock_path;      // removed when the program ends
-  bool ended = false;         // the settings were written and the windows went
-  guint32 menu_command = 0;   // chosen in the open menu, handled once it closed
 };

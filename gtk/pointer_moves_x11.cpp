@@ -11,7 +11,8 @@ struct Watch {
   Display* x = nullptr;  // the connection of its own; null where there is no X Input 2
   int opcode = 0;        // the extension's major opcode
   bool selected = false;
-  void (*moved)() = nullptr;
+  void (*moved)(void*) = nullptr;
+  void* data = nullptr;
 };
 Watch g_watch;
 
@@ -36,7 +37,7 @@ gboolean OnEvents(gint, GIOCondition, gpointer) {
   // a fast mouse reports hundreds of times a second.
   if (moved && g_watch.selected) {
     Select(false);
-    if (g_watch.moved) g_watch.moved();
+    if (g_watch.moved) g_watch.moved(g_watch.data);
   }
   return G_SOURCE_CONTINUE;
 }
@@ -58,7 +59,7 @@ bool Open(GdkDisplay* display) {
 
 }  // namespace
 
-bool SelectPointerMoves(GdkDisplay* display, bool on, void (*moved)()) {
+bool SelectPointerMoves(GdkDisplay* display, bool on, void (*moved)(void*), void* data) {
   if (!GDK_IS_X11_DISPLAY(display)) return false;
   if (!g_watch.tried) {
     g_watch.tried = true;
@@ -66,6 +67,7 @@ bool SelectPointerMoves(GdkDisplay* display, bool on, void (*moved)()) {
   }
   if (!g_watch.x) return false;
   g_watch.moved = moved;
+  g_watch.data = data;
   if (on != g_watch.selected) Select(on);
   return true;
 }

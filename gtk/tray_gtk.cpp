@@ -6,10 +6,12 @@
 #include <libayatana-appindicator/app-indicator.h>
 #include <unistd.h>
 
-#include "gtk/app_gtk.h"
 #include "gtk/menu_gtk.h"
+#include "gtk/names_gtk.h"
 #include "gtk/tray_host_x11.h"
 #include "shell/commands.h"
+#include "shell/menu_state.h"
+#include "shell/tray.h"
 
 namespace {
 
@@ -18,39 +20,39 @@ constexpr const char* kIndicatorIcon = "kurimaro-tray";
 
 // The icon in a tray or out of it: a tray that appears takes a stored
 // program away from the screen, one that goes brings it back.
-void TrayChanged() {
-  TrayState& tray = g_gtk.platform.tray;
+void TrayChanged(TrayState& tray) {
   if (tray.status_icon) gtk_status_icon_set_visible(tray.status_icon, !tray.indicator_connected);
-  if (TrayShown(tray)) RetryTrayIcon(g_app, g_settings, g_gtk.platform);
-  else TrayHostRestarted(g_app, g_settings, kEdition, g_gtk.platform);
+  if (TrayShown(tray)) RetryTrayIcon(*tray.app);
+  else TrayHostRestarted(*tray.app);
+  RefreshIndicatorMenu(tray);
 }
 
-void OnEmbeddedChanged(GObject*, GParamSpec*, gpointer) { TrayChanged(); }
+TrayState& Tray(gpointer data) { return *static_cast<TrayState*>(data); }
 
-gboolean OnIconPress(GtkStatusIcon*, GdkEventButton* event, gpointer) {
+void OnEmbeddedChanged(GObject*, GParamSpec*, gpointer tray) { TrayChanged(Tray(tray)); }
+
+gboolean OnIconPress(GtkStatusIcon*, GdkEventButton* event, gpointer tray) {
   if (event->type == GDK_2BUTTON_PRESS && event->button == GDK_BUTTON_PRIMARY) {
-    TrayDoubleClicked(g_app, g_settings, kEdition, g_gtk.platform);
-    RefreshIndicatorMenu(g_gtk.platform.tray);
+    TrayDoubleClicked(*Tray(tray).app);
+    RefreshIndicatorMenu(Tray(tray));
   }
   return TRUE;
 }
 
-gboolean OnIconRelease(GtkStatusIcon*, GdkEventButton* event, gpointer) {
-  if (event->button == GDK_BUTTON_SECONDARY) {
-    TrayRightClicked(g_app, g_settings, kEdition, g_gtk.platform);
-  }
+gboolean OnIconRelease(GtkStatusIcon*, GdkEventButton* event, gpointer tray) {
+  if (event->button == GDK_BUTTON_SECONDARY) TrayRightClicked(*Tray(tray).app);
   return TRUE;
 }
 
-void OnIndicatorConnection(AppIndicator*, gboolean connected, gpointer) {
-  g_gtk.platform.tray.indicator_connected = connected;
-  TrayChanged();
+void OnIndicatorConnection(AppIndicator*, gboolean connected, gpointer tray) {
+  Tray(tray).indicator_connected = connected;
+  TrayChanged(Tray(tray));
 }
 
 // An indicator knows no double click: its activation carries that rule.
-void OnIndicatorActivated(GtkMenuItem*, gpointer) {
-  TrayDoubleClicked(g_app, g_settings, kEdition, g_gtk.platform);
-  RefreshIndicatorMenu(g_gtk.platform.tray);
+void OnIndicatorActivated(GtkMenuItem*, gpointer tray) {
+  TrayDoubleClicked(*Tray(tray).app);
+  RefreshIndicatorMenu(Tray(tray));
 }
 
 // The indicator names its icon by file; the file lies in the user's runtime
@@ -84,7 +86,7 @@ void CreateIndicator(TrayState& tray, GdkPixbuf* icon) {
                                                tray.icon_dir.c_str());
   app_indicator_set_title(tray.indicator, kTip);
   g_signal_connect(tray.indicator, APP_INDICATOR_SIGNAL_CONNECTION_CHANGED,
-                   G_CALLBACK(OnIndicatorConnection), nullptr);
+                   G_CALLBACK(OnIndicatorConnection), &tray);
   RefreshIndicatorMenu(tray);
   app_indicator_set_status(tray.indicator, APP_INDICATOR_STATUS_ACTIVE);
 }
@@ -96,13 +98,13 @@ void CreateStatusIcon(TrayState& tray) {
   gtk_status_icon_set_title(tray.status_icon, kTip);
   gtk_status_icon_set_name(tray.status_icon, kNames.res_name);
   gtk_status_icon_set_visible(tray.status_icon, !tray.indicator_connected);
-  g_signal_connect(tray.status_icon, "notify::embedded", G_CALLBACK(OnEmbeddedChanged), nullptr);
-  g_signal_connect(tray.status_icon, "button-press-event", G_CALLBACK(OnIconPress), nullptr);
-  g_signal_connect(tray.status_icon, "button-release-event", G_CALLBACK(OnIconRelease), nullptr);
+  g_signal_connect(tray.status_icon, "notify::embedded", G_CALLBACK(OnEmbeddedChanged), &tray);
+  g_signal_connect(tray.status_icon, "button-press-event", G_CALLBACK(OnIconPress), &tray);
+  g_signal_connect(tray.status_icon, "button-release-event", G_CALLBACK(OnIconRelease), &tray);
 }
 
-void OnTrayHostArrived() {
-  if (!g_gtk.platform.tray.status_icon) CreateStatusIcon(g_gtk.platform.tray);
+void OnTrayHostArrived(void* tray) {
+  if (!Tray(tray).status_icon) CreateStatusIcon(Tray(tray));
 }
 
 }  // namespace
@@ -111,7 +113,7 @@ void CreateTray(TrayState& tray, GdkPixbuf* icon) {
   tray.icon = icon ? GDK_PIXBUF(g_object_ref(icon)) : nullptr;
   // Watched before the tray is looked for, so that one starting in between
   // is heard. Once made, the status icon follows trays going and coming.
-  WatchForTrayHost(OnTrayHostArrived);
+  WatchForTrayHost(OnTrayHostArrived, &tray);
   if (TrayHostPresent()) {
     StopWatchingForTrayHost();
     CreateStatusIcon(tray);
@@ -126,10 +128,11 @@ bool TrayShown(const TrayState& tray) {
 
 void RefreshIndicatorMenu(TrayState& tray) {
   if (!tray.indicator) return;
-  tray.indicator_alarm = !TrayMenuAllowed(g_app);
+  const App& app = *tray.app;
+  tray.indicator_alarm = !TrayMenuAllowed(app);
   GtkWidget* menu =
-      BuildContextMenu(MenuState(g_settings, kEdition, g_app.language, TrayShown(tray)),
-                       g_app.language, !tray.indicator_alarm);
+      BuildContextMenu(MenuState(app.settings, app.edition, app.language, TrayShown(tray)),
+                       app.language, !tray.indicator_alarm, MenuCommandChosen, &tray);
   // Its activation, which the library passes on only to an item on show: it
   // stands last in the menu as well, under the program's name.
   GList* items = gtk_container_get_children(GTK_CONTAINER(menu));
@@ -140,7 +143,7 @@ void RefreshIndicatorMenu(TrayState& tray) {
   }
   g_list_free(items);
   GtkWidget* activate = gtk_menu_item_new_with_label(kTip);
-  g_signal_connect(activate, "activate", G_CALLBACK(OnIndicatorActivated), nullptr);
+  g_signal_connect(activate, "activate", G_CALLBACK(OnIndicatorActivated), &tray);
   gtk_menu_shell_append(GTK_MENU_SHELL(menu), activate);
   gtk_widget_show(activate);
   app_indicator_set_menu(tray.indicator, GTK_MENU(menu));
@@ -148,7 +151,14 @@ void RefreshIndicatorMenu(TrayState& tray) {
 }
 
 void FollowAlarmInIndicator(TrayState& tray) {
-  if (tray.indicator && tray.indicator_alarm == TrayMenuAllowed(g_app)) RefreshIndicatorMenu(tray);
+  if (tray.indicator && tray.indicator_alarm == TrayMenuAllowed(*tray.app)) {
+    RefreshIndicatorMenu(tray);
+  }
+}
+
+void MenuCommandChosen(uint32_t id, void* tray) {
+  HandleCommand(*Tray(tray).app, id);
+  RefreshIndicatorMenu(Tray(tray));
 }
 
 void FreeTray(TrayState& tray) {

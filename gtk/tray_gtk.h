@@ -5,10 +5,12 @@
 #include <string>
 
 typedef struct _AppIndicator AppIndicator;
+struct App;
 
 // The program's tray icon: a StatusNotifierItem where a watcher listens,
 // else an XEmbed icon in a system tray.
 struct TrayState {
+  App* app = nullptr;                    // whose icon it is
   GtkStatusIcon* status_icon = nullptr;  // XEmbed, once a tray is there; hidden while the
                                          // indicator serves
   GdkPixbuf* icon = nullptr;             // for a status icon made when a tray comes
@@ -26,6 +28,9 @@ bool TrayShown(const TrayState& tray);
 // The indicator's menu as the settings are now; its host opens it without
 // asking, so it is made again after every change.
 void RefreshIndicatorMenu(TrayState& tray);
+// A command chosen from either menu (data: the TrayState): handled, and the
+// indicator's menu made again to show it.
+void MenuCommandChosen(uint32_t id, void* tray);
 // From the frame timer: the indicator's menu follows an alarm starting or ending.
 void FollowAlarmInIndicator(TrayState& tray);
 void FreeTray(TrayState& tray);

@@ -7,7 +7,8 @@
 
 namespace {
 
-void (*g_arrived)() = nullptr;
+void (*g_arrived)(void*) = nullptr;
+void* g_arrived_data = nullptr;
 
 // The selection a system tray of the default screen owns.
 Atom TraySelection(Display* x) {
@@ -23,9 +24,10 @@ GdkFilterReturn OnRootMessage(GdkXEvent* xevent, GdkEvent*, gpointer) {
   Display* x = event->xclient.display;
   if (event->xclient.message_type == XInternAtom(x, "MANAGER", False) &&
       static_cast<Atom>(event->xclient.data.l[1]) == TraySelection(x)) {
-    void (*arrived)() = g_arrived;
+    void (*arrived)(void*) = g_arrived;
+    void* data = g_arrived_data;
     StopWatchingForTrayHost();
-    arrived();
+    arrived(data);
   }
   return GDK_FILTER_CONTINUE;
 }
@@ -37,12 +39,13 @@ bool TrayHostPresent() {
   return XGetSelectionOwner(x, TraySelection(x)) != None;
 }
 
-void WatchForTrayHost(void (*arrived)()) {
+void WatchForTrayHost(void (*arrived)(void*), void* data) {
   GdkWindow* root = gdk_get_default_root_window();
   gdk_window_set_events(root, static_cast<GdkEventMask>(gdk_window_get_events(root) |
                                                         GDK_STRUCTURE_MASK));
   if (!g_arrived) gdk_window_add_filter(root, OnRootMessage, nullptr);
   g_arrived = arrived;
+  g_arrived_data = data;
 }
 
 void StopWatchingForTrayHost() {

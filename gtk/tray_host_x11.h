@@ -4,5 +4,5 @@
 bool TrayHostPresent();
 // Calls arrived once, when a system tray starts on the default screen; a
 // tray already running is not told of. Stops with StopWatchingForTrayHost.
-void WatchForTrayHost(void (*arrived)());
+void WatchForTrayHost(void (*arrived)(void*), void* data);
 void StopWatchingForTrayHost();

@@ -59,7 +59,7 @@ void DrawMark(Surface& target, const Surface& atlas, int32_t mark, int32_t x, in
 }
 
 void DrawClockRow(Surface& target, const Surface& atlas, int32_t hour, int32_t minute,
-                  int32_t second, bool blink, bool alarm_row, bool hour24, int32_t mode) {
+                  int32_t second, bool blink, bool alarm_row, bool hour24, Mode mode) {
   if (alarm_row) {
     constexpr int32_t y = 18;
     DrawGlyph(target, atlas, 29, y, kSmallDigits, hour / 10);
@@ -68,7 +68,7 @@ void DrawClockRow(Surface& target, const Surface& atlas, int32_t hour, int32_t m
     DrawGlyph(target, atlas, 41, y, kSmallDigits, minute / 10);
     DrawGlyph(target, atlas, 46, y, kSmallDigits, minute % 10);
     // Steady while idle; while an alarm runs it flashes with the colons.
-    if (blink || mode == 0) DrawMark(target, atlas, kMarkAlarmTag, 5, y);
+    if (blink || mode == Mode::Idle) DrawMark(target, atlas, kMarkAlarmTag, 5, y);
     return;
   }
   constexpr int32_t y = 10;

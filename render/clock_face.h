@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "behaviour/behaviour_state.h"
 #include "render/surface.h"
 
 // The writing inside the speech bubble, drawn from the glyph atlas onto the
@@ -35,7 +36,7 @@ void DrawMark(Surface& target, const Surface& atlas, int32_t mark, int32_t x, in
 // ALM tag, which blinks while an alarm runs: mode other than Idle). blink is
 // true on odd seconds of the local time in both uses.
 void DrawClockRow(Surface& target, const Surface& atlas, int32_t hour, int32_t minute,
-                  int32_t second, bool blink, bool alarm_row, bool hour24, int32_t mode);
+                  int32_t second, bool blink, bool alarm_row, bool hour24, Mode mode);
 
 // Month 1..12 and day 1..31 around a slash, then the weekday label.
 void DrawDateRow(Surface& target, const Surface& atlas, int32_t month, int32_t day,

@@ -30,7 +30,7 @@ void DrawPupils(Surface& picture, int32_t scale, ScreenPoint pointer, ScreenPoin
 int32_t ComposeFrame(Sprites& sprites, RenderState& render, BehaviourState& behaviour,
                      const Settings& settings, const LocalTime& time, ScreenPoint pointer,
                      ScreenPoint window_origin, uint32_t tick) {
-  const bool known_mode = behaviour.mode >= Idle && behaviour.mode <= AlarmRun;
+  const bool known_mode = behaviour.mode >= Mode::Idle && behaviour.mode <= Mode::AlarmRun;
   const bool known_pose = behaviour.pose >= 0 && behaviour.pose < kFrameCount;
   const int32_t frame = known_mode && known_pose ? behaviour.pose : 0;
   const bool ready = sprites.scale > 0 && !sprites.character_sheet.pixels.empty();
@@ -49,11 +49,11 @@ int32_t ComposeFrame(Sprites& sprites, RenderState& render, BehaviourState& beha
   if (ready) {
     DrawClockRow(picture, sprites.atlas, time.hour, time.minute, time.second, blink, false,
                  settings.hour24, behaviour.mode);
-    if (settings.calendar) DrawDateRow(picture, sprites.atlas, time.month, time.day, time.weekday);
+    if (settings.show_date) DrawDateRow(picture, sprites.atlas, time.month, time.day, time.weekday);
   }
 
   const int shown = SelectNextAlarm(behaviour, behaviour.now_sec);
-  if (ready && shown >= 0 && settings.alerm) {
+  if (ready && shown >= 0 && settings.show_alarm) {
     const int32_t t = behaviour.alarm_list[static_cast<std::size_t>(shown)];
     DrawClockRow(picture, sprites.atlas, std::min(t / 3600, 23), std::min(t / 60 % 60, 59),
                  std::min(t % 60, 59), blink, true, settings.hour24, behaviour.mode);

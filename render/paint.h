@@ -22,11 +22,6 @@ inline int32_t SecondOfDay(const LocalTime& time) {
   return time.hour * 3600 + time.minute * 60 + time.second;
 }
 
-// A position in screen pixels; may be negative left of or above the main monitor.
-struct ScreenPoint {
-  int32_t x;
-  int32_t y;
-};
 
 // What the last paint did, for the tick timer's repaint test.
 struct RenderState {

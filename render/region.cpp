@@ -21,7 +21,7 @@ Region BuildFrameRegion(int32_t scale, const uint8_t* mask, int32_t width, int32
     // A row whose runs repeat the band just above only deepens that band.
     bool same = have_band && runs.size() == 2 * (region.size() - band_start);
     for (std::size_t i = 0; same && i < runs.size() / 2; ++i) {
-      const RegionRect& r = region[band_start + i];
+      const PixelBox& r = region[band_start + i];
       same = r.left == runs[2 * i] * scale && r.right == runs[2 * i + 1] * scale;
     }
     if (same) {
@@ -38,7 +38,7 @@ Region BuildFrameRegion(int32_t scale, const uint8_t* mask, int32_t width, int32
 }
 
 bool RegionContains(const Region& region, int32_t x, int32_t y) {
-  for (const RegionRect& r : region) {
+  for (const PixelBox& r : region) {
     if (x >= r.left && x < r.right && y >= r.top && y < r.bottom) return true;
   }
   return false;

@@ -3,20 +3,13 @@
 #include <cstdint>
 #include <vector>
 
-// One rectangle of a window region in window pixels; right and bottom are
-// exclusive.
-struct RegionRect {
-  int32_t left;
-  int32_t top;
-  int32_t right;
-  int32_t bottom;
-};
+#include "render/geometry.h"
 
 // The window pixels of a region: the union of its rectangles, which never
 // overlap. Rectangles come in bands sorted top to bottom, each band's
 // rectangles sharing top and bottom and sorted left to right, which is the
 // order a Win32 region keeps.
-using Region = std::vector<RegionRect>;
+using Region = std::vector<PixelBox>;
 
 // The region made of the scale x scale block of every mask byte that is 1
 // (mask: width x height bytes, row-major, top row first). Runs of 1s within a

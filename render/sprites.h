@@ -7,10 +7,8 @@
 #include "render/region.h"
 #include "render/surface.h"
 
-// Window geometry at scale 1; at scale s every coordinate and size is
-// multiplied by s.
-inline constexpr int32_t kPictureWidth = 88;
-inline constexpr int32_t kPictureHeight = 80;
+// The boxes of the picture at scale 1 (its size is in render/geometry.h);
+// at scale s every coordinate and size is multiplied by s.
 inline constexpr int32_t kBubbleWidth = 56;   // bubble box at (0, 0)
 inline constexpr int32_t kBubbleHeight = 40;
 inline constexpr int32_t kFrameLeft = 48;     // character box at (48, 16)

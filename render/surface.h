@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "render/geometry.h"
+
 // A pixel buffer of 32-bit BGRX pixels (blue in the lowest byte, the fourth
 // byte always 0), top row first, rows packed. As a 32-bit value a pixel reads
 // 0x00RRGGBB, which is what Win32 expects of a 32-bit BI_RGB DIB.
@@ -49,16 +51,8 @@ void CopyRect(const Surface& src, int32_t sx, int32_t sy, int32_t w, int32_t h, 
 // must measure src.width * scale x src.height * scale.
 void Enlarge(const Surface& src, int32_t scale, Surface& dst);
 
-// The smallest rectangle (right and bottom exclusive) holding every pixel in
-// which after differs from before; all zero when they are equal, the whole of
-// after when the sizes differ.
-struct PixelBox {
-  int32_t left;
-  int32_t top;
-  int32_t right;
-  int32_t bottom;
-  bool empty() const { return right <= left || bottom <= top; }
-};
+// The smallest box holding every pixel in which after differs from before;
+// all zero when they are equal, the whole of after when the sizes differ.
 PixelBox DifferingBox(const Surface& before, const Surface& after);
 
 // Enlarge for the box of src alone (src pixels); the rest of dst is left as it was.

@@ -6,8 +6,8 @@
 namespace {
 
 // An unknown sound or play time checks the first item of its group.
-int SoundChecked(const Settings& s) { return s.sd >= 0 && s.sd <= 3 ? s.sd : 0; }
-int PlayTimeChecked(const Settings& s) { return s.al_time >= 0 && s.al_time <= 3 ? s.al_time : 0; }
+int SoundChecked(const Settings& s) { return s.sound >= 0 && s.sound <= 3 ? s.sound : 0; }
+int PlayTimeChecked(const Settings& s) { return s.play_time >= 0 && s.play_time <= 3 ? s.play_time : 0; }
 
 MenuItemState ItemState(const MenuEntry& entry, const Settings& s, Edition edition,
                         Language language, bool tray) {
@@ -16,26 +16,26 @@ MenuItemState ItemState(const MenuEntry& entry, const Settings& s, Edition editi
   if (entry.id >= ID_SIZE_X1 && entry.id <= ID_SIZE_X10) {
     const int factor = entry.id - ID_SIZE_X1 + 1;
     item.label = "x" + std::to_string(factor);
-    item.checked = factor == s.viewscale;
+    item.checked = factor == s.scale;
     item.grayed = factor > MaxScale(edition);
     return item;
   }
   switch (entry.id) {
     case ID_ALARM_DISPLAY:
       item.label = TextOf(Text::AlarmMode, language);
-      item.checked = s.alerm;
+      item.checked = s.show_alarm;
       break;
     case ID_TOPMOST: item.checked = s.topmost; break;
     case ID_HOUR24: item.checked = s.hour24; break;
-    case ID_CALENDAR: item.checked = s.calendar; break;
-    case ID_MOVELOCK: item.checked = s.movelock; break;
+    case ID_CALENDAR: item.checked = s.show_date; break;
+    case ID_MOVELOCK: item.checked = s.move_lock; break;
     case ID_SHADOW:
       item.checked = s.shadow && !lite;
       item.grayed = lite;
       break;
     case ID_TRAY:
-      item.label = TextOf(s.hide ? Text::TakeOutOfTray : Text::StoreInTray, language);
-      item.grayed = !s.hide && !tray;
+      item.label = TextOf(s.in_tray ? Text::TakeOutOfTray : Text::StoreInTray, language);
+      item.grayed = !s.in_tray && !tray;
       break;
     case ID_SOUND_LAUGH: item.checked = SoundChecked(s) == 0; break;
     case ID_SOUND_OK: item.checked = SoundChecked(s) == 1; break;

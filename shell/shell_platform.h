@@ -14,9 +14,15 @@
 enum class AppWindow { Main, Shadow };
 
 // What the shell's rules ask of the window system, beyond what the behaviour
-// asks. Rectangles are in screen pixels; ScreenRect's width and height are
-// the window's size.
+// asks: the one way from the rules to the system. What the system tells
+// comes back through the events of shell/events.h. Rectangles are in screen
+// pixels; ScreenRect's width and height are the window's size.
 struct ShellPlatform : BehaviourPlatform {
+  // One of the three bitmaps the program is drawn from (resources/resource_ids.h).
+  virtual ByteView Bitmap(int resource_id) = 0;
+  // Makes the shadow window and the character's window over it, both hidden,
+  // at these places; false when the system refused.
+  virtual bool CreateWindows(const ScreenRect& main, const ScreenRect& shadow) = 0;
   virtual ScreenRect WindowBounds(AppWindow window) = 0;
   virtual void PlaceWindow(AppWindow window, const ScreenRect& bounds, bool repaint) = 0;
   // Gives the window a copy of region of its own (window pixels).
@@ -34,10 +40,10 @@ struct ShellPlatform : BehaviourPlatform {
   virtual void CaptureMouse() = 0;
   virtual void ReleaseMouse() = 0;
   virtual ScreenPoint CursorPosition() = 0;
-  // Starts or stops telling of the pointer's first move anywhere on the
-  // screen, through PointerStirred; false where the system cannot, and a
+  // Starts or stops watching for the pointer's first move anywhere on the
+  // screen, told through PointerMoved; false where the system cannot, and a
   // pointer at rest is then read on a beat.
-  virtual bool TellPointerMoves(bool on) = 0;
+  virtual bool WatchPointer(bool on) = 0;
 
   virtual LocalTime LocalNow() = 0;
   virtual ScreenRect VirtualScreen() = 0;
@@ -54,7 +60,7 @@ struct ShellPlatform : BehaviourPlatform {
   // Shows or hides the window without taking the activation.
   virtual void ShowWindowNow(AppWindow window, bool shown) = 0;
   // Another application's window fills the whole monitor the character
-  // stands on and has the foreground. The desktop, the shell's own windows
+  // stands on and has the foreground. The desktop, the taskbar's own windows
   // and a maximised window (which leaves the taskbar) do not count.
   virtual bool FullScreenAppInFront() = 0;
   // Stores the program in the tray: both windows leave the screen and the
@@ -66,10 +72,10 @@ struct ShellPlatform : BehaviourPlatform {
   // each window itself afterwards, as the settings say.
   virtual void RestoreWindows() = 0;
   virtual void BringToFront(AppWindow window) = 0;
-  // Puts the program's icon in the tray (again); false when the shell
-  // refused it or there is no tray.
+  // Puts the program's icon in the tray (again); false when the tray host
+  // refused it or there is none.
   virtual bool AddTrayIcon() = 0;
-  // True where the system itself tells when a tray comes (through
+  // True where the system itself tells when a tray host comes (through
   // TrayHostRestarted), so that a refused icon need not be asked for again.
   virtual bool TellsOfTrayHost() = 0;
   // Both windows in or out of the topmost band.
@@ -77,7 +83,7 @@ struct ShellPlatform : BehaviourPlatform {
 
   // The context menu in the language at the cursor with the items set as
   // given, owned by the window; a chosen command comes back later through
-  // HandleCommand.
+  // MenuChosen.
   virtual void TrackMenu(AppWindow owner, Language language,
                          const std::vector<MenuItemState>& items) = 0;
   // The open-file dialog for a WAVE file with that title (UTF-8), starting

@@ -51,12 +51,12 @@ std::vector<int64_t> Simulate(const Scenario& scenario) {
   constexpr uint32_t kUptime = 3000000000u;  // the system has run for weeks
   BehaviourState state;
   Settings settings;
-  settings.alerm = true;
-  settings.al_time = scenario.al_time;
+  settings.show_alarm = true;
+  settings.play_time = scenario.al_time;
   FakePlatform fake(&state, 42);
   state.alarm_list = scenario.list;
   fake.tick = kUptime;
-  SetMode(state, Idle, settings, fake);
+  SetMode(state, Mode::Idle, settings, fake);
 
   uint32_t last_paint = 0;
   int32_t painted_pose = -1;
@@ -72,11 +72,11 @@ std::vector<int64_t> Simulate(const Scenario& scenario) {
       if (a.kind == Action::SetClock && a.from <= ms && ms < a.from + 17) clock_offset += a.until;
       if (a.kind == Action::AlarmsOff) {
         // The menu command: switching off also ends a running alarm.
-        if (now_in && settings.alerm) {
-          settings.alerm = false;
-          SetMode(state, Idle, settings, fake);
-        } else if (!now_in && ms >= a.until && !settings.alerm) {
-          settings.alerm = true;
+        if (now_in && settings.show_alarm) {
+          settings.show_alarm = false;
+          SetMode(state, Mode::Idle, settings, fake);
+        } else if (!now_in && ms >= a.until && !settings.show_alarm) {
+          settings.show_alarm = true;
         }
       }
       if (a.kind == Action::Reload && a.from <= ms && ms < a.from + 17) {
@@ -87,15 +87,15 @@ std::vector<int64_t> Simulate(const Scenario& scenario) {
         std::fclose(f);
         LoadAlarmList(state, path.c_str(), fake);
       }
-      if (a.kind == Action::Stop && a.from <= ms && ms < a.from + 17 && state.mode != Idle) {
+      if (a.kind == Action::Stop && a.from <= ms && ms < a.from + 17 && state.mode != Mode::Idle) {
         fake.KillAlarmTimer();
-        SetMode(state, Idle, settings, fake);
+        SetMode(state, Mode::Idle, settings, fake);
       }
     }
     // The alarm-length timer repeats until killed; only its first expiry counts.
     if (fake.timer_running && fake.tick - fake.timer_set_at >= fake.timer_interval) {
       fake.timer_set_at += fake.timer_interval;
-      SetMode(state, Idle, settings, fake);
+      SetMode(state, Mode::Idle, settings, fake);
     }
     if (menu_open) continue;  // the frame timer stands still, or the computer sleeps
     const size_t calls = fake.calls.size();
@@ -104,7 +104,7 @@ std::vector<int64_t> Simulate(const Scenario& scenario) {
     state.now_sec = static_cast<int32_t>((wall % kDay + kDay) % kDay / 1000);
     CheckAlarm(state, settings, fake);
     for (size_t i = calls; i < fake.calls.size(); ++i) {
-      if (fake.calls[i].kind == FakeCall::PlayResource) rings.push_back(wall);
+      if (fake.calls[i].kind == FakeCall::PlayBuiltIn) rings.push_back(wall);
     }
     BehaviourTick(state, settings, Edition::Full, fake);
     if (fake.tick - last_paint > 100 || state.pose != painted_pose) {

@@ -94,37 +94,6 @@ TEST(AlarmListTest, SortKeepsDuplicatesAtEverySize) {
   }
 }
 
-TEST(AlarmListTest, WriteTimeIsLaterOnlyByTheFirstFieldThatDiffers) {
-  const AlarmFileTime base{2024, 6, 3, 15, 12, 30, 45, 500};
-  uint16_t AlarmFileTime::*const ordered[] = {
-      &AlarmFileTime::year,   &AlarmFileTime::month,  &AlarmFileTime::day,
-      &AlarmFileTime::hour,   &AlarmFileTime::minute, &AlarmFileTime::second,
-      &AlarmFileTime::milliseconds};
-  EXPECT_FALSE(AlarmFileTimeLater(base, base));
-  for (size_t i = 0; i < std::size(ordered); ++i) {
-    AlarmFileTime later = base;
-    ++(later.*ordered[i]);
-    AlarmFileTime earlier = base;
-    --(earlier.*ordered[i]);
-    // Every field after the deciding one goes the other way, and loses.
-    for (size_t j = i + 1; j < std::size(ordered); ++j) {
-      later.*ordered[j] = 0;
-      earlier.*ordered[j] = 0xFFFF;
-    }
-    EXPECT_TRUE(AlarmFileTimeLater(later, base)) << i;
-    EXPECT_FALSE(AlarmFileTimeLater(base, later)) << i;
-    EXPECT_FALSE(AlarmFileTimeLater(earlier, base)) << i;
-  }
-  AlarmFileTime weekday = base;
-  weekday.day_of_week = 6;
-  EXPECT_FALSE(AlarmFileTimeLater(weekday, base));
-  // Compared unsigned: the top of the range is the latest.
-  AlarmFileTime top = base;
-  top.milliseconds = 0xFFFF;
-  EXPECT_TRUE(AlarmFileTimeLater(top, base));
-  EXPECT_FALSE(AlarmFileTimeLater(AlarmFileTime{}, base));
-}
-
 // A real file in a fresh directory, its write time set through the fake.
 class AlarmFileTest : public ::testing::Test {
  protected:
@@ -137,13 +106,13 @@ class AlarmFileTest : public ::testing::Test {
   }
   void TearDown() override { std::filesystem::remove_all(dir_); }
 
-  void Write(const std::string& text, AlarmFileTime time) {
+  void Write(const std::string& text, uint64_t time) {
     std::ofstream(path_, std::ios::binary) << text;
-    fake_.file_times[path_] = time;
+    fake_.file_stamps[path_] = time;
   }
   void Remove() {
     std::filesystem::remove(path_);
-    fake_.file_times.erase(path_);
+    fake_.file_stamps.erase(path_);
   }
 
   std::filesystem::path dir_;
@@ -152,8 +121,8 @@ class AlarmFileTest : public ::testing::Test {
   BehaviourState state_;
 };
 
-const AlarmFileTime kMonday{2024, 6, 1, 3, 7, 0, 0, 0};
-const AlarmFileTime kMondayLater{2024, 6, 1, 3, 7, 0, 0, 1};
+constexpr uint64_t kMonday = 133620000000000000;
+constexpr uint64_t kMondayLater = kMonday + 1;
 
 TEST_F(AlarmFileTest, LoadSortsStoresTheTimeAndLetsThePaintArmAgain) {
   Write("12:00\n6:30\n18:45:30\n6:30\n", kMonday);
@@ -163,7 +132,7 @@ TEST_F(AlarmFileTest, LoadSortsStoresTheTimeAndLetsThePaintArmAgain) {
   EXPECT_TRUE(LoadAlarmList(state_, path_.c_str(), fake_));
   EXPECT_EQ(state_.alarm_list,
             (std::vector<int32_t>{6 * H + 30 * M, 6 * H + 30 * M, 12 * H, 18 * H + 45 * M + 30}));
-  EXPECT_EQ(state_.alarm_file_time.hour, kMonday.hour);
+  EXPECT_EQ(state_.alarm_file_stamp, kMonday);
   EXPECT_EQ(state_.next_alarm, -1);
   EXPECT_EQ(state_.armed_alarm, -1);
   EXPECT_EQ(state_.alarm_fired, 0);
@@ -171,12 +140,12 @@ TEST_F(AlarmFileTest, LoadSortsStoresTheTimeAndLetsThePaintArmAgain) {
   Write("", kMondayLater);  // an empty file: no alarms, yet its time is stored
   EXPECT_TRUE(LoadAlarmList(state_, path_.c_str(), fake_));
   EXPECT_TRUE(state_.alarm_list.empty());
-  EXPECT_EQ(state_.alarm_file_time.milliseconds, 1);
+  EXPECT_EQ(state_.alarm_file_stamp, kMondayLater);
 }
 
 TEST_F(AlarmFileTest, WatchReloadsOnlyWhenTheTimeMovesForward) {
   Write("7\n", kMonday);
-  WatchAlarmFile(state_, path_.c_str(), fake_);  // all zero before: loads
+  WatchAlarmFile(state_, path_.c_str(), fake_);  // none before: loads
   ASSERT_EQ(state_.alarm_list, std::vector<int32_t>{7 * H});
 
   state_.armed_alarm = 7 * H;
@@ -185,14 +154,11 @@ TEST_F(AlarmFileTest, WatchReloadsOnlyWhenTheTimeMovesForward) {
   EXPECT_EQ(state_.alarm_list, std::vector<int32_t>{7 * H});
   EXPECT_EQ(state_.armed_alarm, 7 * H);
 
-  AlarmFileTime older = kMonday;
-  older.year = 2023;
-  older.month = 12;
-  Write("9\n", older);  // an older copy put in its place
+  Write("9\n", kMonday - 1);  // an older copy put in its place
   WatchAlarmFile(state_, path_.c_str(), fake_);
   EXPECT_EQ(state_.alarm_list, std::vector<int32_t>{7 * H});
 
-  Remove();  // a missing file reads as all zero: the list stays
+  Remove();  // a missing file has no stamp: the list stays
   WatchAlarmFile(state_, path_.c_str(), fake_);
   EXPECT_EQ(state_.alarm_list, std::vector<int32_t>{7 * H});
 
@@ -211,11 +177,11 @@ TEST_F(AlarmFileTest, FileThatCannotBeOpenedKeepsTheListAndIsTriedAgain) {
   state_.armed_alarm = 7 * H;
   // Still found by the search but not readable (an editor holding it locked).
   std::filesystem::remove(path_);
-  fake_.file_times[path_] = kMondayLater;
+  fake_.file_stamps[path_] = kMondayLater;
   WatchAlarmFile(state_, path_.c_str(), fake_);
   EXPECT_EQ(state_.alarm_list, std::vector<int32_t>{7 * H});
   EXPECT_EQ(state_.armed_alarm, 7 * H);
-  EXPECT_EQ(state_.alarm_file_time.milliseconds, 0);  // so the next watch tries again
+  EXPECT_EQ(state_.alarm_file_stamp, kMonday);  // so the next watch tries again
 
   Write("8\n", kMondayLater);
   WatchAlarmFile(state_, path_.c_str(), fake_);
@@ -257,10 +223,10 @@ TEST_F(AlarmFileTest, ReadErrorReplacesTheListButLeavesTheTimeForARetry) {
   // A directory opens on this system but every read of it fails.
   std::filesystem::remove(path_);
   std::filesystem::create_directory(path_);
-  fake_.file_times[path_] = kMondayLater;
+  fake_.file_stamps[path_] = kMondayLater;
   WatchAlarmFile(state_, path_.c_str(), fake_);
   EXPECT_TRUE(state_.alarm_list.empty());
-  EXPECT_FALSE(AlarmFileTimeLater(state_.alarm_file_time, kMonday));
+  EXPECT_LE(state_.alarm_file_stamp, kMonday);
 }
 
 TEST_F(AlarmFileTest, HugeFilesReadAsTheGrammarSays) {

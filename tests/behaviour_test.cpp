@@ -35,9 +35,9 @@ namespace {
 // One character with a fake clock; the first tick has been seen.
 struct Rig {
   explicit Rig(Edition e = Edition::Full, uint32_t seed = 1) : fake(&state, seed), edition(e) {
-    settings.alerm = true;
+    settings.show_alarm = true;
     fake.tick = 5000;
-    SetMode(state, Idle, settings, fake);
+    SetMode(state, Mode::Idle, settings, fake);
     BehaviourTick(state, settings, edition, fake);
     fake.calls.clear();
   }
@@ -45,17 +45,10 @@ struct Rig {
     fake.tick += ms;
     BehaviourTick(state, settings, edition, fake);
   }
-  void Mode(int32_t m) { SetMode(state, m, settings, fake); }
+  void Enter(Mode m) { SetMode(state, m, settings, fake); }
   void Check(int32_t now) {
     state.now_sec = now;
     CheckAlarm(state, settings, fake);
-  }
-  std::vector<int32_t> Reshapes() const {
-    std::vector<int32_t> poses;
-    for (const FakeCall& c : fake.calls) {
-      if (c.kind == FakeCall::Reshape) poses.push_back(c.pose);
-    }
-    return poses;
   }
 
   BehaviourState state;
@@ -69,7 +62,7 @@ TEST(IdleTest, FirstTickStartsTheTimelineWhateverTheUptime) {
   Settings settings;
   FakePlatform fake(&state);
   fake.tick = 3000000000u;  // past 2^31 ms, about 35 days up
-  SetMode(state, Idle, settings, fake);
+  SetMode(state, Mode::Idle, settings, fake);
   BehaviourTick(state, settings, Edition::Full, fake);
   EXPECT_EQ(state.mode_elapsed, 0);
   fake.tick += 16;
@@ -114,7 +107,6 @@ TEST(IdleTest, DrawsFallOnTheNominalTicksWhateverTheRealOne) {
       EXPECT_EQ(rig.state.pose, elapsed < 83 ? 1 : 0) << elapsed;
     }
     EXPECT_GT(elapsed, 2000) << tick;
-    EXPECT_TRUE(rig.Reshapes().empty());  // frame 1 has frame 0's outline
   }
 }
 
@@ -178,22 +170,20 @@ TEST(IdleTest, BlinkChancesAreThoseOfASteadySeventeenMillisecondTick) {
   }
 }
 
-// Poses and outlines of a whole alarm, tick by tick, for each play time.
-TEST(AlarmTimelineTest, FullEditionDancesAndReshapesOnlyWhenTheFrameChanges) {
+// Poses of a whole alarm, tick by tick, for each play time.
+TEST(AlarmTimelineTest, FullEditionDancesThroughItsFrames) {
   const uint32_t intervals[] = {3000, 8000, 28000, 58000};
   for (int32_t al_time = 0; al_time < 4; ++al_time) {
     Rig rig;
-    rig.settings.al_time = al_time;
-    rig.Mode(AlarmStart);
+    rig.settings.play_time = al_time;
+    rig.Enter(Mode::AlarmStart);
     int32_t previous_pose = rig.state.pose;
-    int changes = 0;
     uint32_t t = 0;
-    for (; rig.state.mode == AlarmStart; t += 17) {
+    for (; rig.state.mode == Mode::AlarmStart; t += 17) {
       rig.Tick(17);
       const uint32_t e = t + 17;
       const int32_t expected = e < 500 ? 0 : e < 1000 ? 2 : e < 1500 ? 3 : 4;
       ASSERT_EQ(rig.state.pose, expected) << e;
-      changes += rig.state.pose != previous_pose;
       previous_pose = rig.state.pose;
     }
     EXPECT_EQ(t, 2006u);  // the first tick at 2000 ms or more ends AlarmStart
@@ -212,19 +202,12 @@ TEST(AlarmTimelineTest, FullEditionDancesAndReshapesOnlyWhenTheFrameChanges) {
         continue;
       }
       ASSERT_EQ(rig.state.pose, e < 500 ? 3 : 4) << i;
-      changes += rig.state.pose != previous_pose;
       previous_pose = rig.state.pose;
     }
-    const std::vector<int32_t> reshapes = rig.Reshapes();
-    EXPECT_EQ(static_cast<int>(reshapes.size()), changes);
-    EXPECT_EQ(std::vector<int32_t>(reshapes.begin(), reshapes.begin() + 5),
-              (std::vector<int32_t>{2, 3, 4, 3, 4}));
 
-    // Timer 102 ends it; the first idle tick asks for frame 0's outline, then blinks.
-    rig.fake.calls.clear();
-    rig.Mode(Idle);
+    // Timer 102 ends it; the first idle tick blinks.
+    rig.Enter(Mode::Idle);
     rig.Tick(17);
-    EXPECT_EQ(rig.Reshapes(), std::vector<int32_t>{0});
     EXPECT_EQ(rig.state.pose, 1);
   }
 }
@@ -241,8 +224,8 @@ TEST(AlarmTimelineTest, DanceStepsHoldAtWindowsTickAndWithLateTicks) {
   for (const Pace pace : {Pace{"31 ms", 31, 0}, Pace{"17 ms, some 50 ms late", 17, 7}}) {
     SCOPED_TRACE(pace.name);
     Rig rig;
-    rig.settings.al_time = 1;  // 10 s
-    rig.Mode(AlarmStart);
+    rig.settings.play_time = 1;  // 10 s
+    rig.Enter(Mode::AlarmStart);
     uint32_t elapsed = 0;
     uint32_t longest_tick = 0;
     int32_t pose = rig.state.pose;
@@ -275,8 +258,8 @@ TEST(AlarmTimelineTest, DanceStepsHoldAtWindowsTickAndWithLateTicks) {
 
 TEST(AlarmTimelineTest, LiteEditionKeepsFramesZeroAndOne) {
   Rig rig(Edition::Lite);
-  rig.settings.al_time = 1;
-  rig.Mode(AlarmStart);
+  rig.settings.play_time = 1;
+  rig.Enter(Mode::AlarmStart);
   bool blinked = false;
   for (int i = 0; i < 3000; ++i) {  // 51 s: AlarmStart, then AlarmRun with blinks
     rig.Tick(17);
@@ -284,45 +267,46 @@ TEST(AlarmTimelineTest, LiteEditionKeepsFramesZeroAndOne) {
     blinked |= rig.state.pose == 1;
   }
   EXPECT_TRUE(blinked);
-  EXPECT_EQ(rig.state.mode, AlarmRun);
+  EXPECT_EQ(rig.state.mode, Mode::AlarmRun);
   EXPECT_EQ(rig.fake.timer_interval, 8000u);
-  EXPECT_TRUE(rig.Reshapes().empty());
 }
 
 struct SoundCase {
-  int32_t sd;
-  FakeCall::Kind kind;  // Stop here means no sound at all
-  int resource;
-  uint32_t flags;
+  int32_t sound;
+  FakeCall::Kind kind;
+  AlarmSound played;
+  bool loop;
 };
 
-TEST(AlarmSoundTest, EachSoundSettingPlaysWithItsFlagsAndIdleStopsIt) {
+TEST(AlarmSoundTest, EachSoundSettingPlaysItsSoundAndIdleStopsIt) {
   const SoundCase cases[] = {
-      {0, FakeCall::PlayResource, 111, 0x4000D}, {1, FakeCall::PlayResource, 107, 0x4000D},
-      {2, FakeCall::PlayFile, 0, 1},             {3, FakeCall::PlayFile, 0, 9},
-      {4, FakeCall::Stop, 0, 0},                 {-1, FakeCall::Stop, 0, 0},
+      {0, FakeCall::PlayBuiltIn, AlarmSound::Laugh, true},
+      {1, FakeCall::PlayBuiltIn, AlarmSound::Ok, true},
+      {2, FakeCall::PlayFile, AlarmSound::File, false},
+      {3, FakeCall::PlayFile, AlarmSound::File, true},
+      {4, FakeCall::Stop, {}, false},
+      {-1, FakeCall::Stop, {}, false},
   };
   for (const SoundCase& c : cases) {
     for (bool through_run : {false, true}) {
       Rig rig;
-      rig.settings.sd = c.sd;
-      std::strcpy(rig.settings.sd_file, "C:\\a.wav");
-      rig.Mode(AlarmStart);
-      rig.Mode(AlarmStart);  // again: nothing restarts
-      if (through_run) rig.Mode(AlarmRun);
-      rig.Mode(Idle);
+      rig.settings.sound = c.sound;
+      std::strcpy(rig.settings.sound_file, "C:\\a.wav");
+      rig.Enter(Mode::AlarmStart);
+      rig.Enter(Mode::AlarmStart);  // again: nothing restarts
+      if (through_run) rig.Enter(Mode::AlarmRun);
+      rig.Enter(Mode::Idle);
       std::vector<FakeCall::Kind> kinds;
       for (const FakeCall& call : rig.fake.calls) kinds.push_back(call.kind);
       std::vector<FakeCall::Kind> expected = {FakeCall::KillTimer};
       if (c.kind != FakeCall::Stop) expected.push_back(c.kind);
       expected.push_back(FakeCall::Stop);
-      ASSERT_EQ(kinds, expected) << c.sd;
+      ASSERT_EQ(kinds, expected) << c.sound;
       if (c.kind == FakeCall::Stop) continue;
       const FakeCall& play = rig.fake.calls[1];
-      EXPECT_EQ(play.flags, c.flags) << c.sd;
-      if (c.kind == FakeCall::PlayResource) {
-        EXPECT_EQ(play.resource, c.resource);
-      } else {
+      EXPECT_EQ(play.sound, c.played) << c.sound;
+      EXPECT_EQ(play.loop, c.loop) << c.sound;
+      if (c.kind == FakeCall::PlayFile) {
         EXPECT_STREQ(play.path, "C:\\a.wav");
       }
     }
@@ -335,15 +319,15 @@ TEST(SetModeTest, LatchesOnAlarmStartAndNeverMovesTheArmedAlarm) {
   rig.state.armed_alarm = 600;
   rig.state.alarm_fired = 0;
   rig.state.mode_elapsed = 400;
-  rig.Mode(Idle);  // same mode: the timeline goes on
+  rig.Enter(Mode::Idle);  // same mode: the timeline goes on
   EXPECT_EQ(rig.state.mode_elapsed, 400);
   EXPECT_TRUE(rig.fake.calls.empty());
-  rig.Mode(AlarmStart);
+  rig.Enter(Mode::AlarmStart);
   EXPECT_EQ(rig.state.alarm_fired, 1);
   EXPECT_EQ(rig.state.mode_elapsed, 0);
   EXPECT_EQ(rig.state.blink_mark, -1);
-  rig.Mode(AlarmRun);
-  rig.Mode(Idle);
+  rig.Enter(Mode::AlarmRun);
+  rig.Enter(Mode::Idle);
   EXPECT_EQ(rig.state.alarm_fired, 1);
   EXPECT_EQ(rig.state.armed_alarm, 600);
   EXPECT_EQ(rig.state.next_alarm, 700);
@@ -353,12 +337,12 @@ TEST(TickTest, WrappedCounterRestartsTheCycleAndLongPausesSaturate) {
   Rig rig;
   rig.fake.tick = 0xFFFF0000u;
   rig.Tick(0);
-  rig.Mode(AlarmStart);
+  rig.Enter(Mode::AlarmStart);
   for (int i = 0; i < 90; ++i) rig.Tick(17);  // 1530 ms in: frame 4
   ASSERT_EQ(rig.state.pose, 4);
   rig.fake.tick = 0x10;  // the counter wrapped
   BehaviourTick(rig.state, rig.settings, rig.edition, rig.fake);
-  EXPECT_EQ(rig.state.mode, AlarmStart);
+  EXPECT_EQ(rig.state.mode, Mode::AlarmStart);
   EXPECT_EQ(rig.state.pose, 4);
   EXPECT_EQ(rig.state.mode_elapsed, 0);
   EXPECT_EQ(rig.state.blink_mark, -1);
@@ -372,7 +356,7 @@ TEST(TickTest, WrappedCounterRestartsTheCycleAndLongPausesSaturate) {
   EXPECT_EQ(idle.state.pose, 0);
 
   Rig stray;
-  stray.state.mode = 7;
+  stray.state.mode = static_cast<Mode>(7);
   stray.Tick(17);
   EXPECT_EQ(stray.state.last_tick, stray.fake.tick);
   EXPECT_TRUE(stray.fake.calls.empty());
@@ -381,19 +365,19 @@ TEST(TickTest, WrappedCounterRestartsTheCycleAndLongPausesSaturate) {
 struct CheckCase {
   int32_t now;
   uint8_t latch;
-  int32_t mode;
-  bool alerm;
+  Mode mode;
+  bool show_alarm;
   bool starts;
   uint8_t latch_after;
 };
 
 TEST(CheckAlarmTest, ThreeSecondWindowLatchModeAndSwitch) {
   const CheckCase cases[] = {
-      {999, 0, Idle, true, false, 0},      {1000, 0, Idle, true, true, 1},
-      {1002, 0, Idle, true, true, 1},      {1001, 1, Idle, true, false, 1},
-      {1001, 0, AlarmRun, true, false, 0}, {1001, 0, AlarmStart, true, false, 0},
-      {1001, 0, Idle, false, false, 0},    {1001, 1, Idle, false, false, 1},
-      {999, 1, Idle, true, false, 0},
+      {999, 0, Mode::Idle, true, false, 0},      {1000, 0, Mode::Idle, true, true, 1},
+      {1002, 0, Mode::Idle, true, true, 1},      {1001, 1, Mode::Idle, true, false, 1},
+      {1001, 0, Mode::AlarmRun, true, false, 0}, {1001, 0, Mode::AlarmStart, true, false, 0},
+      {1001, 0, Mode::Idle, false, false, 0},    {1001, 1, Mode::Idle, false, false, 1},
+      {999, 1, Mode::Idle, true, false, 0},
   };
   for (const CheckCase& c : cases) {
     Rig rig;
@@ -401,9 +385,9 @@ TEST(CheckAlarmTest, ThreeSecondWindowLatchModeAndSwitch) {
     rig.state.armed_alarm = 1000;
     rig.state.alarm_fired = c.latch;
     rig.state.mode = c.mode;
-    rig.settings.alerm = c.alerm;
+    rig.settings.show_alarm = c.show_alarm;
     rig.Check(c.now);
-    EXPECT_EQ(rig.fake.Count(FakeCall::PlayResource), c.starts ? 1 : 0) << c.now;
+    EXPECT_EQ(rig.fake.Count(FakeCall::PlayBuiltIn), c.starts ? 1 : 0) << c.now;
     EXPECT_EQ(rig.state.alarm_fired, c.latch_after) << c.now;
     EXPECT_EQ(rig.state.armed_alarm, 1000) << c.now;
   }
@@ -435,7 +419,7 @@ TEST(CheckAlarmTest, OnceTheWindowIsOverTheNextEntryIsArmed) {
     rig.state.alarm_fired = c.previous_now > c.armed;  // it rang, or was stopped
     rig.Check(c.now);
     EXPECT_EQ(rig.state.armed_alarm, c.armed_after) << c.armed << " at " << c.now;
-    EXPECT_EQ(rig.fake.Count(FakeCall::PlayResource), c.starts ? 1 : 0) << c.armed << " at " << c.now;
+    EXPECT_EQ(rig.fake.Count(FakeCall::PlayBuiltIn), c.starts ? 1 : 0) << c.armed << " at " << c.now;
   }
 }
 
@@ -468,8 +452,8 @@ TEST(SelectNextAlarmTest, ChoosesTheEntryTheAlarmRowShows) {
 TEST(AllocationTest, TickAndCheckAllocateNothing) {
   for (Edition edition : {Edition::Full, Edition::Lite}) {
     Rig rig(edition);
-    rig.settings.sd = 3;
-    std::strcpy(rig.settings.sd_file, "C:\\music\\alarm.wav");
+    rig.settings.sound = 3;
+    std::strcpy(rig.settings.sound_file, "C:\\music\\alarm.wav");
     rig.state.alarm_list = {10, 20, 30};
     rig.state.armed_alarm = 10;
     g_allocations = 0;
@@ -478,8 +462,8 @@ TEST(AllocationTest, TickAndCheckAllocateNothing) {
       rig.state.now_sec = ms / 1000;
       CheckAlarm(rig.state, rig.settings, rig.fake);
       rig.Tick(17);
-      if (rig.fake.timer_running && rig.state.mode == AlarmRun && rig.state.mode_elapsed > 900) {
-        rig.Mode(Idle);
+      if (rig.fake.timer_running && rig.state.mode == Mode::AlarmRun && rig.state.mode_elapsed > 900) {
+        rig.Enter(Mode::Idle);
       }
     }
     g_count_allocations = false;

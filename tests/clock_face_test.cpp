@@ -41,11 +41,11 @@ void CheckGoldens(const std::vector<Golden>& goldens) {
 
 auto TimeRow(int32_t h, int32_t m, int32_t s, bool hour24) {
   return [=](Surface& p, const Surface& a) {
-    DrawClockRow(p, a, h, m, s, s % 2 != 0, false, hour24, Idle);
+    DrawClockRow(p, a, h, m, s, s % 2 != 0, false, hour24, Mode::Idle);
   };
 }
 
-auto AlarmRow(int32_t h, int32_t m, int32_t s, int32_t mode) {
+auto AlarmRow(int32_t h, int32_t m, int32_t s, Mode mode) {
   return [=](Surface& p, const Surface& a) {
     DrawClockRow(p, a, h, m, s, s % 2 != 0, true, false, mode);
   };
@@ -127,21 +127,21 @@ TEST(ClockFaceGolden, DateRow) {
 TEST(ClockFaceGolden, AlarmRow) {
   CheckGoldens({
       {"steady tag while idle, even second",
-       AlarmRow(7, 30, 0, Idle), 5, 18, 46, 5, R"(
+       AlarmRow(7, 30, 0, Mode::Idle), 5, 18, 46, 5, R"(
           rrrrrrrrrrrrrrrrrrrrr....##..####...###...##..
           rrr...rrr.rrrr..r..rr...#..#....#......#.#..#.
           rr.....rr.rrrr.r.r.rr...#..#...#.....##..#..#.
           rr.rrr.rr...rr.rrr.rr...#..#..#........#.#..#.
           rrrrrrrrrrrrrrrrrrrrr....##...#.....###...##..)"},
       {"no tag on an even second while an alarm runs",
-       AlarmRow(7, 30, 0, AlarmRun), 5, 18, 46, 5, R"(
+       AlarmRow(7, 30, 0, Mode::AlarmRun), 5, 18, 46, 5, R"(
           .........................##..####...###...##..
           ........................#..#....#......#.#..#.
           ........................#..#...#.....##..#..#.
           ........................#..#..#........#.#..#.
           .........................##...#.....###...##..)"},
       {"tag and colon on an odd second while an alarm runs",
-       AlarmRow(7, 30, 1, AlarmRun), 5, 18, 46, 5, R"(
+       AlarmRow(7, 30, 1, Mode::AlarmRun), 5, 18, 46, 5, R"(
           rrrrrrrrrrrrrrrrrrrrr....##..####...###...##..
           rrr...rrr.rrrr..r..rr...#..#....#.#....#.#..#.
           rr.....rr.rrrr.r.r.rr...#..#...#.....##..#..#.
@@ -162,11 +162,11 @@ TEST(ClockFaceGolden, WholeBubble) {
   ASSERT_TRUE(RescaleSprites(sprites, 1));
   RenderState render;
   BehaviourState behaviour;
-  behaviour.mode = Idle;
+  behaviour.mode = Mode::Idle;
   behaviour.alarm_list = {25 * 3600};
   Settings settings;
-  settings.alerm = true;
-  settings.calendar = true;
+  settings.show_alarm = true;
+  settings.show_date = true;
   PaintFrame(sprites, render, behaviour, settings, {2024, 3, 3, 0, 9, 41, 21}, {0, 0}, {0, 0}, 1);
   EXPECT_EQ(fixture::GridOf(sprites.compose_surface, 0, 0, 56, 26), fixture::Canonical(R"(
       ---##################################################---

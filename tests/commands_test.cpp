@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "shell/menu_state.h"
-#include "shell/shell.h"
+#include "shell/events.h"
+#include "shell/tray.h"
+#include "shell/windows.h"
 #include "resources/resource_ids.h"
 #include "shell_fake.h"
 
@@ -24,10 +26,10 @@ const MenuItemState& Item(const std::vector<MenuItemState>& items, int id) {
 
 TEST(CommandsTest, MenuShowsTheSettingsWithTheLiteEditionsGreyItems) {
   Settings s;
-  s.viewscale = 4;
-  s.sd = 9;       // unknown values check the first item of their group
-  s.al_time = -1;
-  s.hide = true;
+  s.scale = 4;
+  s.sound = 9;       // unknown values check the first item of their group
+  s.play_time = -1;
+  s.in_tray = true;
   for (Edition edition : {Edition::Full, Edition::Lite}) {
     const bool lite = edition == Edition::Lite;
     const std::vector<MenuItemState> items = MenuState(s, edition, Language::Japanese, false);
@@ -47,7 +49,7 @@ TEST(CommandsTest, MenuShowsTheSettingsWithTheLiteEditionsGreyItems) {
     EXPECT_TRUE(Item(items, ID_PLAY_5S).checked && !Item(items, ID_PLAY_60S).checked);
     EXPECT_FALSE(Item(items, ID_TRAY).grayed);  // the way back is never greyed
   }
-  s.hide = false;
+  s.in_tray = false;
   EXPECT_EQ(Item(MenuState(s, Edition::Full, Language::Japanese, true), ID_TRAY).label, "タスクトレイに格納");
   EXPECT_FALSE(Item(MenuState(s, Edition::Full, Language::Japanese, true), ID_TRAY).grayed);
   // With no tray to come back by, the program cannot be stored away.
@@ -57,7 +59,7 @@ TEST(CommandsTest, MenuShowsTheSettingsWithTheLiteEditionsGreyItems) {
 // Every item keeps its place, check and grey in English; only the words change.
 TEST(CommandsTest, MenuInEnglishDiffersOnlyInItsLabels) {
   Settings s;
-  s.hide = true;
+  s.in_tray = true;
   const std::vector<MenuItemState> japanese = MenuState(s, Edition::Lite, Language::Japanese, true);
   const std::vector<MenuItemState> english = MenuState(s, Edition::Lite, Language::English, true);
   ASSERT_EQ(english.size(), japanese.size());
@@ -71,101 +73,102 @@ TEST(CommandsTest, MenuInEnglishDiffersOnlyInItsLabels) {
   EXPECT_EQ(Item(english, ID_TRAY).label, "Restore from tray");
   EXPECT_EQ(Item(english, ID_SOUND_OK).label, "\"OK\"");
   EXPECT_EQ(Item(english, ID_SIZE_X10).label, "x10");
-  s.hide = false;
+  s.in_tray = false;
   EXPECT_EQ(Item(MenuState(s, Edition::Full, Language::English, true), ID_TRAY).label, "Hide in tray");
 }
 
 TEST(CommandsTest, SizeCommandsRescaleAndReshapeUpToTheEditionsLimit) {
   for (Edition edition : {Edition::Full, Edition::Lite}) {
-    Rig rig;
-    HandleCommand(rig.app, rig.settings, edition, rig.shell, ID_SIZE_X1 + 1);  // x2, checked
-    EXPECT_EQ(rig.shell.FakePlatformFor::Count(FakeCall::Reshape), 0);
-    HandleCommand(rig.app, rig.settings, edition, rig.shell, ID_SIZE_X1 + 6);  // x7
+    Rig rig(edition);
+    HandleCommand(rig.app, ID_SIZE_X1 + 1);  // x2, checked
+    EXPECT_EQ(rig.shell.Count("region main"), 0);
+    HandleCommand(rig.app, ID_SIZE_X1 + 6);  // x7
     const int32_t want = edition == Edition::Lite ? 5 : 7;
-    EXPECT_EQ(rig.settings.viewscale, want);
+    EXPECT_EQ(rig.settings.scale, want);
     EXPECT_EQ(rig.app.sprites.scale, want);
-    EXPECT_EQ(rig.shell.FakePlatformFor::Count(FakeCall::Reshape), 1);
+    EXPECT_EQ(rig.shell.Count("region main"), 1);
   }
 }
 
 TEST(CommandsTest, AlarmDisplayOffStopsARunningAlarm) {
   Rig rig;
-  rig.settings.alerm = true;
-  SetMode(rig.app.behaviour, AlarmRun, rig.settings, rig.shell);
-  HandleCommand(rig.app, rig.settings, Edition::Full, rig.shell, ID_ALARM_DISPLAY);
-  EXPECT_FALSE(rig.settings.alerm);
-  EXPECT_EQ(rig.app.behaviour.mode, Idle);
+  rig.settings.show_alarm = true;
+  SetMode(rig.app.behaviour, Mode::AlarmRun, rig.settings, rig.shell);
+  HandleCommand(rig.app, ID_ALARM_DISPLAY);
+  EXPECT_FALSE(rig.settings.show_alarm);
+  EXPECT_EQ(rig.app.behaviour.mode, Mode::Idle);
   EXPECT_EQ(rig.shell.Count("show"), 1) << "the picture changes at once";
-  HandleCommand(rig.app, rig.settings, Edition::Full, rig.shell, ID_ALARM_DISPLAY);
-  EXPECT_TRUE(rig.settings.alerm);
-  EXPECT_EQ(rig.app.behaviour.mode, Idle);
+  HandleCommand(rig.app, ID_ALARM_DISPLAY);
+  EXPECT_TRUE(rig.settings.show_alarm);
+  EXPECT_EQ(rig.app.behaviour.mode, Mode::Idle);
 }
 
 TEST(CommandsTest, WaveFileChoiceSetsTheSoundOnlyWhenAFileWasChosen) {
   Rig rig;
-  HandleCommand(rig.app, rig.settings, Edition::Lite, rig.shell, ID_SOUND_FILE);
-  EXPECT_EQ(rig.settings.sd, 0) << "cancelled";
+  HandleCommand(rig.app, ID_SOUND_FILE);
+  EXPECT_EQ(rig.settings.sound, 0) << "cancelled";
   rig.shell.chosen = "C:\\sounds\\bell.wav";
-  HandleCommand(rig.app, rig.settings, Edition::Lite, rig.shell, ID_SOUND_FILE_LOOP);
-  EXPECT_EQ(rig.settings.sd, 3);
-  HandleCommand(rig.app, rig.settings, Edition::Lite, rig.shell, ID_SOUND_LAUGH);
-  EXPECT_EQ(rig.settings.sd, 0);
-  EXPECT_STREQ(rig.settings.sd_file, "C:\\sounds\\bell.wav") << "kept for the next choice";
+  HandleCommand(rig.app, ID_SOUND_FILE_LOOP);
+  EXPECT_EQ(rig.settings.sound, 3);
+  HandleCommand(rig.app, ID_SOUND_LAUGH);
+  EXPECT_EQ(rig.settings.sound, 0);
+  EXPECT_STREQ(rig.settings.sound_file, "C:\\sounds\\bell.wav") << "kept for the next choice";
 }
 
 TEST(CommandsTest, ShadowAndTrayFollowTheStoredState) {
   using Log = std::vector<std::string>;
   for (Edition edition : {Edition::Full, Edition::Lite}) {
     const bool lite = edition == Edition::Lite;
-    Rig rig;
+    Rig rig(edition);
     FakeShell& shell = rig.shell;
     rig.app.tray_icon = true;
-    HandleCommand(rig.app, rig.settings, edition, shell, ID_SHADOW);
+    HandleCommand(rig.app, ID_SHADOW);
     EXPECT_EQ(shell.log, lite ? Log{} : Log{"hide shadow"});
     EXPECT_EQ(rig.settings.shadow, lite);
 
     shell.log.clear();
-    HandleCommand(rig.app, rig.settings, edition, shell, ID_TRAY);
-    EXPECT_TRUE(rig.settings.hide);
+    HandleCommand(rig.app, ID_TRAY);
+    EXPECT_TRUE(rig.settings.in_tray);
     EXPECT_EQ(shell.log, (Log{"store windows"}));
     shell.log.clear();
-    HandleCommand(rig.app, rig.settings, edition, shell, ID_SHADOW);  // stored: setting only
+    HandleCommand(rig.app, ID_SHADOW);  // stored: setting only
     EXPECT_TRUE(shell.log.empty());
     EXPECT_TRUE(rig.settings.shadow);
 
     // A double click on the icon during an alarm stops it and stays stored.
-    SetMode(rig.app.behaviour, AlarmRun, rig.settings, shell);
-    TrayDoubleClicked(rig.app, rig.settings, edition, shell);
-    EXPECT_EQ(rig.app.behaviour.mode, Idle);
-    EXPECT_TRUE(rig.settings.hide);
+    SetMode(rig.app.behaviour, Mode::AlarmRun, rig.settings, shell);
+    TrayDoubleClicked(rig.app);
+    EXPECT_EQ(rig.app.behaviour.mode, Mode::Idle);
+    EXPECT_TRUE(rig.settings.in_tray);
     // Moved while stored (the shrink watch), the character comes back first
     // and the shadow follows it there with the present outline.
     shell.main.left = 300;
     shell.log.clear();
-    TrayDoubleClicked(rig.app, rig.settings, edition, shell);
-    EXPECT_FALSE(rig.settings.hide);
+    TrayDoubleClicked(rig.app);
+    EXPECT_FALSE(rig.settings.in_tray);
     const Log full = {"show main", "restore windows", "region shadow", "place shadow",
                       "show shadow", "front main"};
-    const Log lite_restore = {"show main", "restore windows", "hide shadow", "front main"};
+    // The lite edition rebuilds its pictures first and takes their outline.
+    const Log lite_restore = {"region main", "show",        "show main",
+                              "restore windows", "hide shadow", "front main"};
     EXPECT_EQ(shell.log, lite ? lite_restore : full);
     if (!lite) {
-      EXPECT_EQ(shell.shadow.left, 300 + 3 * rig.settings.viewscale);
+      EXPECT_EQ(shell.shadow.left, 300 + 3 * rig.settings.scale);
     }
-    EXPECT_EQ(shell.FakePlatformFor::Count(FakeCall::Reshape), lite ? 1 : 0);
   }
 }
 
 TEST(CommandsTest, MenusOpenOnlyWithoutAnAlarmAndTheCharacterStandsStill) {
   Rig rig;
   FakeShell& shell = rig.shell;
-  OpenCharacterMenu(rig.app, rig.settings, Edition::Full, shell);
+  OpenCharacterMenu(rig.app);
   EXPECT_EQ(shell.log, (std::vector<std::string>{"stop 200", "menu main", "start 200"}));
   shell.log.clear();
-  TrayRightClicked(rig.app, rig.settings, Edition::Full, shell);
+  TrayRightClicked(rig.app);
   EXPECT_EQ(shell.log, (std::vector<std::string>{"front shadow", "menu shadow"}));
   shell.log.clear();
-  SetMode(rig.app.behaviour, AlarmStart, rig.settings, shell);
-  TrayRightClicked(rig.app, rig.settings, Edition::Full, shell);
+  SetMode(rig.app.behaviour, Mode::AlarmStart, rig.settings, shell);
+  TrayRightClicked(rig.app);
   EXPECT_EQ(shell.log, (std::vector<std::string>{"front shadow"}));
 }
 
@@ -178,27 +181,27 @@ TEST(CommandsTest, StoredProgramStaysInSightUntilTheTrayTakesItsIcon) {
   using Log = std::vector<std::string>;
   Rig rig;
   FakeShell& shell = rig.shell;
-  rig.settings.hide = true;
+  rig.settings.in_tray = true;
   shell.tray_accepts = false;
-  AddTrayIcon(rig.app, shell);
-  ShowAsStored(rig.app, rig.settings, Edition::Full, shell);
+  AddTrayIcon(rig.app);
+  ShowAsStored(rig.app);
   EXPECT_EQ(shell.Count("start 103"), 1);
   EXPECT_EQ(shell.Count("show main"), 1);
   EXPECT_EQ(shell.Count("store windows"), 0);
 
   shell.log.clear();
-  OnTimer(rig.app, rig.settings, Edition::Full, shell, TIMER_TRAY_RETRY);  // still refused
+  TimerFired(rig.app, TIMER_TRAY_RETRY);  // still refused
   EXPECT_EQ(shell.log, (Log{"tray refused", "start 103"}));
   shell.tray_accepts = true;
   shell.log.clear();
-  OnTimer(rig.app, rig.settings, Edition::Full, shell, TIMER_TRAY_RETRY);
+  TimerFired(rig.app, TIMER_TRAY_RETRY);
   EXPECT_EQ(shell.log, (Log{"tray icon", "stop 103", "store windows"}));
-  EXPECT_TRUE(rig.settings.hide);
+  EXPECT_TRUE(rig.settings.in_tray);
 
   shell.tray_accepts = false;
   shell.log.clear();
-  TrayHostRestarted(rig.app, rig.settings, Edition::Full, shell);
+  TrayHostRestarted(rig.app);
   EXPECT_EQ(shell.Count("show main"), 1);
   EXPECT_EQ(shell.Count("start 103"), 1);
-  EXPECT_TRUE(rig.settings.hide);  // the setting is the user's
+  EXPECT_TRUE(rig.settings.in_tray);  // the setting is the user's
 }

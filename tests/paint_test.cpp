@@ -21,7 +21,7 @@ struct Rig {
   Settings settings;
 
   explicit Rig(int32_t scale, bool real_art = false) {
-    behaviour.mode = Idle;
+    behaviour.mode = Mode::Idle;
     const bool loaded = real_art ? fixture::LoadGeneratedSprites(sprites)
                                  : fixture::LoadSyntheticSprites(sprites);
     EXPECT_TRUE(loaded && RescaleSprites(sprites, scale));
@@ -88,17 +88,18 @@ TEST(PaintFrame, PupilsFollowThePointerWithTiesLeftAndUp) {
 
 TEST(PaintFrame, FrameChoiceAndNoPupilsOutsideFrameZero) {
   struct Row {
-    int32_t mode;
+    Mode mode;
     int32_t pose;
     int32_t frame;
   };
   const Row rows[] = {
-      {Idle, 0, 0},      {Idle, 1, 1},  {AlarmStart, 2, 2}, {AlarmRun, 3, 3}, {AlarmRun, 4, 4},
-      {-1, 3, 0},        {7, 4, 0},     {Idle, 5, 0},       {Idle, -1, 0},
+      {Mode::Idle, 0, 0},       {Mode::Idle, 1, 1},       {Mode::AlarmStart, 2, 2},
+      {Mode::AlarmRun, 3, 3},   {Mode::AlarmRun, 4, 4},   {static_cast<Mode>(-1), 3, 0},
+      {static_cast<Mode>(7), 4, 0}, {Mode::Idle, 5, 0},   {Mode::Idle, -1, 0},
   };
   Rig rig(2);
   for (const Row& row : rows) {
-    SCOPED_TRACE(::testing::Message() << "mode " << row.mode << " pose " << row.pose);
+    SCOPED_TRACE(::testing::Message() << "mode " << static_cast<int>(row.mode) << " pose " << row.pose);
     rig.behaviour.mode = row.mode;
     rig.behaviour.pose = row.pose;
     EXPECT_EQ(rig.Paint(kNoon, {0, 0}, {0, 0}, 777u + static_cast<uint32_t>(row.pose)),
@@ -155,8 +156,8 @@ TEST(PaintFrame, PublishesTheTimeAndTheNextAlarmAndDrawsTheRowsAsked) {
     SCOPED_TRACE(row.now_sec);
     Rig rig(1, true);
     rig.behaviour.alarm_list = row.list;
-    rig.settings.alerm = row.alerm;
-    rig.settings.calendar = row.calendar;
+    rig.settings.show_alarm = row.alerm;
+    rig.settings.show_date = row.calendar;
     rig.Paint(row.time);
     EXPECT_EQ(rig.behaviour.now_sec, row.now_sec);
     EXPECT_EQ(rig.behaviour.next_alarm, row.next_alarm);
@@ -174,10 +175,10 @@ TEST(PaintFrame, ScaledPictureIsTheSmallOneEnlarged) {
   for (int32_t scale : {2, 3, 10}) {
     Rig big(scale, true);
     for (Rig* rig : {&small, &big}) {
-      rig->settings.alerm = true;
-      rig->settings.calendar = true;
+      rig->settings.show_alarm = true;
+      rig->settings.show_date = true;
       rig->behaviour.alarm_list = {6 * 3600 + 30 * 60};
-      rig->behaviour.mode = AlarmRun;
+      rig->behaviour.mode = Mode::AlarmRun;
     }
     for (int32_t pose = 0; pose < kFrameCount; ++pose) {
       SCOPED_TRACE(::testing::Message() << "x" << scale << " pose " << pose);

@@ -35,7 +35,7 @@ void ExpectExactBlocks(const Region& region, const uint8_t* mask, int32_t width,
   int64_t set_bytes = 0;
   for (int32_t i = 0; i < width * height; ++i) set_bytes += mask[i];
   int64_t area = 0;
-  for (const RegionRect& r : region) {
+  for (const PixelBox& r : region) {
     ASSERT_LT(r.left, r.right);
     ASSERT_LT(r.top, r.bottom);
     area += int64_t{r.right - r.left} * (r.bottom - r.top);

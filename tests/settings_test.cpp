@@ -16,7 +16,7 @@ constexpr ScreenRect kScreen = {0, 0, 1280, 1024};
 
 struct Loaded {
   Settings settings;
-  StartPosition pos;
+  ScreenPoint pos;
 };
 
 Loaded FromText(const std::string& text, Edition edition = Edition::Full,
@@ -41,7 +41,7 @@ void WriteAll(const std::string& path, const std::string& bytes) {
 
 TEST(SettingsTest, MissingFileKeepsStartUpValues) {
   Settings settings;
-  const StartPosition pos = LoadSettings(settings, "/nonexistent/KurimaroConf.dat", Edition::Full,
+  const ScreenPoint pos = LoadSettings(settings, "/nonexistent/KurimaroConf.dat", Edition::Full,
                                          {0, 0, 50, 50});
   EXPECT_EQ(pos.x, 100);  // not compared with the (tiny) screen
   EXPECT_EQ(pos.y, 100);
@@ -75,10 +75,10 @@ TEST(SettingsTest, Clamps) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.text);
     const Loaded full = FromText(row.text, Edition::Full);
-    EXPECT_EQ(full.settings.viewscale, row.full_scale);
-    EXPECT_EQ(full.settings.sd, row.sd);
-    EXPECT_EQ(full.settings.al_time, row.al_time);
-    EXPECT_EQ(FromText(row.text, Edition::Lite).settings.viewscale, row.lite_scale);
+    EXPECT_EQ(full.settings.scale, row.full_scale);
+    EXPECT_EQ(full.settings.sound, row.sd);
+    EXPECT_EQ(full.settings.play_time, row.al_time);
+    EXPECT_EQ(FromText(row.text, Edition::Lite).settings.scale, row.lite_scale);
   }
 }
 
@@ -103,7 +103,7 @@ TEST(SettingsTest, SoundFileDropsFirstAndLastCharacter) {
   };
   for (const auto& [text, expected] : rows) {
     SCOPED_TRACE(text);
-    EXPECT_EQ(FromText(text).settings.sd_file, expected);
+    EXPECT_EQ(FromText(text).settings.sound_file, expected);
   }
 }
 
@@ -137,28 +137,28 @@ TEST(SettingsTest, StartPositionStaysOnTheVirtualScreen) {
 
 TEST(SettingsTest, SaveThenLoadGivesTheSameRecord) {
   Settings saved;
-  saved.viewscale = 7;
+  saved.scale = 7;
   saved.shadow = false;
-  saved.alerm = true;
+  saved.show_alarm = true;
   saved.hour24 = true;
-  saved.movelock = true;
-  saved.hide = true;
-  saved.sd = 3;
-  saved.al_time = 2;
-  std::snprintf(saved.sd_file, sizeof saved.sd_file, "%s", "D:\\sounds; mine\\\tbell =1.wav");
+  saved.move_lock = true;
+  saved.in_tray = true;
+  saved.sound = 3;
+  saved.play_time = 2;
+  std::snprintf(saved.sound_file, sizeof saved.sound_file, "%s", "D:\\sounds; mine\\\tbell =1.wav");
   const std::string path = testing::TempDir() + "settings_roundtrip.dat";
   std::remove(path.c_str());
   ASSERT_TRUE(SaveSettings(saved, 300, 200, path.c_str()));
 
   Settings loaded;
-  const StartPosition pos = LoadSettings(loaded, path.c_str(), Edition::Full, kScreen);
+  const ScreenPoint pos = LoadSettings(loaded, path.c_str(), Edition::Full, kScreen);
   EXPECT_EQ(FormatSettings(loaded, pos.x, pos.y), FormatSettings(saved, 300, 200));
   EXPECT_EQ(ReadAll(path), FormatSettings(saved, 300, 200));
 
   // The lite edition keeps its own ceiling and saves it back.
   Settings lite;
   LoadSettings(lite, path.c_str(), Edition::Lite, kScreen);
-  EXPECT_EQ(lite.viewscale, 5);
+  EXPECT_EQ(lite.scale, 5);
   std::remove(path.c_str());
 }
 

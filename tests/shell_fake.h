@@ -9,7 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "shell/app_state.h"
+#include "resources/resource_ids.h"
+#include "shell/app.h"
 #include "shell/shell_platform.h"
 #include "behaviour/behaviour.h"
 #include "behaviour_fake.h"
@@ -33,11 +34,29 @@ struct FakeShell : FakePlatformFor<ShellPlatform> {
   std::string chosen;  // what the file dialog picks; empty: cancelled
   std::vector<std::string> log;
 
-  explicit FakeShell(BehaviourState* shaped) : FakePlatformFor(shaped) {}
+  std::vector<uint8_t> bitmaps[3];  // the generated artwork, read once
+  bool windows_made = false;
+
+  FakeShell() {
+    const char* names[] = {"glyph_atlas.bmp", "character_sheet.bmp", "bubble.bmp"};
+    for (int i = 0; i < 3; ++i) bitmaps[i] = fixture::ReadFile(fixture::GeneratedArt(names[i]));
+  }
 
   ScreenRect& Rect(AppWindow w) { return w == AppWindow::Main ? main : shadow; }
   static const char* Name(AppWindow w) { return w == AppWindow::Main ? "main" : "shadow"; }
 
+  ByteView Bitmap(int id) override {
+    const std::vector<uint8_t>& b = bitmaps[id - IDB_GLYPH_ATLAS];
+    log.push_back("bitmap " + std::to_string(id));
+    return {b.data(), b.size()};
+  }
+  bool CreateWindows(const ScreenRect& m, const ScreenRect& s) override {
+    main = m;
+    shadow = s;
+    windows_made = true;
+    log.push_back("windows");
+    return true;
+  }
   ScreenRect WindowBounds(AppWindow w) override { return Rect(w); }
   void PlaceWindow(AppWindow w, const ScreenRect& b, bool) override {
     Rect(w) = b;
@@ -60,7 +79,7 @@ struct FakeShell : FakePlatformFor<ShellPlatform> {
     return cursor;
   }
   bool TellsOfTrayHost() override { return false; }
-  bool TellPointerMoves(bool on) override {
+  bool WatchPointer(bool on) override {
     telling = can_tell && on;
     return can_tell;
   }
@@ -111,16 +130,18 @@ struct FakeShell : FakePlatformFor<ShellPlatform> {
   }
 };
 
+// The program's record over the fake system, started as a program is
+// started but for the files: the real artwork at the start-up scale.
 template <typename Shell = FakeShell>
 struct RigFor {
-  AppState app;
-  Settings settings;
-  Shell shell{&app.behaviour};
+  Shell shell;
+  App app;
+  Settings& settings = app.settings;
 
-  RigFor() {
+  explicit RigFor(Edition edition = Edition::Full) : app(shell, edition) {
+    app.behaviour.random_seed = 1;
     EXPECT_TRUE(fixture::LoadGeneratedSprites(app.sprites));  // the real artwork
-    EXPECT_TRUE(RescaleSprites(app.sprites, settings.viewscale));
-    SetMode(app.behaviour, Idle, settings, shell);
+    EXPECT_TRUE(RescaleSprites(app.sprites, settings.scale));
     app.screen_width = shell.screen.width;
     app.screen_height = shell.screen.height;
   }

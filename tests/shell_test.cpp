@@ -1,13 +1,22 @@
 // The shell's rules over a fake window system: screen clamps, dragging, the
 // paint pacing and its skipped transfers, and the order of a re-shape.
-#include "shell/shell.h"
+#include "shell/events.h"
+#include "shell/tray.h"
+#include "shell/windows.h"
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
+#include "behaviour/alarm_list.h"
+#include "behaviour/behaviour.h"
 #include "resources/resource_ids.h"
+#include "shell/startup.h"
 #include "shell/commands.h"
 #include "shell_fake.h"
 
@@ -27,7 +36,7 @@ TEST(ShellTest, ClampAfterShrinkKeepsTheWindowOnTheVirtualScreen) {
       {{-1920, -300, 3200, 1380}, {-2500, -400, 176, 160}, {-1920, -300}},
   };
   for (const Row& r : rows) {
-    const ScreenPoint got = ClampToScreen(r.screen, r.window, 2);
+    const ScreenPoint got = ClampToScreen(r.screen, r.window);
     EXPECT_EQ(got.x, r.want.x) << r.window.left;
     EXPECT_EQ(got.y, r.want.y) << r.window.top;
   }
@@ -37,55 +46,55 @@ TEST(ShellTest, ClampAfterShrinkKeepsTheWindowOnTheVirtualScreen) {
   Rig rig;
   rig.shell.main = {1200, 100, 176, 160};
   rig.shell.screen = {0, 0, 1600, 1024};
-  OnTimer(rig.app, rig.settings, Edition::Full, rig.shell, 12345);
+  TimerFired(rig.app, 12345);
   rig.shell.screen = {0, 0, 1280, 1024};
-  OnTimer(rig.app, rig.settings, Edition::Full, rig.shell, 12345);
+  TimerFired(rig.app, 12345);
   EXPECT_EQ(rig.shell.main.left, 1200);
   rig.shell.screen = {0, 0, 1280, 1000};
-  OnTimer(rig.app, rig.settings, Edition::Full, rig.shell, 12345);
+  TimerFired(rig.app, 12345);
   EXPECT_EQ(rig.shell.main.left, 1104);
   EXPECT_EQ(rig.app.screen_height, 1000);
 }
 
 TEST(ShellTest, DragFollowsTheCursorUntilAnyOfItsEndings) {
   Rig rig;
-  AppState& app = rig.app;
+  App& app = rig.app;
   FakeShell& shell = rig.shell;
 
-  rig.settings.movelock = true;
-  PressLeft(app, rig.settings, shell, 10, 20);
+  rig.settings.move_lock = true;
+  PressLeft(app, 10, 20);
   EXPECT_FALSE(app.dragging || shell.captured);
-  rig.settings.movelock = false;
+  rig.settings.move_lock = false;
 
   enum Ending { LeftUp, RightUp, Deactivate };
   for (Ending ending : {LeftUp, RightUp, Deactivate}) {
     shell.main = {100, 100, 176, 160};
-    PressLeft(app, rig.settings, shell, 10, 20);
+    PressLeft(app, 10, 20);
     EXPECT_TRUE(app.dragging && shell.captured);
     shell.cursor = {-300, 55};  // off the screen is allowed
-    MoveMouse(app, rig.settings, shell);
+    MoveMouse(app);
     EXPECT_EQ(shell.main.left, -310);
     EXPECT_EQ(shell.main.top, 35);
-    if (ending == LeftUp) ReleaseLeftOrMiddle(app, shell);
+    if (ending == LeftUp) ReleaseLeftOrMiddle(app);
     if (ending == RightUp) {
-      EXPECT_FALSE(ReleaseRight(app, shell)) << "no menu after a drag";
+      EXPECT_FALSE(ReleaseRight(app)) << "no menu after a drag";
     }
-    if (ending == Deactivate) Deactivated(app, shell);
+    if (ending == Deactivate) Deactivated(app);
     EXPECT_FALSE(app.dragging || shell.captured) << ending;
     shell.cursor = {500, 500};
-    MoveMouse(app, rig.settings, shell);
+    MoveMouse(app);
     EXPECT_EQ(shell.main.left, -310) << ending;
   }
-  EXPECT_TRUE(ReleaseRight(app, shell));
-  app.behaviour.mode = AlarmRun;
-  EXPECT_FALSE(ReleaseRight(app, shell)) << "no menu during an alarm";
+  EXPECT_TRUE(ReleaseRight(app));
+  app.behaviour.mode = Mode::AlarmRun;
+  EXPECT_FALSE(ReleaseRight(app)) << "no menu during an alarm";
 }
 
 TEST(ShellTest, FrameTimerSendsOnlyPicturesThatDiffer) {
   Rig rig;
   FakeShell& shell = rig.shell;
   rig.shell.tick = 5000;
-  PaintMain(rig.app, rig.settings, shell, true);
+  PaintMain(rig.app, true);
   EXPECT_EQ(shell.Count("show"), 1);
 
   // Due on a new pose, a new second or a pointer that moved; a reading at
@@ -97,15 +106,15 @@ TEST(ShellTest, FrameTimerSendsOnlyPicturesThatDiffer) {
   rig.app.behaviour.pose = 1;
   EXPECT_TRUE(PaintDue(rig.app, second, false));
   rig.app.behaviour.pose = 0;
-  EXPECT_FALSE(ReadPointer(rig.app, shell, 5000, true)) << "where the paint found it";
+  EXPECT_FALSE(ReadPointer(rig.app, 5000, true)) << "where the paint found it";
   shell.tick = 5101;
 
-  PaintMain(rig.app, rig.settings, shell, false);  // same second, same pupils
+  PaintMain(rig.app, false);  // same second, same pupils
   EXPECT_EQ(shell.Count("show"), 1);
   EXPECT_EQ(rig.app.render.last_paint_tick, 5101u);
   shell.cursor = {1000, 0};  // right of the eyes: only the pupils' box goes
-  EXPECT_TRUE(ReadPointer(rig.app, shell, 5102, true));
-  PaintMain(rig.app, rig.settings, shell, false);
+  EXPECT_TRUE(ReadPointer(rig.app, 5102, true));
+  PaintMain(rig.app, false);
   EXPECT_EQ(shell.Count("show"), 2);
   const PixelBox pupils = {62, 31, 72, 33};
   EXPECT_EQ(shell.shown_area.left, pupils.left);
@@ -113,16 +122,16 @@ TEST(ShellTest, FrameTimerSendsOnlyPicturesThatDiffer) {
   EXPECT_EQ(shell.shown_area.right, pupils.right);
   EXPECT_EQ(shell.shown_area.bottom, pupils.bottom);
   shell.time.second = 57;
-  PaintMain(rig.app, rig.settings, shell, false);
+  PaintMain(rig.app, false);
   EXPECT_EQ(shell.Count("show"), 3);
   rig.settings.hour24 = true;
-  PaintMain(rig.app, rig.settings, shell, false);
+  PaintMain(rig.app, false);
   EXPECT_EQ(shell.Count("show"), 4);
   // The parts enlarged one by one add up to the whole picture enlarged.
   Surface whole = MakeSurface(176, 160);
   Enlarge(rig.app.sprites.picture, 2, whole);
   EXPECT_EQ(whole.pixels, shell.screen_picture.pixels);
-  PaintMain(rig.app, rig.settings, shell, true);  // a paint message always draws it all
+  PaintMain(rig.app, true);  // a paint message always draws it all
   EXPECT_EQ(shell.Count("show"), 5);
   EXPECT_EQ(shell.shown_area.right, 88);
   EXPECT_EQ(shell.shown_area.bottom, 80);
@@ -133,37 +142,35 @@ TEST(ShellTest, PointerAtRestIsReadLessOftenThanAMovingOne) {
   FakeShell& shell = rig.shell;
   auto paints = [&](uint32_t from, uint32_t to) {
     const int before = shell.cursor_reads;
-    for (uint32_t t = from; t < to; t += 102) ReadPointer(rig.app, shell, t, false);
+    for (uint32_t t = from; t < to; t += 102) ReadPointer(rig.app, t, false);
     return shell.cursor_reads - before;
   };
   EXPECT_EQ(paints(0, 2000), 20) << "every paint while it may still be moving";
   EXPECT_EQ(paints(2000, 5000), 10) << "on the quarter-second beat at rest, every third paint here";
   shell.cursor = {500, 500};
   paints(5000, 5400);
-  ReadPointer(rig.app, shell, 5500, false);
+  ReadPointer(rig.app, 5500, false);
   EXPECT_EQ(rig.app.pointer.x, 500) << "a move is seen at once after";
   EXPECT_EQ(paints(5600, 7000), 14);
-  ReadPointer(rig.app, shell, 9000, true);  // a paint message reads it always
+  ReadPointer(rig.app, 9000, true);  // a paint message reads it always
   EXPECT_EQ(shell.cursor_reads, 20 + 9 + 3 + 1 + 14 + 1);
 }
 
 TEST(ShellTest, ReshapeGivesTheMainWindowItsOutlineBeforeTheShadow) {
   for (Edition edition : {Edition::Full, Edition::Lite}) {
-    Rig rig;
+    Rig rig(edition);
     FakeShell& shell = rig.shell;
     rig.app.behaviour.pose = 3;
-    ReshapeMain(rig.app, rig.settings, shell);
-    ReshapeShadow(rig.app, rig.settings, edition, shell);
-    EXPECT_EQ(rig.app.behaviour.shaped_pose, 3);
+    Reshape(rig.app);
+    EXPECT_EQ(rig.app.shaped_pose, 3);
     const std::vector<std::string> full = {"region main", "show", "region shadow", "fill shadow"};
     const std::vector<std::string> lite = {"region main", "show"};
     EXPECT_EQ(shell.log, edition == Edition::Full ? full : lite);
 
     // After a change of scale both windows take the new size instead.
     shell.log.clear();
-    rig.settings.viewscale = 3;
-    ReshapeMain(rig.app, rig.settings, shell);
-    ReshapeShadow(rig.app, rig.settings, edition, shell);
+    rig.settings.scale = 3;
+    Reshape(rig.app);
     EXPECT_EQ(shell.main.width, 264);
     if (edition == Edition::Full) {
       EXPECT_EQ(shell.shadow.left, 109);
@@ -172,13 +179,75 @@ TEST(ShellTest, ReshapeGivesTheMainWindowItsOutlineBeforeTheShadow) {
   }
 }
 
+// The start in its order: the pictures, the alarm file (made on the first
+// start), the settings' place and scale, the windows with the shadow under
+// the character, their outline, the timer, the tray, the band, the showing.
+TEST(ShellTest, StartUpLoadsInOrderAndShowsAsTheSettingsSay) {
+  const std::filesystem::path dir =
+      std::filesystem::temp_directory_path() / ("kurimaro_start_" + std::to_string(getpid()));
+  std::filesystem::create_directories(dir);
+  std::ofstream(dir / kSettingsFileName, std::ios::binary)
+      << "$viewscale = 3\r\n$shadow = 1\r\n$topmost = 0\r\n$pos_x = 1250\r\n$pos_y = 40\r\n";
+  for (Edition edition : {Edition::Full, Edition::Lite}) {
+    std::filesystem::remove(dir / kAlarmFileName);
+    Rig rig(edition);
+    rig.app.start_dir = dir.string();
+    FreeSprites(rig.app.sprites);  // the start loads them itself
+    rig.shell.log.clear();
+    ASSERT_TRUE(StartApp(rig.app));
+    EXPECT_TRUE(std::filesystem::is_regular_file(dir / kAlarmFileName));
+    EXPECT_EQ(rig.settings.scale, 3);
+    EXPECT_EQ(rig.app.sprites.scale, 3);
+    // Kept on the 1280-pixel screen, the shadow 9 pixels off (lite: under it).
+    const int32_t off = edition == Edition::Full ? 9 : 0;
+    EXPECT_EQ(rig.shell.main, (ScreenRect{1280 - 264, 40, 264, 240}));
+    EXPECT_EQ(rig.shell.shadow, (ScreenRect{1280 - 264 + off, 40 + off, 264, 240}));
+    std::vector<std::string> want = {
+        "bitmap 101",      "bitmap 102",   "bitmap 103",  "windows",
+        "region shadow",   "region main",  "start 200",   "tray icon",
+        "stop 103",        "not topmost",  "show main",   "restore windows",
+        "region shadow",   "fill shadow",  edition == Edition::Full ? "show shadow" : "hide shadow",
+        "front main"};
+    if (edition == Edition::Lite) want.erase(want.begin() + 12, want.begin() + 14);
+    EXPECT_EQ(rig.shell.log, want);
+  }
+  std::filesystem::remove_all(dir);
+}
+
+// A new outline only where the frame's differs: the dance's frames each
+// reshape, a blink (frame 1 has frame 0's outline) does not.
+TEST(ShellTest, WindowsTakeANewOutlineOnlyWhenThePoseChangesIt) {
+  Rig rig;
+  rig.settings.show_alarm = true;
+  rig.shell.tick = 5000;
+  TimerFired(rig.app, TIMER_FRAME);
+  SetMode(rig.app.behaviour, Mode::AlarmStart, rig.settings, rig.shell);
+  std::vector<int32_t> outlines;
+  bool blinked = false;
+  for (int i = 0; i < 400; ++i) {
+    rig.shell.tick += 17;
+    rig.shell.log.clear();
+    TimerFired(rig.app, TIMER_FRAME);
+    if (rig.shell.Count("region main") == 1) outlines.push_back(rig.app.behaviour.pose);
+    if (i == 200) StopAlarm(rig.app);
+    blinked |= rig.app.behaviour.pose == 1;
+  }
+  EXPECT_TRUE(blinked);
+  // Thumbs up (3) and the wink (4) share an outline too; the first idle
+  // frame may be the blink's.
+  ASSERT_EQ(outlines.size(), 3u);
+  EXPECT_EQ(outlines[0], 2);
+  EXPECT_EQ(outlines[1], 3);
+  EXPECT_EQ(rig.app.sprites.frame_regions[outlines[2]], rig.app.sprites.frame_regions[0]);
+}
+
 TEST(ShellTest, DoubleClickStopsOnlyARunningAlarm) {
   Rig rig;
-  DoubleClicked(rig.app, rig.settings, rig.shell);
+  DoubleClicked(rig.app);
   EXPECT_EQ(rig.shell.FakePlatformFor::Count(FakeCall::KillTimer), 0);
-  SetMode(rig.app.behaviour, AlarmRun, rig.settings, rig.shell);
-  DoubleClicked(rig.app, rig.settings, rig.shell);
-  EXPECT_EQ(rig.app.behaviour.mode, Idle);
+  SetMode(rig.app.behaviour, Mode::AlarmRun, rig.settings, rig.shell);
+  DoubleClicked(rig.app);
+  EXPECT_EQ(rig.app.behaviour.mode, Mode::Idle);
   EXPECT_EQ(rig.shell.FakePlatformFor::Count(FakeCall::KillTimer), 1);
 }
 
@@ -189,28 +258,28 @@ TEST(ShellTest, DoubleClickStopsOnlyARunningAlarm) {
 TEST(ShellTest, FullScreenApplicationInFrontHidesTheMascotUntilItGoes) {
   using Log = std::vector<std::string>;
   for (Edition edition : {Edition::Full, Edition::Lite}) {
-    Rig rig;
+    Rig rig(edition);
     FakeShell& shell = rig.shell;
     shell.full_screen = true;
-    StepAsideForFullScreen(rig.app, rig.settings, edition, shell);
+    StepAsideForFullScreen(rig.app);
     EXPECT_EQ(shell.log, (Log{"hide shadow", "hide main"}));
     shell.log.clear();
-    StepAsideForFullScreen(rig.app, rig.settings, edition, shell);  // still there
-    HandleCommand(rig.app, rig.settings, edition, shell, ID_SHADOW);
-    HandleCommand(rig.app, rig.settings, edition, shell, ID_SHADOW);
+    StepAsideForFullScreen(rig.app);  // still there
+    HandleCommand(rig.app, ID_SHADOW);
+    HandleCommand(rig.app, ID_SHADOW);
     EXPECT_TRUE(shell.log.empty());
     shell.full_screen = false;
-    StepAsideForFullScreen(rig.app, rig.settings, edition, shell);
+    StepAsideForFullScreen(rig.app);
     const bool lite = edition == Edition::Lite;
     EXPECT_EQ(shell.log, (Log{lite ? "hide shadow" : "show shadow", "show main"}));
 
-    rig.settings.hide = true;
+    rig.settings.in_tray = true;
     shell.log.clear();
     shell.full_screen = true;
-    StepAsideForFullScreen(rig.app, rig.settings, edition, shell);
+    StepAsideForFullScreen(rig.app);
     shell.full_screen = false;
-    StepAsideForFullScreen(rig.app, rig.settings, edition, shell);
+    StepAsideForFullScreen(rig.app);
     EXPECT_TRUE(shell.log.empty());
-    EXPECT_TRUE(rig.settings.hide);
+    EXPECT_TRUE(rig.settings.in_tray);
   }
 }

@@ -5,7 +5,9 @@
 #include <cstdlib>
 #include <vector>
 
-#include "shell/shell.h"
+#include "shell/events.h"
+#include "shell/tray.h"
+#include "shell/windows.h"
 #include "shell_fake.h"
 
 namespace {
@@ -43,12 +45,11 @@ Hour RunHour(bool scheduled, bool told = false) {
   rig.shell.can_tell = told;
   rig.shell.tick = kUptime;
   rig.app.behaviour.random_seed = 2024;
-  MainCreated(rig.app, rig.shell);
   Hour hour;
   int32_t shown = rig.app.render.painted_pose;
   for (int64_t t = kFrameInterval; t < kHour;) {
     rig.shell.tick = kUptime + static_cast<uint32_t>(t);
-    OnTimer(rig.app, rig.settings, Edition::Full, rig.shell, TIMER_FRAME);
+    TimerFired(rig.app, TIMER_FRAME);
     hour.wakes.push_back(t);
     if (rig.app.render.painted_pose != shown) {
       shown = rig.app.render.painted_pose;
@@ -93,17 +94,16 @@ TEST(WakeTest, AMoveToldOfIsReadAtOnceAndFollowedAtTheFramePace) {
   RigFor<DayShell> rig;
   rig.shell.can_tell = true;
   rig.shell.tick = kUptime;
-  MainCreated(rig.app, rig.shell);
   for (int i = 0; i < 400; ++i) {  // long enough for the first readings to rest
     rig.shell.tick += rig.shell.wake_delay;
-    OnTimer(rig.app, rig.settings, Edition::Full, rig.shell, TIMER_FRAME);
+    TimerFired(rig.app, TIMER_FRAME);
   }
   ASSERT_TRUE(rig.shell.telling);
   EXPECT_GE(rig.shell.wake_delay, 100u);
   const int reads = rig.shell.cursor_reads;
   rig.shell.cursor = {900, 40};
   rig.shell.tick += 3;
-  PointerStirred(rig.app, rig.settings, Edition::Full, rig.shell);
+  PointerMoved(rig.app);
   EXPECT_EQ(rig.shell.cursor_reads, reads + 1);
   EXPECT_EQ(rig.app.pointer.x, 900);
   EXPECT_FALSE(rig.shell.telling) << "no more telling while it is read at every frame";

@@ -8,7 +8,7 @@
 
 #include "settings/wide_path_win.h"
 #include "shell/texts.h"
-#include "win32/app_win.h"
+#include "win32/names_win.h"
 
 namespace {
 

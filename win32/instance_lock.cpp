@@ -1,15 +1,15 @@
 #include "win32/instance_lock.h"
 
-#include "win32/app_win.h"
+#include "win32/names_win.h"
 
-bool AcquireInstanceLock() {
+bool AcquireInstanceLock(HANDLE& lock) {
   // SYNCHRONIZE is all a probe needs: a copy running elevated, or under
   // another account, grants no more, and asking for MUTEX_ALL_ACCESS would
   // fail there as if nobody held the lock.
   HANDLE existing = OpenMutexA(SYNCHRONIZE, FALSE, kInstanceLockName);
   if (existing) {
     CloseHandle(existing);
-    g_win.instance_lock = nullptr;
+    lock = nullptr;
     return false;
   }
   // Two copies started at the same moment can both miss the probe; the one
@@ -22,14 +22,14 @@ bool AcquireInstanceLock() {
     CloseHandle(created);
     return false;
   }
-  g_win.instance_lock = created;
+  lock = created;
   return true;
 }
 
-void ReleaseInstanceLock() {
-  if (g_win.instance_lock) {
-    ReleaseMutex(g_win.instance_lock);
-    CloseHandle(g_win.instance_lock);
+void ReleaseInstanceLock(HANDLE& lock) {
+  if (lock) {
+    ReleaseMutex(lock);
+    CloseHandle(lock);
   }
-  g_win.instance_lock = nullptr;
+  lock = nullptr;
 }

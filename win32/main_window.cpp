@@ -1,91 +1,80 @@
 #include "win32/main_window.h"
 
-#include "win32/app_win.h"
 #include "shell/commands.h"
-#include "shell/shell.h"
-#include "win32/window_messages.h"
+#include "shell/events.h"
+#include "shell/windows.h"
+#include "win32/platform_win.h"
 
 namespace {
 
-Win32Platform& Platform() { return g_win.platform; }
-
-void OnCreate(HWND window) {
-  // Timers and outline are set up while CreateWindowEx is still running.
-  g_win.main_window = window;
-  Platform().main_window = window;
-  Platform().RefreshMainBounds();
-  MainCreated(g_app, Platform());
+void OnCreate(Win32Platform& p, HWND window) {
+  p.main_window = window;
+  p.RefreshMainBounds();
   // A layered window stays invisible until it is given its opacity.
-  if (kEdition == Edition::Full) SetLayeredWindowAttributes(window, 0, 255, LWA_ALPHA);
+  if (p.app->edition == Edition::Full) SetLayeredWindowAttributes(window, 0, 255, LWA_ALPHA);
 }
 
-void OnMove() {
-  Platform().RefreshMainBounds();
-  FollowMain(g_settings, kEdition, Platform());
+void OnMove(Win32Platform& p) {
+  p.RefreshMainBounds();
+  MainMoved(*p.app);
 }
 
-void OnPaint(HWND window) {
+void OnPaint(Win32Platform& p, HWND window) {
   PAINTSTRUCT ps;
-  Platform().paint_dc = BeginPaint(window, &ps);
-  PaintMain(g_app, g_settings, Platform(), true);
-  Platform().paint_dc = nullptr;
+  p.paint_dc = BeginPaint(window, &ps);
+  PaintMain(*p.app, true);
+  p.paint_dc = nullptr;
   EndPaint(window, &ps);
 }
 
-void OnActivate(WPARAM wparam) {
-  if (wparam == 0) Deactivated(g_app, Platform());
+void OnActivate(App& app, WPARAM wparam) {
+  if (wparam == 0) Deactivated(app);
 }
 
 // The grab point is read from lParam unsigned, as the press can only lie
 // inside the window.
-void OnLeftDown(LPARAM lparam) {
-  PressLeft(g_app, g_settings, Platform(), LOWORD(lparam), HIWORD(lparam));
-}
+void OnLeftDown(App& app, LPARAM lparam) { PressLeft(app, LOWORD(lparam), HIWORD(lparam)); }
 
-void OnRightUp() {
-  if (ReleaseRight(g_app, Platform())) OpenCharacterMenu(g_app, g_settings, kEdition, Platform());
+void OnRightUp(App& app) {
+  if (ReleaseRight(app)) OpenCharacterMenu(app);
 }
 
 // Back from sleep or hibernation: an alarm missed meanwhile rings now, not
 // at the next wake.
-void OnPowerBroadcast(WPARAM event) {
-  if (event == PBT_APMRESUMEAUTOMATIC || event == PBT_APMRESUMESUSPEND) {
-    Resumed(g_app, g_settings, kEdition, Platform());
-  }
+void OnPowerBroadcast(App& app, WPARAM event) {
+  if (event == PBT_APMRESUMEAUTOMATIC || event == PBT_APMRESUMESUSPEND) Resumed(app);
 }
 
 }  // namespace
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  Win32Platform* p = PlatformOf(window, message, lparam);
+  if (!p) return DefWindowProcA(window, message, wparam, lparam);
+  App& app = *p->app;
   switch (message) {
-    case WM_CREATE: OnCreate(window); return 0;
-    case WM_DESTROY: MainDestroyed(g_app, g_settings, Platform()); return 0;
+    case WM_CREATE: OnCreate(*p, window); return 0;
+    case WM_DESTROY: Closing(app); return 0;
     // Alt+F4 on the character ends the program the way Exit does, rather
     // than leaving the shadow and the tray icon behind.
-    case WM_CLOSE: Platform().CloseProgram(); return 0;
-    case WM_MOVE: OnMove(); return 0;
-    case WM_SIZE: Platform().RefreshMainBounds(); return 0;
-    case WM_ACTIVATE: OnActivate(wparam); return 0;
+    case WM_CLOSE: p->CloseProgram(); return 0;
+    case WM_MOVE: OnMove(*p); return 0;
+    case WM_SIZE: p->RefreshMainBounds(); return 0;
+    case WM_ACTIVATE: OnActivate(app, wparam); return 0;
     // The picture covers the whole window: erasing first would flash black.
     case WM_ERASEBKGND: return 1;
-    case WM_PAINT: OnPaint(window); return 0;
-    case WM_TIMER:
-      OnTimer(g_app, g_settings, kEdition, Platform(), static_cast<uint32_t>(wparam));
-      return 0;
-    case WM_MOUSEMOVE: MoveMouse(g_app, g_settings, Platform()); return 0;
-    case WM_LBUTTONDOWN: OnLeftDown(lparam); return 0;
+    case WM_PAINT: OnPaint(*p, window); return 0;
+    case WM_TIMER: TimerFired(app, static_cast<uint32_t>(wparam)); return 0;
+    case WM_MOUSEMOVE: MoveMouse(app); return 0;
+    case WM_LBUTTONDOWN: OnLeftDown(app, lparam); return 0;
     case WM_LBUTTONUP:
-    case WM_MBUTTONUP: ReleaseLeftOrMiddle(g_app, Platform()); return 0;
-    case WM_LBUTTONDBLCLK: DoubleClicked(g_app, g_settings, Platform()); return 0;
-    case WM_RBUTTONUP: OnRightUp(); return 0;
-    case WM_COMMAND:
-      HandleCommand(g_app, g_settings, kEdition, Platform(), LOWORD(wparam));
-      return 0;
+    case WM_MBUTTONUP: ReleaseLeftOrMiddle(app); return 0;
+    case WM_LBUTTONDBLCLK: DoubleClicked(app); return 0;
+    case WM_RBUTTONUP: OnRightUp(app); return 0;
+    case WM_COMMAND: HandleCommand(app, LOWORD(wparam)); return 0;
     // Every top-level window hears of a change of the displays; the shrink
     // watch of the next timer message then sees the new size.
-    case WM_DISPLAYCHANGE: Platform().RefreshVirtualScreen(); return 0;
-    case WM_POWERBROADCAST: OnPowerBroadcast(wparam); return TRUE;
-    case WM_APP_RESHAPE: ReshapeMain(g_app, g_settings, Platform()); return 0;
+    case WM_DISPLAYCHANGE: p->RefreshVirtualScreen(); return 0;
+    case WM_POWERBROADCAST: OnPowerBroadcast(app, wparam); return TRUE;
   }
   return DefWindowProcA(window, message, wparam, lparam);
 }

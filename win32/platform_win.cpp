@@ -6,24 +6,29 @@
 #include <algorithm>
 #include <cstring>
 
+#include "resources/resource_ids.h"
 #include "settings/wide_path_win.h"
+#include "shell/windows.h"
 #include "win32/dialogs_win.h"
 #include "win32/menu_win.h"
-#include "win32/tray_win.h"
-#include "shell/shell.h"
-#include "win32/window_messages.h"
 #include "win32/present_win.h"
 #include "win32/region_win.h"
+#include "win32/tray_win.h"
 
-void Win32Platform::PlaySoundResource(int resource_id, uint32_t flags) {
-  PlaySoundA(MAKEINTRESOURCEA(resource_id), module, flags);
-}
-
-// Without SND_FILENAME the text is tried as a sound-event name first, then as
-// a file; a missing file gives the system's default sound.
-// The module handle goes with SND_RESOURCE only; for a file it must be null.
-void Win32Platform::PlaySoundFile(const char* path, uint32_t flags) {
-  PlaySoundA(path, nullptr, flags);
+// The built-in sounds always loop. Without SND_FILENAME the user's text is
+// tried as a sound-event name first, then as a file; a missing file gives the
+// system's default sound. The module handle goes with SND_RESOURCE only.
+void Win32Platform::PlayAlarmSound(AlarmSound sound, const char* path, bool loop) {
+  const DWORD flags = SND_ASYNC | (loop ? SND_LOOP : 0);
+  switch (sound) {
+    case AlarmSound::Laugh:
+      PlaySoundA(MAKEINTRESOURCEA(IDW_SOUND_LAUGH), module, flags | SND_RESOURCE);
+      break;
+    case AlarmSound::Ok:
+      PlaySoundA(MAKEINTRESOURCEA(IDW_SOUND_OK), module, flags | SND_RESOURCE);
+      break;
+    case AlarmSound::File: PlaySoundA(path, nullptr, flags); break;
+  }
 }
 
 void Win32Platform::StopSound() { PlaySoundA(nullptr, nullptr, 0); }
@@ -36,32 +41,24 @@ void Win32Platform::KillAlarmTimer() {
   if (main_window) KillTimer(main_window, TIMER_ALARM_LENGTH);
 }
 
-// Synchronous, so both handlers have applied the region when this returns.
-void Win32Platform::RequestReshape() {
-  if (main_window) SendMessageA(main_window, WM_APP_RESHAPE, 0, 0);
-  if (shadow_window) SendMessageA(shadow_window, WM_APP_RESHAPE, 0, 0);
-}
-
 uint32_t Win32Platform::TickCount() { return GetTickCount(); }
 
-AlarmFileTime Win32Platform::FileWriteTime(const char* path) {
-  AlarmFileTime result;
-  // Read once a second: the attributes cost one query, where a file search
-  // opens and reads the whole directory.
+// Read once a second: the attributes cost one query, where a file search
+// opens and reads the whole directory. The file system's own time, in 100 ns
+// steps (UTC); it is only compared, never shown.
+uint64_t Win32Platform::FileStamp(const char* path) {
   WIN32_FILE_ATTRIBUTE_DATA found;
-  if (!GetFileAttributesExW(WidePath(path).c_str(), GetFileExInfoStandard, &found)) return result;
-  // The file system's own time (UTC); it is only compared, never shown.
-  SYSTEMTIME t;
-  if (!FileTimeToSystemTime(&found.ftLastWriteTime, &t)) return result;
-  result.year = t.wYear;
-  result.month = t.wMonth;
-  result.day_of_week = t.wDayOfWeek;
-  result.day = t.wDay;
-  result.hour = t.wHour;
-  result.minute = t.wMinute;
-  result.second = t.wSecond;
-  result.milliseconds = t.wMilliseconds;
-  return result;
+  if (!GetFileAttributesExW(WidePath(path).c_str(), GetFileExInfoStandard, &found)) return 0;
+  return (static_cast<uint64_t>(found.ftLastWriteTime.dwHighDateTime) << 32) |
+         found.ftLastWriteTime.dwLowDateTime;
+}
+
+// A bitmap resource is a packed DIB, the layout the core reads.
+ByteView Win32Platform::Bitmap(int resource_id) {
+  HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(resource_id), MAKEINTRESOURCEA(2));
+  HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
+  if (!loaded) return {};
+  return {static_cast<const uint8_t*>(LockResource(loaded)), SizeofResource(module, found)};
 }
 
 namespace {
@@ -167,7 +164,7 @@ ScreenPoint Win32Platform::CursorPosition() {
 
 // Raw input (RIDEV_INPUTSINK) could tell of moves over other programs'
 // windows; until that path is built the pointer is read on the beat here.
-bool Win32Platform::TellPointerMoves(bool) { return false; }
+bool Win32Platform::WatchPointer(bool) { return false; }
 
 LocalTime Win32Platform::LocalNow() {
   SYSTEMTIME t;
@@ -213,9 +210,8 @@ void Win32Platform::ShowWindowNow(AppWindow window, bool shown) {
 
 namespace {
 
-// The desktop and the taskbars are the shell's; they never count as an
-// application in front.
-bool ShellWindow(HWND window) {
+// The desktop and the taskbars never count as an application in front.
+bool DesktopOrTaskbar(HWND window) {
   if (window == GetDesktopWindow() || window == GetShellWindow()) return true;
   char name[32] = {};
   GetClassNameA(window, name, sizeof name);
@@ -239,7 +235,7 @@ bool Win32Platform::FullScreenAppInFront() {
   if (!IsWindowVisible(front) || IsZoomed(front)) return false;
   DWORD process = 0;
   GetWindowThreadProcessId(front, &process);
-  return process != GetCurrentProcessId() && !ShellWindow(front);
+  return process != GetCurrentProcessId() && !DesktopOrTaskbar(front);
 }
 
 void Win32Platform::RefreshMainMonitor() {
@@ -266,7 +262,9 @@ void Win32Platform::RestoreWindows() { OpenIcon(shadow_window); }
 
 void Win32Platform::BringToFront(AppWindow window) { SetForegroundWindow(Handle(window)); }
 
-bool Win32Platform::AddTrayIcon() { return shadow_window && ::AddTrayIcon(shadow_window); }
+bool Win32Platform::AddTrayIcon() {
+  return shadow_window && ::AddTrayIcon(shadow_window, module, tray_icon);
+}
 
 void Win32Platform::ApplyTopmost(bool topmost) {
   HWND band = topmost ? HWND_TOPMOST : HWND_NOTOPMOST;

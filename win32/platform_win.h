@@ -1,18 +1,24 @@
 #pragma once
 
 #include <windows.h>
+#include <shellapi.h>
 
+#include "shell/app.h"
 #include "shell/shell_platform.h"
 
-// The shell's and the behaviour's system calls on Win32. The shell fills the
-// handles: the module at start-up, each window as it is created. Until then
-// calls aimed at a missing window do nothing.
+// The shell's and the behaviour's system calls on Win32, and every handle the
+// Win32 half holds. The module is filled at start-up, each window as it is
+// created; until then calls aimed at a missing window do nothing.
 struct Win32Platform final : ShellPlatform {
   using SetCoalescableTimerCall = UINT_PTR(WINAPI*)(HWND, UINT_PTR, UINT, TIMERPROC, ULONG);
 
-  HINSTANCE module = nullptr;      // holds the WAVE resources
-  HWND main_window = nullptr;      // owns the timers
-  HWND shadow_window = nullptr;    // takes the same outline after the main window
+  App* app = nullptr;              // the program these calls carry out
+  HINSTANCE module = nullptr;      // this program: its bitmaps, sounds, icons and menu
+  HWND main_window = nullptr;      // the character and clock; owns the timers
+  HWND shadow_window = nullptr;    // drop shadow, owner of the main window
+  NOTIFYICONDATAA tray_icon = {};  // filled when the icon is added, kept for its removal
+  UINT taskbar_created = 0;        // the taskbar's restart broadcast
+  bool under_wine = false;         // Wine's stacking needs a hand (shadow_window.cpp)
   HDC paint_dc = nullptr;          // the main window's paint context while it paints
   ScreenRect screen = {};          // the virtual screen as last read
   ScreenRect main_bounds = {};     // the main window's rectangle as last moved or sized
@@ -22,14 +28,15 @@ struct Win32Platform final : ShellPlatform {
   uint32_t armed_tolerance = 0;
   Surface shown_part;              // the last part of the picture shown, enlarged
 
-  void PlaySoundResource(int resource_id, uint32_t flags) override;
-  void PlaySoundFile(const char* path, uint32_t flags) override;
+  void PlayAlarmSound(AlarmSound sound, const char* path, bool loop) override;
   void StopSound() override;
   void SetAlarmTimer(uint32_t interval_ms) override;
   void KillAlarmTimer() override;
-  void RequestReshape() override;
   uint32_t TickCount() override;
-  AlarmFileTime FileWriteTime(const char* path) override;
+  uint64_t FileStamp(const char* path) override;
+
+  ByteView Bitmap(int resource_id) override;
+  bool CreateWindows(const ScreenRect& main, const ScreenRect& shadow) override;
 
   ScreenRect WindowBounds(AppWindow window) override;
   void PlaceWindow(AppWindow window, const ScreenRect& bounds, bool repaint) override;
@@ -40,7 +47,7 @@ struct Win32Platform final : ShellPlatform {
   void CaptureMouse() override;
   void ReleaseMouse() override;
   ScreenPoint CursorPosition() override;
-  bool TellPointerMoves(bool on) override;
+  bool WatchPointer(bool on) override;
   bool TellsOfTrayHost() override { return false; }
   LocalTime LocalNow() override;
   ScreenRect VirtualScreen() override;
@@ -78,6 +85,10 @@ struct Win32Platform final : ShellPlatform {
     return window == AppWindow::Main ? main_window : shadow_window;
   }
 };
+
+// The platform record a window of the program carries, taken from the
+// creation's parameters at WM_NCCREATE; null before then.
+Win32Platform* PlatformOf(HWND window, UINT message, LPARAM lparam);
 
 // Virtual-screen size; the width metric decides for both whether the
 // virtual-screen metrics are usable.

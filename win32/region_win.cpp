@@ -16,7 +16,7 @@ HRGN CreateRegionFromRects(const Region& region) {
   header.rcBound = {region[0].left, region[0].top, region[0].right, region[0].bottom};
   std::vector<RECT> rects(count);
   for (DWORD i = 0; i < count; ++i) {
-    const RegionRect& r = region[i];
+    const PixelBox& r = region[i];
     rects[i] = {r.left, r.top, r.right, r.bottom};
     header.rcBound.left = std::min<LONG>(header.rcBound.left, r.left);
     header.rcBound.top = std::min<LONG>(header.rcBound.top, r.top);

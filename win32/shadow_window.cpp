@@ -1,33 +1,30 @@
 #include "win32/shadow_window.h"
 
-#include "win32/app_win.h"
 #include "shell/commands.h"
-#include "shell/shell.h"
+#include "shell/events.h"
+#include "shell/tray.h"
+#include "shell/windows.h"
+#include "win32/platform_win.h"
 #include "win32/tray_win.h"
-#include "win32/window_messages.h"
 
 namespace {
 
-void OnCreate(HWND window) {
-  g_win.shadow_window = window;
-  g_win.platform.shadow_window = window;
-  ShadowCreated(g_app, g_win.platform);
-  if (kEdition == Edition::Full) SetLayeredWindowAttributes(window, 0, 127, LWA_ALPHA);
-  g_win.taskbar_created = TaskbarCreatedMessage();
-  AddTrayIcon(g_app, g_win.platform);
+void OnCreate(Win32Platform& p, HWND window) {
+  p.shadow_window = window;
+  if (p.app->edition == Edition::Full) SetLayeredWindowAttributes(window, 0, 127, LWA_ALPHA);
+  p.taskbar_created = TaskbarCreatedMessage();
 }
 
-void OnDestroy() {
-  RemoveTrayIcon();
+void OnDestroy(Win32Platform& p) {
+  RemoveTrayIcon(p.tray_icon);
   PostQuitMessage(0);
 }
 
 // wParam, the icon's id, is not looked at: there is one icon.
-void OnTray(LPARAM lparam) {
-  Win32Platform& platform = g_win.platform;
+void OnTray(App& app, LPARAM lparam) {
   switch (lparam) {
-    case WM_LBUTTONDBLCLK: TrayDoubleClicked(g_app, g_settings, kEdition, platform); break;
-    case WM_RBUTTONUP: TrayRightClicked(g_app, g_settings, kEdition, platform); break;
+    case WM_LBUTTONDBLCLK: TrayDoubleClicked(app); break;
+    case WM_RBUTTONUP: TrayRightClicked(app); break;
     default: break;
   }
 }
@@ -44,8 +41,8 @@ void OnPaint(HWND window) {
 
 // Log-off or shutdown asked: the settings are written now, since another
 // program may still cancel it and the session may end without a word to us.
-LRESULT OnQueryEndSession() {
-  SaveAppSettings(g_app, g_settings, g_win.platform);
+LRESULT OnQueryEndSession(App& app) {
+  SaveAppSettings(app);
   return TRUE;
 }
 
@@ -62,32 +59,32 @@ void OnEndSession(HWND window, WPARAM ending) {
 // under the character. On Windows this would stop "bring to front" from
 // raising a covered character, so it runs under Wine only. The topmost
 // switch keeps its own placing.
-void KeepUnderMain(LPARAM lparam) {
+void KeepUnderMain(const Win32Platform& p, LPARAM lparam) {
   auto* pos = reinterpret_cast<WINDOWPOS*>(lparam);
-  if (!g_win.under_wine || !g_win.main_window || (pos->flags & SWP_NOZORDER)) return;
+  if (!p.under_wine || !p.main_window || (pos->flags & SWP_NOZORDER)) return;
   if (pos->hwndInsertAfter == HWND_TOPMOST || pos->hwndInsertAfter == HWND_NOTOPMOST) return;
-  pos->hwndInsertAfter = g_win.main_window;
+  pos->hwndInsertAfter = p.main_window;
 }
 
 }  // namespace
 
 LRESULT CALLBACK ShadowWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  Win32Platform* p = PlatformOf(window, message, lparam);
+  if (!p) return DefWindowProcA(window, message, wparam, lparam);
+  App& app = *p->app;
   switch (message) {
-    case WM_CREATE: OnCreate(window); return 0;
+    case WM_CREATE: OnCreate(*p, window); return 0;
     case WM_PAINT: OnPaint(window); return 0;
-    case WM_DESTROY: OnDestroy(); return 0;
-    case WM_QUERYENDSESSION: return OnQueryEndSession();
+    case WM_DESTROY: OnDestroy(*p); return 0;
+    case WM_QUERYENDSESSION: return OnQueryEndSession(app);
     case WM_ENDSESSION: OnEndSession(window, wparam); return 0;
-    case WM_APP_RESHAPE: ReshapeShadow(g_app, g_settings, kEdition, g_win.platform); return 0;
-    case WM_APP_TRAY: OnTray(lparam); return 0;
-    case WM_COMMAND:
-      HandleCommand(g_app, g_settings, kEdition, g_win.platform, LOWORD(wparam));
-      return 0;
-    case WM_WINDOWPOSCHANGING: KeepUnderMain(lparam); break;
+    case WM_APP_TRAY: OnTray(app, lparam); return 0;
+    case WM_COMMAND: HandleCommand(app, LOWORD(wparam)); return 0;
+    case WM_WINDOWPOSCHANGING: KeepUnderMain(*p, lparam); break;
   }
-  // A restarted shell has lost the icon; it announces itself with this.
-  if (message == g_win.taskbar_created && message != 0) {
-    TrayHostRestarted(g_app, g_settings, kEdition, g_win.platform);
+  // A restarted taskbar has lost the icon; it announces itself with this.
+  if (message == p->taskbar_created && message != 0) {
+    TrayHostRestarted(app);
     return 0;
   }
   return DefWindowProcA(window, message, wparam, lparam);

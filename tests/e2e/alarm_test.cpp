@@ -131,7 +131,7 @@ TEST_P(AlarmTest, AlarmPlaysTheThumbsUpForItsPlayTime) {
     // alarm runs it is hidden on even seconds.
     if (!edition().layered && !tag_hidden_checked &&
         static_cast<LONG>(tick - due.tick) > 1500) {
-      tag_hidden = AlarmRowAt(art, app.main, conf, {due.second}, AlarmRun, true);
+      tag_hidden = AlarmRowAt(art, app.main, conf, {due.second}, Mode::AlarmRun, true);
       tag_hidden_checked = true;
     }
     Sleep(10);
@@ -161,7 +161,7 @@ TEST_P(AlarmTest, AlarmPlaysTheThumbsUpForItsPlayTime) {
     EXPECT_EQ(FramesOf(pictures), std::vector<int>{0});
     EXPECT_TRUE(tag_hidden_checked);
     EXPECT_EQ(tag_hidden, "") << "the ALM tag during the alarm, even second";
-    EXPECT_EQ(AlarmRowAt(art, app.main, conf, {due.second}, Idle, true), "")
+    EXPECT_EQ(AlarmRowAt(art, app.main, conf, {due.second}, Mode::Idle, true), "")
         << "the ALM tag after the alarm, even second";
   }
   EXPECT_EQ(CloseAndWait(app), 0);

@@ -227,14 +227,14 @@ Conf ReadConf(const std::string& dir) {
 
 Settings SettingsOf(const Conf& conf) {
   Settings settings;
-  settings.viewscale = conf.viewscale;
+  settings.scale = conf.viewscale;
   settings.shadow = conf.shadow != 0;
-  settings.alerm = conf.alerm != 0;
+  settings.show_alarm = conf.alerm != 0;
   settings.hour24 = conf.hour24 != 0;
   settings.topmost = conf.topmost != 0;
-  settings.movelock = conf.movelock != 0;
-  settings.calendar = conf.calendar != 0;
-  settings.hide = conf.hide != 0;
+  settings.move_lock = conf.movelock != 0;
+  settings.show_date = conf.calendar != 0;
+  settings.in_tray = conf.hide != 0;
   return settings;
 }
 

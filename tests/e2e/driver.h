@@ -366,7 +366,7 @@ struct Moment {
   LocalTime time = {};
   POINT pointer = {};               // screen pixels
   POINT origin = {};                // the main window's top-left
-  int32_t mode = 0;                 // behaviour mode
+  Mode mode = Mode::Idle;          // behaviour mode
   int32_t pose = 0;                 // frame
 };
 
@@ -395,6 +395,6 @@ class Artwork {
 // mode, checked in the middle of the next second of the wanted parity (a
 // running alarm hides the lite edition's ALM tag on even seconds).
 std::string AlarmRowAt(Artwork& art, HWND main, const Conf& conf,
-                       const std::vector<int32_t>& alarms, int32_t mode, bool even);
+                       const std::vector<int32_t>& alarms, Mode mode, bool even);
 
 }  // namespace e2e

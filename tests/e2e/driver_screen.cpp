@@ -210,7 +210,7 @@ Outline Artwork::Mask(int frame, int scale) const {
 Surface Artwork::Picture(const Moment& m) {
   if (!ok_) return {};
   // The rescale keeps the masks and only rebuilds what depends on the scale.
-  if (sprites_.scale != m.settings.viewscale) RescaleSprites(sprites_, m.settings.viewscale);
+  if (sprites_.scale != m.settings.scale) RescaleSprites(sprites_, m.settings.scale);
   BehaviourState behaviour;
   behaviour.mode = m.mode;
   behaviour.pose = m.pose;
@@ -222,7 +222,7 @@ Surface Artwork::Picture(const Moment& m) {
 }
 
 std::string AlarmRowAt(Artwork& art, HWND main, const Conf& conf,
-                       const std::vector<int32_t>& alarms, int32_t mode, bool even) {
+                       const std::vector<int32_t>& alarms, Mode mode, bool even) {
   for (int attempt = 0; attempt < 3; ++attempt) {
     const SYSTEMTIME t = WaitForMidSecond();
     if ((t.wSecond % 2 == 0) != even) {

@@ -81,13 +81,13 @@ struct Case {
 
 Settings Make(int scale, bool on, bool shadow, bool hide, int sd, int al_time) {
   Settings s;
-  s.viewscale = scale;
-  s.alerm = s.hour24 = s.movelock = on;
-  s.topmost = s.calendar = on;
+  s.scale = scale;
+  s.show_alarm = s.hour24 = s.move_lock = on;
+  s.topmost = s.show_date = on;
   s.shadow = shadow;
-  s.hide = hide;
-  s.sd = sd;
-  s.al_time = al_time;
+  s.in_tray = hide;
+  s.sound = sd;
+  s.play_time = al_time;
   return s;
 }
 
@@ -136,7 +136,7 @@ void ExpectItems(HMENU menu, const std::vector<Item>& expected, const Case& c, c
     }
     EXPECT_FALSE(info.fType & (MFT_SEPARATOR | MFT_OWNERDRAW | MFT_BITMAP));
     std::wstring want_label = Shown(want.japanese, want.english);
-    if (want.id == kTray) want_label = TrayLabel(c.settings.hide);
+    if (want.id == kTray) want_label = TrayLabel(c.settings.in_tray);
     EXPECT_EQ(std::wstring(label), want_label);
     if (want.id == 0) {
       ASSERT_TRUE(info.hSubMenu);

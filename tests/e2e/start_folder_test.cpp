@@ -44,7 +44,7 @@ TEST_P(StartFolderTest, JapaneseFolderOnAWesternSystemHoldsSettingsAlarmsAndTheA
   if (edition().layered) {
     EXPECT_NE(ReadOutline(app.main), idle) << "the alarm did not ring";
   } else {
-    EXPECT_EQ(AlarmRowAt(art, app.main, conf, {due}, AlarmRun, true), "")
+    EXPECT_EQ(AlarmRowAt(art, app.main, conf, {due}, Mode::AlarmRun, true), "")
         << "the alarm did not ring: the ALM tag shows on an even second";
   }
 

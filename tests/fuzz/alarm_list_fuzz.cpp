@@ -18,14 +18,12 @@ void Check(bool condition) {
 
 struct SilentPlatform : BehaviourPlatform {
   uint32_t tick = 0;
-  void PlaySoundResource(int, uint32_t) override {}
-  void PlaySoundFile(const char*, uint32_t) override {}
+  void PlayAlarmSound(AlarmSound, const char*, bool) override {}
   void StopSound() override {}
   void SetAlarmTimer(uint32_t) override {}
   void KillAlarmTimer() override {}
-  void RequestReshape() override {}
   uint32_t TickCount() override { return tick += 17; }
-  AlarmFileTime FileWriteTime(const char*) override { return {}; }
+  uint64_t FileStamp(const char*) override { return 0; }
 };
 
 }  // namespace
@@ -66,9 +64,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // A day's edges and every time the file names, as the time of the paint.
   Settings settings;
-  settings.alerm = true;
+  settings.show_alarm = true;
   SilentPlatform platform;
-  SetMode(state, Idle, settings, platform);
+  SetMode(state, Mode::Idle, settings, platform);
   std::vector<int32_t> moments = {0, 1, 86397, 86399, 0};
   for (size_t i = 0; i < whole.size() && i < 64; ++i) {
     if (whole[i] >= 0 && whole[i] < 86400) moments.push_back(whole[i]);

@@ -17,22 +17,22 @@ void Check(bool condition) {
 void LoadAndCheck(const ConfFile& conf, Edition edition) {
   const ScreenRect screen = {-1920, -300, 3200, 1380};
   Settings settings;
-  const StartPosition pos = ApplySettings(settings, conf, edition, screen);
-  Check(settings.viewscale >= 1 && settings.viewscale <= MaxScale(edition));
-  Check(settings.sd >= 0 && settings.sd <= 3);
-  Check(settings.al_time >= 0 && settings.al_time <= 3);
-  Check(std::memchr(settings.sd_file, '\0', sizeof settings.sd_file) != nullptr);
-  Check(pos.x >= screen.left && pos.x <= screen.left + screen.width - 88 * settings.viewscale);
-  Check(pos.y >= screen.top && pos.y <= screen.top + screen.height - 80 * settings.viewscale);
+  const ScreenPoint pos = ApplySettings(settings, conf, edition, screen);
+  Check(settings.scale >= 1 && settings.scale <= MaxScale(edition));
+  Check(settings.sound >= 0 && settings.sound <= 3);
+  Check(settings.play_time >= 0 && settings.play_time <= 3);
+  Check(std::memchr(settings.sound_file, '\0', sizeof settings.sound_file) != nullptr);
+  Check(pos.x >= screen.left && pos.x <= screen.left + screen.width - 88 * settings.scale);
+  Check(pos.y >= screen.top && pos.y <= screen.top + screen.height - 80 * settings.scale);
 
   // A path with a double quote of its own cannot survive the quoting; any
   // other path, blanks and semicolons included, must.
-  if (std::strchr(settings.sd_file, '"') || std::strchr(settings.sd_file, '\n')) return;
+  if (std::strchr(settings.sound_file, '"') || std::strchr(settings.sound_file, '\n')) return;
   const std::string written = FormatSettings(settings, pos.x, pos.y);
   ConfFile again;
   again.Parse(written);
   Settings reread;
-  const StartPosition pos2 = ApplySettings(reread, again, edition, screen);
+  const ScreenPoint pos2 = ApplySettings(reread, again, edition, screen);
   Check(FormatSettings(reread, pos2.x, pos2.y) == written);
 }
 

@@ -76,17 +76,17 @@ Image ExpectedPicture(const Conf& conf, int pointer_x, int pointer_y, int origin
                       const std::vector<int>& alarms) {
   Sprites& art = Art(conf.viewscale);
   Settings settings;
-  settings.viewscale = conf.viewscale;
-  settings.alerm = conf.alerm;
+  settings.scale = conf.viewscale;
+  settings.show_alarm = conf.alerm;
   settings.hour24 = conf.hour24;
-  settings.calendar = conf.calendar;
+  settings.show_date = conf.calendar;
   const std::time_t now = std::time(nullptr);
   std::tm t = {};
   localtime_r(&now, &t);
   const LocalTime time = {t.tm_year + 1900, t.tm_mon + 1, t.tm_mday, t.tm_wday,
                           t.tm_hour,        t.tm_min,     t.tm_sec};
   BehaviourState behaviour;
-  behaviour.mode = Idle;
+  behaviour.mode = Mode::Idle;
   behaviour.alarm_list.assign(alarms.begin(), alarms.end());
   RenderState render;
   PaintFrame(art, render, behaviour, settings, time, {pointer_x, pointer_y}, {origin_x, origin_y}, 0);

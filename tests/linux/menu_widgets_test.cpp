@@ -35,7 +35,8 @@ void Describe(GtkWidget* menu, int depth, std::string& out) {
 }
 
 std::string Built(const Settings& settings, Edition edition, Language language, bool tray) {
-  GtkWidget* menu = BuildContextMenu(MenuState(settings, edition, language, tray), language, true);
+  GtkWidget* menu = BuildContextMenu(MenuState(settings, edition, language, tray), language, true,
+                                     [](uint32_t, void*) {}, nullptr);
   g_object_ref_sink(menu);
   std::string out;
   Describe(menu, 0, out);
@@ -67,8 +68,8 @@ TEST_F(MenuWidgets, LabelsTicksAndGreys) {
   // The lite edition in Japanese, stored in a tray: no shadow, nothing above x5,
   // and the tray item takes the program out.
   Settings stored;
-  stored.hide = true;
-  stored.viewscale = 5;
+  stored.in_tray = true;
+  stored.scale = 5;
   const std::string japanese = Built(stored, Edition::Lite, Language::Japanese, true);
   for (const char* line : {"表示\n", "  ドロップシャドウ [ ] (grey)\n", "  x5 [x]\n",
                            "  x6 [ ] (grey)\n", "  x10 [ ] (grey)\n", "  WAVEファイル(LOOP) [ ]\n",

@@ -21,7 +21,7 @@ const char kUsage[] =
     "  --date YYYY-MM-DD  the weekday follows from the date (default 2024-06-15)\n"
     "  --time HH:MM:SS    (default 10:08:37)\n"
     "  --pose N           frame 0..4 (default 0)\n"
-    "  --mode N           0 Idle, 1 AlarmStart, 2 AlarmRun (default 0)\n"
+    "  --mode N           0 Mode::Idle, 1 Mode::AlarmStart, 2 Mode::AlarmRun (default 0)\n"
     "  --pointer X,Y      pointer in pixels of the output picture (default 0,0)\n"
     "  --hour24           24-hour time with seconds\n"
     "  --no-calendar      no date row\n"
@@ -66,15 +66,15 @@ bool ParseAlarms(const char* text, std::vector<int32_t>& out) {
 }
 
 bool ParseArgs(int argc, char** argv, Options& o) {
-  o.settings.alerm = false;
-  o.settings.calendar = true;
+  o.settings.show_alarm = false;
+  o.settings.show_date = true;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     const char* next = i + 1 < argc ? argv[i + 1] : nullptr;
     auto take = [&]() { ++i; return next; };
     if (arg == "--hour24") o.settings.hour24 = true;
-    else if (arg == "--no-calendar") o.settings.calendar = false;
-    else if (arg == "--alerm") o.settings.alerm = true;
+    else if (arg == "--no-calendar") o.settings.show_date = false;
+    else if (arg == "--alerm") o.settings.show_alarm = true;
     else if (arg == "--mask") o.mask = true;
     else if (arg[0] != '-') o.out = arg;
     else if (next == nullptr) return false;
@@ -145,9 +145,9 @@ int main(int argc, char** argv) {
     return 1;
   }
   RescaleSprites(sprites, o.scale);
-  o.settings.viewscale = o.scale;
+  o.settings.scale = o.scale;
   BehaviourState behaviour;
-  behaviour.mode = o.mode;
+  behaviour.mode = static_cast<Mode>(o.mode);
   behaviour.pose = o.pose;
   behaviour.alarm_list = o.alarms;
   RenderState render;

@@ -1,15 +1,7 @@
 #pragma once
 
-#include <gtk/gtk.h>
-
-#include <string>
-
-#include "gtk/platform_gtk.h"
-#include "shell/app_state.h"
 #include "settings/edition.h"
 #include "shell/built_edition.h"
-#include "settings/settings.h"
-
 
 // Names of the two editions: the title of both windows and the X class of
 // the character, which window-manager rules match.
@@ -22,10 +14,3 @@ struct EditionNames {
 inline constexpr EditionNames kNames = kEdition == Edition::Lite
     ? EditionNames{"KurimaroLite", "kurimaro-lite", "KurimaroLite"}
     : EditionNames{"Kurimaro", "kurimaro", "Kurimaro"};
-
-
-extern Settings g_settings;
-extern AppState g_app;
-extern GtkState g_gtk;
-
-std::string StartDirPath(const char* file_name);

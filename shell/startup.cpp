@@ -1,0 +1,42 @@
+#include "shell/startup.h"
+
+#include "behaviour/alarm_list.h"
+#include "render/sprites.h"
+#include "resources/resource_ids.h"
+#include "settings/atomic_file.h"
+#include "shell/shell_platform.h"
+#include "shell/tray.h"
+#include "shell/windows.h"
+
+bool StartApp(App& app) {
+  ShellPlatform& platform = app.platform;
+  // The blinks differ from run to run as the start time does.
+  app.behaviour.random_seed = platform.TickCount();
+  const ByteView atlas = platform.Bitmap(IDB_GLYPH_ATLAS);
+  const ByteView sheet = platform.Bitmap(IDB_CHARACTER_SHEET);
+  const ByteView bubble = platform.Bitmap(IDB_BUBBLE_IMAGE);
+  if (!LoadSprites(app.sprites, atlas, sheet, bubble)) return false;
+  const std::string alarms = JoinStartDir(app.start_dir.c_str(), kAlarmFileName);
+  CreateFileIfMissing(alarms.c_str());
+  LoadAlarmList(app.behaviour, alarms.c_str(), platform);
+
+  const ScreenRect screen = platform.VirtualScreen();
+  app.screen_width = screen.width;
+  app.screen_height = screen.height;
+  const ScreenPoint at =
+      LoadSettings(app.settings, JoinStartDir(app.start_dir.c_str(), kSettingsFileName).c_str(),
+                   app.edition, screen);
+  if (!RescaleSprites(app.sprites, app.settings.scale)) return false;
+  const ScreenRect main = WindowAt(at, app.settings.scale);
+  if (!platform.CreateWindows(main, ShadowBounds(app, main))) return false;
+
+  platform.ApplyRegion(AppWindow::Shadow, app.sprites.frame_regions[0], true);
+  platform.ApplyRegion(AppWindow::Main, app.sprites.frame_regions[0], true);
+  app.shaped_pose = 0;
+  // The first wake arms the ones after it.
+  platform.StartTimer(TIMER_FRAME, kFrameInterval);
+  AddTrayIcon(app);
+  platform.ApplyTopmost(app.settings.topmost);
+  ShowAsStored(app);
+  return true;
+}
