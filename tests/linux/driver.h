@@ -112,6 +112,9 @@ Mask Shape(XWin w, bool input = false);
 Image Grab(XWin w);
 std::vector<std::string> NetWmState(XWin w);
 bool HasNetWmState(XWin w, const char* state);
+// A box or dialog by its window type, which the program's own two windows
+// never have.
+bool IsDialog(XWin w);
 std::string WmClassName(XWin w);
 // Its title as the window manager shows it (UTF-8).
 std::string WindowTitle(XWin w);
