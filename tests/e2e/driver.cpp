@@ -1,8 +1,6 @@
 #include "driver.h"
 
 #include <algorithm>
-#include <cmath>
-#include <cstdio>
 #include <cstdlib>
 
 #include "tests/sound_fixture.h"
@@ -101,24 +99,6 @@ bool FileExists(const std::string& path) {
   return GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-std::string ReadFileBytes(const std::string& path) {
-  std::string bytes;
-  FILE* f = _wfopen(Wide(path).c_str(), L"rb");
-  if (!f) return bytes;
-  char buffer[4096];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.append(buffer, n);
-  std::fclose(f);
-  return bytes;
-}
-
-void WriteFileBytes(const std::string& path, const std::string& bytes) {
-  FILE* f = _wfopen(Wide(path).c_str(), L"wb");
-  if (!f) return;
-  std::fwrite(bytes.data(), 1, bytes.size(), f);
-  std::fclose(f);
-}
-
 std::vector<std::string> ListDir(const std::string& dir) {
   std::vector<std::string> names;
   WIN32_FIND_DATAW data;
@@ -166,63 +146,8 @@ TextEditor::~TextEditor() {
   RegDeleteTreeW(HKEY_CLASSES_ROOT, L".txt");
 }
 
-namespace {
-
-// The lines in the order the program writes them.
-struct Field {
-  const char* key;
-  int Conf::*value;
-};
-const Field kFields[] = {
-    {"$viewscale", &Conf::viewscale}, {"$shadow", &Conf::shadow},     {"$alerm", &Conf::alerm},
-    {"$24", &Conf::hour24},           {"$topmost", &Conf::topmost},   {"$movelock", &Conf::movelock},
-    {"$calendar", &Conf::calendar},   {"$hide", &Conf::hide},         {"$sd", &Conf::sd},
-    {"$al_time", &Conf::al_time},
-};
-
-}  // namespace
-
-std::string Conf::Text() const {
-  std::string text;
-  for (const Field& field : kFields) text += std::string(field.key) + " = " + std::to_string(this->*field.value) + "\r\n";
-  return text + "&sd_file = \"" + sd_file + "\"\r\n$pos_x = " + std::to_string(x) +
-         "\r\n$pos_y = " + std::to_string(y) + "\r\n";
-}
-
 Conf ReadConf(const std::string& dir) {
-  const std::string text = ReadFileBytes(JoinPath(dir, kConfName));
-  const Conf broken = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, "", -1, -1};
-  Conf conf;
-  int lines = 0;
-  for (size_t start = 0; start < text.size(); ++lines) {
-    const size_t end = text.find("\r\n", start);
-    if (end == std::string::npos) return broken;
-    const std::string line = text.substr(start, end - start);
-    start = end + 2;
-    const size_t eq = line.find(" = ");
-    if (eq == std::string::npos) return broken;
-    const std::string key = line.substr(0, eq);
-    const std::string value = line.substr(eq + 3);
-    bool known = true;
-    if (key == "&sd_file") {
-      if (value.size() < 2 || value.front() != '"' || value.back() != '"') return broken;
-      conf.sd_file = value.substr(1, value.size() - 2);
-    } else if (key == "$pos_x") {
-      conf.x = std::atoi(value.c_str());
-    } else if (key == "$pos_y") {
-      conf.y = std::atoi(value.c_str());
-    } else {
-      known = false;
-      for (const Field& field : kFields) {
-        if (key == field.key) {
-          conf.*field.value = std::atoi(value.c_str());
-          known = true;
-        }
-      }
-    }
-    if (!known) return broken;
-  }
-  return lines == 13 ? conf : broken;
+  return ParseConf(ReadFileBytes(JoinPath(dir, kConfName)));
 }
 
 Settings SettingsOf(const Conf& conf) {
@@ -248,19 +173,6 @@ int SecondOfDay(const SYSTEMTIME& t) { return t.wHour * 3600 + t.wMinute * 60 + 
 
 LocalTime ToLocalTime(const SYSTEMTIME& t) {
   return {t.wYear, t.wMonth, t.wDay, t.wDayOfWeek, t.wHour, t.wMinute, t.wSecond};
-}
-
-std::string ClockText(int second_of_day) {
-  const int s = ((second_of_day % 86400) + 86400) % 86400;
-  char text[16];
-  std::snprintf(text, sizeof text, "%02d:%02d:%02d", s / 3600, s / 60 % 60, s % 60);
-  return text;
-}
-
-void WriteAlarms(const std::string& path, const std::vector<int32_t>& alarms) {
-  std::string text;
-  for (int32_t t : alarms) text += ClockText(t) + "\r\n";
-  WriteFileBytes(path, text);
 }
 
 SYSTEMTIME WaitForMidSecond() {

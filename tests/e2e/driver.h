@@ -18,6 +18,7 @@
 #include "render/paint.h"
 #include "render/sprites.h"
 #include "settings/settings.h"
+#include "tests/driver_common/driver_common.h"
 
 // Window rectangles compare and print as values in test expectations.
 inline bool operator==(const RECT& a, const RECT& b) {
@@ -27,6 +28,8 @@ inline bool operator!=(const RECT& a, const RECT& b) { return !(a == b); }
 std::ostream& operator<<(std::ostream& out, const RECT& r);
 
 namespace e2e {
+
+using namespace drivers;
 
 // One edition's program.
 struct Program {
@@ -60,8 +63,6 @@ enum Command : int {
 constexpr UINT kTrayMessage = WM_APP + 100;  // the tray icon's callback, wParam 1
 constexpr WPARAM kTrayIcon = 1;
 constexpr char kShadowClass[] = "Kurimaro_Shadow";
-constexpr char kConfName[] = "KurimaroConf.dat";
-constexpr char kAlarmName[] = "alerm.txt";
 
 // ---- The desktop's language ---------------------------------------------
 
@@ -78,8 +79,7 @@ inline std::wstring Shown(const wchar_t* japanese, const wchar_t* english) {
 std::wstring AlreadyRunningText();
 
 // ---- Files and settings -------------------------------------------------
-// Paths are UTF-8 text, handed to the wide file calls, so that a folder the
-// ANSI code page cannot spell works as any other.
+// Paths are UTF-8 text, handed to the wide file calls.
 
 std::string DriverDir();
 // A fresh, empty working directory for one test.
@@ -90,8 +90,6 @@ std::string FullPath(const std::string& path);
 std::wstring Wide(const std::string& utf8);
 std::string Utf8(const std::wstring& text);
 bool FileExists(const std::string& path);
-std::string ReadFileBytes(const std::string& path);
-void WriteFileBytes(const std::string& path, const std::string& bytes);
 std::vector<std::string> ListDir(const std::string& dir);
 // A file of UTF-16 text, as the stand-in editor writes it.
 std::wstring ReadWideText(const std::string& path);
@@ -112,16 +110,7 @@ class TextEditor {
   bool ok_ = false;
 };
 
-// The settings file's thirteen lines, start-up values unless changed.
-struct Conf {
-  int viewscale = 2, shadow = 1, alerm = 0, hour24 = 0, topmost = 1, movelock = 0, calendar = 1,
-      hide = 0, sd = 0, al_time = 0;
-  std::string sd_file;
-  int x = 100, y = 100;
-  std::string Text() const;
-};
-// The settings file as the program left it; every number -1 when it is
-// missing or does not have the thirteen lines.
+// The settings file as the program left it in dir (ParseConf).
 Conf ReadConf(const std::string& dir);
 // The settings a program reads from that file, as far as painting goes.
 Settings SettingsOf(const Conf& conf);
@@ -129,10 +118,6 @@ Settings SettingsOf(const Conf& conf);
 SYSTEMTIME LocalNow();
 int SecondOfDay(const SYSTEMTIME& t);
 LocalTime ToLocalTime(const SYSTEMTIME& t);
-// "HH:MM:SS" of a second of the day, wrapped into one day.
-std::string ClockText(int second_of_day);
-// An alarm file at path with one line per second of the day.
-void WriteAlarms(const std::string& path, const std::vector<int32_t>& alarms);
 // Waits until the local clock stands between 350 and 650 ms into a second, so
 // that the last paint and a screenshot taken now show that same second.
 SYSTEMTIME WaitForMidSecond();
@@ -245,17 +230,6 @@ bool DriveMenu(const Running& app, HWND menu, std::initializer_list<UINT> keys);
 
 // Visible icons in Wine's own tray window; 0 when it is not there.
 int CountTrayIcons();
-
-// Polls the condition every 10 ms until it holds or the time is up.
-template <typename Condition>
-bool WaitUntil(Condition condition, DWORD timeout_ms) {
-  const DWORD start = GetTickCount();
-  for (;;) {
-    if (condition()) return true;
-    if (GetTickCount() - start >= timeout_ms) return false;
-    Sleep(10);
-  }
-}
 
 // Changes to the files of one directory, seen from the moment of construction.
 class DirectoryWatch {

@@ -42,14 +42,7 @@ Outline ReadOutline(HWND window) {
 }
 
 Outline Magnify(const Outline& one, int s) {
-  Outline big;
-  big.width = one.width * s;
-  big.height = one.height * s;
-  big.in.resize(static_cast<size_t>(big.width) * big.height);
-  for (int y = 0; y < big.height; ++y) {
-    for (int x = 0; x < big.width; ++x) big.in[y * big.width + x] = one.in[(y / s) * one.width + x / s];
-  }
-  return big;
+  return {one.width * s, one.height * s, Enlarge(one.in, one.width, one.height, s)};
 }
 
 std::string Difference(const Outline& actual, const Outline& expected) {

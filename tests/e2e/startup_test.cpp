@@ -8,8 +8,12 @@ namespace {
 class StartupTest : public EditionTest {};
 
 TEST_P(StartupTest, DefaultStartMakesBothWindows) {
+  ASSERT_FALSE(FileExists(JoinPath(TestDir(), kAlarmName)));
   Running app = Launch(edition(), TestDir());
   ASSERT_TRUE(app.main) << "no main window";
+  // The first start makes the alarm file, empty, so the user finds where alarms go.
+  EXPECT_TRUE(FileExists(JoinPath(TestDir(), kAlarmName)));
+  EXPECT_EQ(ReadFileBytes(JoinPath(TestDir(), kAlarmName)), "");
   ASSERT_TRUE(app.shadow) << "no shadow window";
 
   const WindowInfo main = ReadWindow(app.main);

@@ -73,12 +73,12 @@ class HeardSound {
     Stop(server_);
   }
   bool Ready() const {
-    return WaitUntil([&] { return !ReadFile(Recording()).empty(); }, 5000);
+    return WaitUntil([&] { return !ReadFileBytes(Recording()).empty(); }, 5000);
   }
   std::string Env() const { return "PULSE_SERVER=unix:" + Socket(); }
 
   std::vector<int16_t> Samples() const {
-    const std::string bytes = ReadFile(Recording());
+    const std::string bytes = ReadFileBytes(Recording());
     std::vector<int16_t> samples(bytes.size() / 2);
     std::copy_n(bytes.data(), samples.size() * 2, reinterpret_cast<char*>(samples.data()));
     return samples;
@@ -143,7 +143,7 @@ double Correlation(const std::vector<double>& a, const std::vector<double>& b) {
 // their envelopes within 30 ms of each other, 1 for the same shape.
 double Likeness(const std::vector<int16_t>& heard, const SampleRun& span,
                 const char* wave) {
-  const std::string bytes = ReadFile(KURIMARO_SOURCE_DIR "/resources/sounds/" + std::string(wave));
+  const std::string bytes = ReadFileBytes(KURIMARO_SOURCE_DIR "/resources/sounds/" + std::string(wave));
   if (bytes.size() <= 44) return -1;
   std::vector<int16_t> samples((bytes.size() - 44) / 2);
   std::copy_n(bytes.data() + 44, samples.size() * 2, reinterpret_cast<char*>(samples.data()));
@@ -215,7 +215,7 @@ TEST_F(Alarm, PlaysTheChosenSound) {
   conf.al_time = 0;  // 5 s
   conf.sd = 2;       // the file, once
   conf.sd_file = dir + "/tone.wav";
-  WriteFile(conf.sd_file, ToneWave(600, 440));
+  WriteFileBytes(conf.sd_file, ToneWave(600, 440));
   const int now = SecondOfDayNow();
   WriteAlarms(dir + "/" + kAlarmName, {now + 4, now + 14});
   Running r = Launch(kFull, dir, conf, {heard.Env()});

@@ -7,11 +7,9 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <thread>
 
@@ -34,7 +32,7 @@ std::string StateDir() {
 }  // namespace
 
 std::string TestDisplay() {
-  std::string display = ReadFile(StateDir() + "/display");
+  std::string display = ReadFileBytes(StateDir() + "/display");
   while (!display.empty() && display.back() == '\n') display.pop_back();
   return display;
 }
@@ -141,40 +139,6 @@ std::string MakeWorkDir(const std::string& name) {
   return dir;
 }
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
-
-void WriteFile(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
-
-std::string Conf::Text() const {
-  const std::pair<const char*, int> fields[] = {
-      {"viewscale", viewscale}, {"shadow", shadow},     {"alerm", alerm},
-      {"24", hour24},       {"topmost", topmost},   {"movelock", movelock},
-      {"calendar", calendar},   {"hide", hide},         {"sd", sd},
-      {"al_time", al_time}};
-  std::string text;
-  for (const auto& [key, value] : fields) text += "$" + std::string(key) + " = " + std::to_string(value) + "\r\n";
-  return text + "&sd_file = \"" + sd_file + "\"\r\n$pos_x = " + std::to_string(x) +
-         "\r\n$pos_y = " + std::to_string(y) + "\r\n";
-}
-
-void WriteAlarms(const std::string& path, const std::vector<int>& seconds) {
-  std::string text;
-  for (int s : seconds) {
-    s = (s % 86400 + 86400) % 86400;
-    char line[32];
-    std::snprintf(line, sizeof line, "%d:%02d:%02d\n", s / 3600, s / 60 % 60, s % 60);
-    text += line;
-  }
-  WriteFile(path, text);
-}
-
 int SecondOfDayNow() {
   const std::time_t now = std::time(nullptr);
   std::tm t = {};
@@ -235,20 +199,11 @@ void KillStragglers() {
   g_started.clear();
 }
 
-bool WaitUntil(const std::function<bool()>& condition, int timeout_ms) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() > end) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  return true;
-}
-
 Running Launch(const Program& program, const std::string& dir, const std::optional<Conf>& conf,
                const std::vector<std::string>& env) {
   // A window mapped under the pointer would take a stale pointer position.
   MovePointer(1270, 1010);
-  if (conf) WriteFile(dir + "/" + kConfName, conf->Text());
+  if (conf) WriteFileBytes(dir + "/" + kConfName, conf->Text());
   Running r;
   r.process = Start(program, dir, env);
   WaitUntil([&] {

@@ -9,14 +9,17 @@
 #include <sys/types.h>
 
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <ostream>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "tests/driver_common/driver_common.h"
+
 namespace lx {
+
+using namespace drivers;
 
 struct Program {
   const char* file;      // beside the tests in the build tree
@@ -50,25 +53,10 @@ std::string CompareInside(const Image& shown, const Image& expected, const Mask&
 
 // ---- Files --------------------------------------------------------------
 
-constexpr char kConfName[] = "KurimaroConf.dat";
-constexpr char kAlarmName[] = "alerm.txt";
 // The test display's name, as ":N".
 std::string TestDisplay();
 // A fresh, empty directory for one test, under the run's state directory.
 std::string MakeWorkDir(const std::string& name);
-std::string ReadFile(const std::string& path);
-void WriteFile(const std::string& path, const std::string& bytes);
-
-// The settings file's thirteen lines as both systems write them.
-struct Conf {
-  int viewscale = 2, shadow = 1, alerm = 0, hour24 = 0, topmost = 1, movelock = 0, calendar = 1,
-      hide = 0, sd = 0, al_time = 0;
-  std::string sd_file;
-  int x = 100, y = 100;
-  std::string Text() const;
-};
-// An alarm file with one "H:MM:SS" line per second of the day.
-void WriteAlarms(const std::string& path, const std::vector<int>& seconds_of_day);
 int SecondOfDayNow();
 
 // ---- Processes ----------------------------------------------------------
@@ -91,9 +79,6 @@ std::optional<int> Ended(Process& process);
 // Kills whatever a test started and left running.
 void KillStragglers();
 
-// Polls until the condition holds; false on timeout.
-bool WaitUntil(const std::function<bool()>& condition, int timeout_ms = 15000);
-
 // ---- X ------------------------------------------------------------------
 
 using XWin = unsigned long;
@@ -112,6 +97,9 @@ Mask Shape(XWin w, bool input = false);
 Image Grab(XWin w);
 std::vector<std::string> NetWmState(XWin w);
 bool HasNetWmState(XWin w, const char* state);
+// A box or dialog by its window type, which the program's own two windows
+// never have.
+bool IsDialog(XWin w);
 std::string WmClassName(XWin w);
 // Its title as the window manager shows it (UTF-8).
 std::string WindowTitle(XWin w);

@@ -15,7 +15,7 @@ Sprites& Art(int scale) {
   Sprites& sprites = g_art;
   if (sprites.scale == 0) {
     auto bytes = [](const char* name) {
-      return ReadFile(std::string(KURIMARO_SOURCE_DIR "/resources/generated/") + name);
+      return ReadFileBytes(std::string(KURIMARO_SOURCE_DIR "/resources/generated/") + name);
     };
     const std::string atlas = bytes("glyph_atlas.bmp");
     const std::string sheet = bytes("character_sheet.bmp");
@@ -32,15 +32,9 @@ Sprites& Art(int scale) {
 }  // namespace
 
 Mask FrameMask(int frame, int scale) {
-  const std::vector<uint8_t>& small = Art(1).frame_masks[static_cast<size_t>(frame)];
-  Mask m{kPictureWidth * scale, kPictureHeight * scale, {}};
-  m.bits.resize(static_cast<size_t>(m.w) * m.h);
-  for (int y = 0; y < m.h; ++y) {
-    for (int x = 0; x < m.w; ++x) {
-      m.bits[static_cast<size_t>(y) * m.w + x] = small[static_cast<size_t>(y / scale) * kPictureWidth + x / scale];
-    }
-  }
-  return m;
+  return {kPictureWidth * scale, kPictureHeight * scale,
+          Enlarge(Art(1).frame_masks[static_cast<size_t>(frame)], kPictureWidth, kPictureHeight,
+                  scale)};
 }
 
 Mask Checkered(const Mask& mask, int scale) {

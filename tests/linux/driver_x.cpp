@@ -147,9 +147,11 @@ Image Grab(XWin w) {
   return out;
 }
 
-std::vector<std::string> NetWmState(XWin w) {
+namespace {
+
+std::vector<std::string> AtomNames(XWin w, const char* property) {
   std::vector<std::string> out;
-  for (unsigned long atom : Property32(w, "_NET_WM_STATE", XA_ATOM)) {
+  for (unsigned long atom : Property32(w, property, XA_ATOM)) {
     char* name = XGetAtomName(X(), atom);
     if (name) out.push_back(name);
     if (name) XFree(name);
@@ -157,12 +159,20 @@ std::vector<std::string> NetWmState(XWin w) {
   return out;
 }
 
-bool HasNetWmState(XWin w, const char* state) {
-  for (const std::string& s : NetWmState(w)) {
-    if (s == state) return true;
+bool HasAtom(XWin w, const char* property, const char* atom) {
+  for (const std::string& s : AtomNames(w, property)) {
+    if (s == atom) return true;
   }
   return false;
 }
+
+}  // namespace
+
+std::vector<std::string> NetWmState(XWin w) { return AtomNames(w, "_NET_WM_STATE"); }
+
+bool HasNetWmState(XWin w, const char* state) { return HasAtom(w, "_NET_WM_STATE", state); }
+
+bool IsDialog(XWin w) { return HasAtom(w, "_NET_WM_WINDOW_TYPE", "_NET_WM_WINDOW_TYPE_DIALOG"); }
 
 std::string WmClassName(XWin w) {
   const std::string both = PropertyText(w, "WM_CLASS");

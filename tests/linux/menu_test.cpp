@@ -245,7 +245,7 @@ TEST_F(Menu, CommandsTakeEffect) {
 
   ASSERT_TRUE(ChooseFromMenu(r, ID_EXIT, {ID_TRAY}));
   EXPECT_EQ(WaitExit(r.process), 0);
-  const std::string written = ReadFile(dir + "/" + kConfName);
+  const std::string written = ReadFileBytes(dir + "/" + kConfName);
   EXPECT_NE(written.find("$viewscale = 3\r\n"), std::string::npos);
   EXPECT_NE(written.find("$sd = 0\r\n"), std::string::npos);
 }
@@ -257,15 +257,15 @@ TEST_F(Menu, EditAlarmTimesOpensTheFileForTheUser) {
   const std::string dir = Dir();
   const std::string user = MakeWorkDir("Menu.EditAlarmTimes.user");
   const std::string recorder = user + "/record.sh";
-  WriteFile(recorder,
+  WriteFileBytes(recorder,
             "#!/bin/sh\nprintf '%s GDK_SCALE=%s GDK_GL=%s\\n' \"$1\" \"${GDK_SCALE-}\" "
             "\"${GDK_GL-}\" >\"$0.out\"\n");
   chmod(recorder.c_str(), 0700);
   mkdir((user + "/applications").c_str(), 0700);
-  WriteFile(user + "/applications/recorder.desktop",
+  WriteFileBytes(user + "/applications/recorder.desktop",
             "[Desktop Entry]\nType=Application\nName=Recorder\nExec=" + recorder +
                 " %f\nMimeType=text/plain;\n");
-  WriteFile(user + "/mimeapps.list", "[Default Applications]\ntext/plain=recorder.desktop\n");
+  WriteFileBytes(user + "/mimeapps.list", "[Default Applications]\ntext/plain=recorder.desktop\n");
   WriteAlarms(dir + "/" + kAlarmName, {7 * 3600});
   Running r = Launch(kFull, dir, std::nullopt,
                      {"XDG_DATA_HOME=" + user, "XDG_CONFIG_HOME=" + user, "GDK_SCALE=2"});
@@ -273,7 +273,7 @@ TEST_F(Menu, EditAlarmTimesOpensTheFileForTheUser) {
   EXPECT_EQ(Bounds(r.main).w, 176) << "the program's own scale";
   ASSERT_TRUE(ChooseFromMenu(r, ID_EDIT_ALARMS));
   std::string opened;
-  EXPECT_TRUE(WaitUntil([&] { return !(opened = ReadFile(recorder + ".out")).empty(); }));
+  EXPECT_TRUE(WaitUntil([&] { return !(opened = ReadFileBytes(recorder + ".out")).empty(); }));
   EXPECT_EQ(opened, dir + "/" + kAlarmName + " GDK_SCALE=2 GDK_GL=\n");
   EXPECT_EQ(CloseAndWait(r), 0);
 }
