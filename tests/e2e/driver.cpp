@@ -256,8 +256,13 @@ Running Attach(const Process& process, const Program& program) {
   running.process = process;
   running.shadow = WaitForWindow(process, kShadowClass, 15000);
   running.main = WaitForWindow(process, program.main_class, 15000);
-  // Both windows exist once the main one does; let start-up finish showing them.
-  if (running.main) Send(running.main, WM_NULL);
+  // Start-up ends by showing the character or storing it in the tray; a
+  // message answered before then proves nothing, since asking the taskbar
+  // for the icon lets the program answer sent messages midway.
+  if (running.main) {
+    WaitUntil([&] { return IsWindowVisible(running.main) || IsIconic(running.shadow); }, 5000);
+    Send(running.main, WM_NULL);
+  }
   return running;
 }
 
