@@ -23,8 +23,6 @@
 
 namespace {
 
-constexpr const char* kLockFileName = ".kurimaro.lock";
-
 // --dir DIR: the program's files live in DIR instead of the user's
 // configuration directory. Anything else on the line is ignored.
 const char* DirOption(int argc, char** argv) {
@@ -143,7 +141,7 @@ int main(int argc, char** argv) {
   p.platform.tray.app = &p.app;
   p.app.language = UserLanguage();
   p.app.start_dir = ConfigDirectory(DirOption(argc, argv));
-  p.lock_path = JoinStartDir(p.app.start_dir.c_str(), kLockFileName);
+  p.lock_path = LockPath(p.app.start_dir);
 
   bool refused = false;
   p.lock_fd = AcquireInstanceLock(p.lock_path, refused);

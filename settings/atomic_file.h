@@ -8,9 +8,16 @@
 // call, so a folder that the ANSI code page cannot spell still works.
 
 // Writes bytes to a temporary file beside path, flushes it to disk and only
-// then puts it in the place of the old file. On any failure the old file stays
-// whole and the temporary file is removed. Returns whether path now holds bytes.
+// then puts it in the place of the old file, keeping its mode. A path that is
+// a link is written where the link points, and stays a link. On any failure
+// the old file stays whole and the temporary file is removed. Returns whether
+// path now holds bytes.
 bool WriteFileAtomically(const char* path, std::string_view bytes);
+
+// Removes what a write to path left behind when the program was killed
+// midway: only the temporary files of that one name, so run it while the
+// single-instance lock is held.
+void RemoveStaleTemporaries(const char* path);
 
 // The file opened for reading in binary mode, or null.
 std::FILE* OpenFileForReading(const char* path);

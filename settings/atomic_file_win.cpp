@@ -43,6 +43,24 @@ bool ReplaceWithRetries(const std::wstring& temp, const std::wstring& path) {
   }
 }
 
+// The file a path names once links and junctions are followed, so that the
+// write replaces the file a link points at and the link stays; the path
+// itself where there is nothing to follow (or the file does not exist yet).
+std::wstring FinalPath(const std::wstring& path) {
+  HANDLE file = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return path;
+  wchar_t buffer[32768];
+  const DWORD n = GetFinalPathNameByHandleW(file, buffer, 32768, FILE_NAME_NORMALIZED);
+  CloseHandle(file);
+  if (n == 0 || n >= 32768) return path;
+  std::wstring resolved(buffer, n);
+  // The answer comes in the \\?\ form; the plain one is what every call takes.
+  if (resolved.compare(0, 8, L"\\\\?\\UNC\\") == 0) return L"\\\\" + resolved.substr(8);
+  if (resolved.compare(0, 4, L"\\\\?\\") == 0) return resolved.substr(4);
+  return resolved;
+}
+
 }  // namespace
 
 std::wstring WidePath(const char* utf8) {
@@ -64,8 +82,9 @@ std::string Utf8Path(const wchar_t* wide) {
 }
 
 bool WriteFileAtomically(const char* utf8_path, std::string_view bytes) {
-  const std::wstring path = WidePath(utf8_path);
-  if (path.empty()) return false;
+  const std::wstring named = WidePath(utf8_path);
+  if (named.empty()) return false;
+  const std::wstring path = FinalPath(named);
   // Windows refuses to rename over a read-only file, Wine does not: the user's
   // read-only mark is honoured here so that both keep the old file.
   const DWORD attributes = GetFileAttributesW(path.c_str());
@@ -91,6 +110,21 @@ bool WriteFileAtomically(const char* utf8_path, std::string_view bytes) {
   ok = ok && ReplaceWithRetries(temp, path);
   if (!ok) DeleteFileW(temp);
   return ok;
+}
+
+// GetTempFileName's krmXXXX.tmp beside the file, left by a program killed
+// while it wrote.
+void RemoveStaleTemporaries(const char* utf8_path) {
+  const std::wstring named = WidePath(utf8_path);
+  if (named.empty()) return;
+  const std::wstring dir = DirectoryOf(FinalPath(named));
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW((dir + L"krm*.tmp").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) DeleteFileW((dir + found.cFileName).c_str());
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
 }
 
 std::FILE* OpenFileForReading(const char* path) {

@@ -1,6 +1,7 @@
 #include "shell/windows.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "behaviour/behaviour.h"
 #include "shell/shell_platform.h"
@@ -136,8 +137,12 @@ void FollowOutline(App& app) {
 
 void SaveAppSettings(App& app) {
   const ScreenRect main = app.platform.WindowBounds(AppWindow::Main);
-  SaveSettings(app.settings, main.left, main.top,
-               JoinStartDir(app.start_dir.c_str(), kSettingsFileName).c_str());
+  const std::string path = JoinStartDir(app.start_dir.c_str(), kSettingsFileName);
+  // The old file stays whole; a terminal or the session's log hears why the
+  // choices of this run are lost (a Windows program has nobody listening).
+  if (!SaveSettings(app.settings, main.left, main.top, path.c_str())) {
+    std::fprintf(stderr, "kurimaro: the settings could not be written to %s\n", path.c_str());
+  }
 }
 
 void ShowWindows(App& app) {

@@ -1,13 +1,19 @@
 #include "settings/settings.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 
+#include "settings/atomic_file.h"
 #include "settings/conf_file.h"
 
 namespace {
@@ -177,6 +183,59 @@ TEST(SettingsTest, FailedSaveKeepsTheOldFileWhole) {
   EXPECT_EQ(ReadAll(path), FormatSettings(Settings{}, 1, 2));
   std::remove(path.c_str());
   EXPECT_EQ(rmdir(dir.c_str()), 0) << "a temporary file was left behind";
+}
+
+// A dotfile manager's link stays a link, its file keeps its mode; a program
+// killed while it writes leaves a temporary file that the next start removes,
+// and nothing else.
+TEST(SettingsTest, SaveWritesThroughLinksKeepsTheModeAndItsLeftoversGo) {
+  namespace fs = std::filesystem;
+  const fs::path dir = fs::path(testing::TempDir()) / "settings_link_test";
+  fs::remove_all(dir);
+  fs::create_directories(dir / "dotfiles");
+  const fs::path target = dir / "dotfiles" / "kurimaro.conf";
+  const fs::path path = dir / "KurimaroConf.dat";
+  WriteAll(target.string(), "$viewscale = 4\n");
+  chmod(target.c_str(), 0644);
+  fs::create_symlink("dotfiles/kurimaro.conf", path);
+  Settings changed;
+  changed.scale = 7;
+  ASSERT_TRUE(SaveSettings(changed, 1, 2, path.c_str()));
+  EXPECT_TRUE(fs::is_symlink(path));
+  EXPECT_EQ(ReadAll(target.string()), FormatSettings(changed, 1, 2));
+  struct stat info = {};
+  ASSERT_EQ(stat(target.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0644u);
+
+  const std::string other = (dir / "notes.txt").string();
+  WriteAll(other, "mine");
+  WriteAll((dir / "dotfiles" / "kurimaro.conf.txt").string(), "mine too");
+  for (int kill_at = 0; kill_at < 50; ++kill_at) {
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      for (;;) SaveSettings(changed, kill_at, 2, path.c_str());
+    }
+    usleep(static_cast<useconds_t>(200 + 97 * kill_at));
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+  }
+  auto listing = [&dir] {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::recursive_directory_iterator(dir)) {
+      names.push_back(entry.path().lexically_relative(dir).string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  };
+  EXPECT_GT(listing().size(), 5u) << "no kill fell inside a save";
+  RemoveStaleTemporaries(path.c_str());
+  std::vector<std::string> left = listing();
+  EXPECT_EQ(left, (std::vector<std::string>{"KurimaroConf.dat", "dotfiles",
+                                            "dotfiles/kurimaro.conf",
+                                            "dotfiles/kurimaro.conf.txt", "notes.txt"}));
+  EXPECT_NE(ReadAll(target.string()).find("$viewscale = 7"), std::string::npos);
+  fs::remove_all(dir);
 }
 
 TEST(SettingsTest, PathsAreJoinedWithTheSystemsSeparatorAndNeverCutShort) {

@@ -9,11 +9,16 @@ class StartupTest : public EditionTest {};
 
 TEST_P(StartupTest, DefaultStartMakesBothWindows) {
   const std::string dir = TestDir();
+  // What a save killed midway leaves goes at the next start; nothing else does.
+  WriteFileBytes(JoinPath(dir, "krm3F1A.tmp"), "$viewscale = 9\r\n");
+  WriteFileBytes(JoinPath(dir, "notes.tmp"), "mine");
   Running app = Launch(edition(), dir);
   ASSERT_TRUE(app.main) << "no main window";
   // The first start makes the alarm file, empty, so the user finds where alarms go.
   EXPECT_TRUE(FileExists(JoinPath(dir, kAlarmName)));
   EXPECT_EQ(ReadFileBytes(JoinPath(dir, kAlarmName)), "");
+  EXPECT_FALSE(FileExists(JoinPath(dir, "krm3F1A.tmp")));
+  EXPECT_TRUE(FileExists(JoinPath(dir, "notes.tmp")));
   ASSERT_TRUE(app.shadow) << "no shadow window";
 
   const WindowInfo main = ReadWindow(app.main);

@@ -1,5 +1,6 @@
 // The program's files, its single instance and what it does with bad input.
 #include <signal.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <functional>
@@ -128,6 +129,45 @@ TEST_F(Files, BadInput) {
     EXPECT_EQ(ReadFileBytes(dir + "/" + kAlarmName), alarms);
     EXPECT_NE(ReadFileBytes(dir + "/" + kConfName).find("$viewscale = 1\r\n"), std::string::npos);
   }
+}
+
+// A settings file a dotfile manager links elsewhere is written where the
+// link points, keeps its mode, and stays linked. The lock lives in the
+// runtime directory, not with the files; where none can be made the program
+// runs and says so once.
+TEST_F(Files, LinkedSettingsAndTheLock) {
+  namespace fs = std::filesystem;
+  const std::string dir = Dir();
+  const std::string runtime = dir + "/run";
+  fs::create_directories(dir + "/dotfiles");
+  fs::create_directories(runtime);
+  const std::string target = dir + "/dotfiles/kurimaro.conf";
+  WriteFileBytes(target, "$viewscale = 2\r\n$shadow = 1\r\n$topmost = 1\r\n$calendar = 1\r\n");
+  chmod(target.c_str(), 0644);
+  fs::create_symlink("dotfiles/kurimaro.conf", dir + "/" + kConfName);
+  Running r = Launch(kFull, dir, std::nullopt, {"XDG_RUNTIME_DIR=" + runtime});
+  ASSERT_NE(r.main, 0u);
+  EXPECT_TRUE(fs::exists(runtime + "/kurimaro.lock"));
+  EXPECT_FALSE(fs::exists(dir + "/.kurimaro.lock"));
+  ASSERT_TRUE(ChooseFromMenu(r, ID_SIZE_X1 + 2));
+  ASSERT_TRUE(WaitUntil([&] { return Bounds(r.main).w == 264; }));
+  kill(r.process.pid, SIGTERM);
+  EXPECT_EQ(WaitExit(r.process), 0);
+  EXPECT_TRUE(fs::is_symlink(dir + "/" + kConfName));
+  EXPECT_NE(ReadFileBytes(target).find("$viewscale = 3\r\n"), std::string::npos);
+  struct stat info = {};
+  ASSERT_EQ(stat(target.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0644u);
+  EXPECT_FALSE(fs::exists(runtime + "/kurimaro.lock")) << "the lock's file goes with it";
+
+  // A runtime directory that is a file: no lock, one line, and it runs.
+  WriteFileBytes(dir + "/not-a-dir", "");
+  Running unlocked = Launch(kFull, dir, std::nullopt, {"XDG_RUNTIME_DIR=" + dir + "/not-a-dir"});
+  ASSERT_NE(unlocked.main, 0u);
+  EXPECT_EQ(CloseAndWait(unlocked), 0);
+  const std::string err = ReadFileBytes(unlocked.process.stderr_path);
+  EXPECT_EQ(Lines(err), 1) << err;
+  EXPECT_NE(err.find("lock"), std::string::npos) << err;
 }
 
 // Each way the program can be ended from outside writes the settings as they
