@@ -222,9 +222,15 @@ void GtkPlatform::RefreshVirtualScreen() {
   const int count = display ? gdk_display_get_n_monitors(display) : 0;
   if (count == 0) return;
   GdkRectangle all = {};
+  monitors.clear();
   for (int i = 0; i < count; ++i) {
+    GdkMonitor* monitor = gdk_display_get_monitor(display, i);
     GdkRectangle one;
-    gdk_monitor_get_geometry(gdk_display_get_monitor(display, i), &one);
+    GdkRectangle work;
+    gdk_monitor_get_geometry(monitor, &one);
+    gdk_monitor_get_workarea(monitor, &work);
+    monitors.push_back({{one.x, one.y, one.width, one.height},
+                        {work.x, work.y, work.width, work.height}});
     if (i == 0) all = one;
     else gdk_rectangle_union(&all, &one, &all);
   }

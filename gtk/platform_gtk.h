@@ -29,6 +29,7 @@ struct GtkPlatform final : ShellPlatform {
   ScreenRect main_bounds = {};         // as last placed or reported by the server
   ScreenRect shadow_bounds = {};
   ScreenRect screen = {};              // the union of the monitors as last read
+  std::vector<Monitor> monitors;       // each of them, as last read
   Region shadow_region;                // the outline last given to the shadow
   int32_t shadow_scale = 0;            // the scale that outline was built at
   bool composited = false;             // a compositor blends the shadow
@@ -66,6 +67,7 @@ struct GtkPlatform final : ShellPlatform {
   bool TellsOfTrayHost() override { return true; }
   LocalTime LocalNow() override;
   ScreenRect VirtualScreen() override;
+  std::vector<Monitor> Monitors() override { return monitors; }
   void ShowPicture(const Surface& picture, int32_t scale, const PixelBox& area) override;
   void FillShadow() override;
   void CloseProgram() override;

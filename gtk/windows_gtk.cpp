@@ -135,7 +135,7 @@ void OnCompositedChanged(GdkScreen* screen, gpointer data) {
 
 void OnMonitorsChanged(GdkScreen*, gpointer data) {
   Platform(data).RefreshVirtualScreen();
-  WatchScreen(*Platform(data).app);
+  MonitorsChanged(*Platform(data).app);
 }
 
 void MakeShadowWindow(GtkPlatform& p, const ScreenRect& at) {

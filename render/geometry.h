@@ -35,6 +35,13 @@ inline bool operator==(const PixelBox& a, const PixelBox& b) {
   return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
 
+// One monitor: all of it, and the part left when the taskbars and panels
+// are taken off.
+struct Monitor {
+  ScreenRect bounds;
+  ScreenRect work;
+};
+
 // The window's picture at scale 1: the bubble box at (0, 0), the character
 // box at (48, 16).
 inline constexpr int32_t kPictureWidth = 88;

@@ -65,6 +65,11 @@ void PointerMoved(App& app) {
 
 void MainMoved(App& app) { FollowMain(app); }
 
+void MonitorsChanged(App& app) {
+  WatchScreen(app);
+  KeepOnAMonitor(app);
+}
+
 void Closing(App& app) {
   app.platform.StopTimer(TIMER_FRAME);
   SaveAppSettings(app);

@@ -19,6 +19,8 @@ void Resumed(App& app);
 void PointerMoved(App& app);
 // The character moved or changed size: the shadow follows.
 void MainMoved(App& app);
+// The monitors changed: the shrink watch, then the character onto a monitor.
+void MonitorsChanged(App& app);
 // The session is ending or the program closes: the timers stop and the
 // settings are written with the character's position. Safe to call again.
 void Closing(App& app);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "behaviour/behaviour_platform.h"
 #include "render/paint.h"
@@ -47,6 +48,8 @@ struct ShellPlatform : BehaviourPlatform {
 
   virtual LocalTime LocalNow() = 0;
   virtual ScreenRect VirtualScreen() = 0;
+  // The monitors as last read; empty where the system tells of none.
+  virtual std::vector<Monitor> Monitors() = 0;
 
   // The area of the picture (its own pixels, at scale 1) enlarged scale
   // times, to the same place of the main window. The program keeps no

@@ -26,8 +26,10 @@ bool StartApp(App& app) {
   const std::string settings = JoinStartDir(app.start_dir.c_str(), kSettingsFileName);
   // A save the last run was killed in left its temporary file; the lock is ours now.
   RemoveStaleTemporaries(settings.c_str());
-  const ScreenPoint at = LoadSettings(app.settings, settings.c_str(), app.edition, screen);
+  const ScreenPoint stored = LoadSettings(app.settings, settings.c_str(), app.edition, screen);
   if (!RescaleSprites(app.sprites, app.settings.scale)) return false;
+  const ScreenPoint at =
+      PlaceOnMonitors(platform.Monitors(), WindowAt(stored, app.settings.scale));
   const ScreenRect main = WindowAt(at, app.settings.scale);
   if (!platform.CreateWindows(main, ShadowBounds(app, main))) return false;
 

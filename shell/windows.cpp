@@ -184,6 +184,43 @@ void WatchScreen(App& app) {
   platform.PlaceWindow(AppWindow::Main, {to.x, to.y, window.width, window.height}, true);
 }
 
+namespace {
+
+bool Meets(const ScreenRect& a, const ScreenRect& b) {
+  return a.left < b.left + b.width && b.left < a.left + a.width && a.top < b.top + b.height &&
+         b.top < a.top + a.height;
+}
+
+// Squared gap between the rectangles along each axis; 0 where they overlap.
+int64_t Gap(const ScreenRect& a, const ScreenRect& b) {
+  auto axis = [](int64_t a0, int64_t a1, int64_t b0, int64_t b1) {
+    return std::max<int64_t>({0, b0 - a1, a0 - b1});
+  };
+  const int64_t dx = axis(a.left, a.left + a.width, b.left, b.left + b.width);
+  const int64_t dy = axis(a.top, a.top + a.height, b.top, b.top + b.height);
+  return dx * dx + dy * dy;
+}
+
+}  // namespace
+
+ScreenPoint PlaceOnMonitors(const std::vector<Monitor>& monitors, const ScreenRect& window) {
+  const Monitor* nearest = nullptr;
+  for (const Monitor& m : monitors) {
+    if (Meets(window, m.bounds)) return {window.left, window.top};
+    if (!nearest || Gap(window, m.bounds) < Gap(window, nearest->bounds)) nearest = &m;
+  }
+  if (!nearest) return {window.left, window.top};
+  return ClampToScreen(nearest->work, window);
+}
+
+void KeepOnAMonitor(App& app) {
+  ShellPlatform& platform = app.platform;
+  const ScreenRect window = platform.WindowBounds(AppWindow::Main);
+  const ScreenPoint to = PlaceOnMonitors(platform.Monitors(), window);
+  if (to.x == window.left && to.y == window.top) return;
+  platform.PlaceWindow(AppWindow::Main, {to.x, to.y, window.width, window.height}, true);
+}
+
 void StopAlarm(App& app) {
   app.platform.KillAlarmTimer();
   SetMode(app.behaviour, Mode::Idle, app.settings, app.platform);

@@ -92,8 +92,16 @@ void StepAsideForFullScreen(App& app);
 bool ScreenShrank(App& app, const ScreenRect& screen);
 // The shrink watch: after a shrink of the screen the main window comes back
 // onto it. Every timer runs it first; a system that reports a change of
-// monitors may run it then.
+// monitors runs it then, with the monitor rule after it.
 void WatchScreen(App& app);
+
+// Monitors of different sizes leave holes in the screen's bounding box: a
+// window that meets no monitor goes into the work area of the nearest one
+// (by the gap between the two rectangles). One that meets a monitor, or a
+// system that tells of none, stays.
+ScreenPoint PlaceOnMonitors(const std::vector<Monitor>& monitors, const ScreenRect& window);
+// The character's window by that rule, as it stands now.
+void KeepOnAMonitor(App& app);
 
 void StopAlarm(App& app);
 // A double click on the character stops a running alarm; otherwise it does nothing.

@@ -85,6 +85,8 @@ struct FakeShell : FakePlatformFor<ShellPlatform> {
   }
   LocalTime LocalNow() override { return time; }
   ScreenRect VirtualScreen() override { return screen; }
+  std::vector<Monitor> monitors;  // none told: the monitor rule keeps every place
+  std::vector<Monitor> Monitors() override { return monitors; }
   void ShowPicture(const Surface& picture, int32_t scale, const PixelBox& area) override {
     log.push_back("show");
     shown_area = area;

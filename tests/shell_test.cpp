@@ -56,6 +56,38 @@ TEST(ShellTest, ClampAfterShrinkKeepsTheWindowOnTheVirtualScreen) {
   EXPECT_EQ(rig.app.screen_height, 1000);
 }
 
+// A 2560 x 1440 screen above a 1920 x 1080 laptop, each with a panel at its
+// foot: a window in the holes of their bounding box goes into the work area
+// of the nearer one; one that meets either stays, partly off or not.
+TEST(ShellTest, AWindowOnNoMonitorGoesToTheNearestOnesWorkArea) {
+  const std::vector<Monitor> monitors = {{{0, 0, 2560, 1440}, {0, 0, 2560, 1400}},
+                                         {{0, 1440, 1920, 1080}, {0, 1440, 1920, 1040}}};
+  struct Row {
+    ScreenRect window;
+    ScreenPoint want;
+  };
+  const Row rows[] = {
+      {{2200, 1700, 176, 160}, {2200, 1240}},  // 260 below the big one, 280 right of the laptop
+      {{2300, 2300, 176, 160}, {1744, 2300}},  // nearer the laptop
+      {{1900, 1500, 176, 160}, {1900, 1500}},  // meets the laptop: stays
+      {{-100, -50, 176, 160}, {-100, -50}},    // meets the big one: stays
+      {{5000, -900, 176, 160}, {2384, 0}},     // far off: the nearest corner of the big one
+  };
+  for (const Row& r : rows) {
+    const ScreenPoint got = PlaceOnMonitors(monitors, r.window);
+    EXPECT_EQ(got.x, r.want.x) << r.window.left << "," << r.window.top;
+    EXPECT_EQ(got.y, r.want.y) << r.window.left << "," << r.window.top;
+  }
+  EXPECT_EQ(PlaceOnMonitors({}, {9000, 9000, 176, 160}).x, 9000) << "no monitors told";
+
+  // At start from the saved place, and when the monitors change under it.
+  Rig rig;
+  rig.shell.monitors = monitors;
+  rig.shell.main = {2200, 1700, 176, 160};
+  MonitorsChanged(rig.app);
+  EXPECT_EQ(rig.shell.main, (ScreenRect{2200, 1240, 176, 160}));
+}
+
 TEST(ShellTest, DragFollowsTheCursorUntilAnyOfItsEndings) {
   Rig rig;
   App& app = rig.app;

@@ -71,9 +71,11 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM
     case WM_LBUTTONDBLCLK: DoubleClicked(app); return 0;
     case WM_RBUTTONUP: OnRightUp(app); return 0;
     case WM_COMMAND: HandleCommand(app, LOWORD(wparam)); return 0;
-    // Every top-level window hears of a change of the displays; the shrink
-    // watch of the next timer message then sees the new size.
-    case WM_DISPLAYCHANGE: p->RefreshVirtualScreen(); return 0;
+    // Every top-level window hears of a change of the displays.
+    case WM_DISPLAYCHANGE:
+      p->RefreshVirtualScreen();
+      MonitorsChanged(app);
+      return 0;
     case WM_POWERBROADCAST: OnPowerBroadcast(app, wparam); return TRUE;
   }
   return DefWindowProcA(window, message, wparam, lparam);

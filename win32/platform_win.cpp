@@ -175,8 +175,27 @@ LocalTime Win32Platform::LocalNow() {
 
 ScreenRect Win32Platform::VirtualScreen() { return screen; }
 
+namespace {
+
+BOOL CALLBACK AddMonitor(HMONITOR handle, HDC, LPRECT, LPARAM list) {
+  MONITORINFO info = {};
+  info.cbSize = sizeof info;
+  if (GetMonitorInfoA(handle, &info)) {
+    const RECT& m = info.rcMonitor;
+    const RECT& w = info.rcWork;
+    reinterpret_cast<std::vector<Monitor>*>(list)->push_back(
+        {{m.left, m.top, m.right - m.left, m.bottom - m.top},
+         {w.left, w.top, w.right - w.left, w.bottom - w.top}});
+  }
+  return TRUE;
+}
+
+}  // namespace
+
 void Win32Platform::RefreshVirtualScreen() {
   screen = VirtualScreenRect();
+  monitors.clear();
+  EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&monitors));
   RefreshMainMonitor();
 }
 

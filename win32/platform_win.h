@@ -21,6 +21,7 @@ struct Win32Platform final : ShellPlatform {
   bool under_wine = false;         // Wine's stacking needs a hand (shadow_window.cpp)
   HDC paint_dc = nullptr;          // the main window's paint context while it paints
   ScreenRect screen = {};          // the virtual screen as last read
+  std::vector<Monitor> monitors;   // each monitor, as last read
   ScreenRect main_bounds = {};     // the main window's rectangle as last moved or sized
   RECT main_monitor = {};          // the monitor the character stands on, with main_bounds
   SetCoalescableTimerCall set_coalescable_timer = nullptr;  // null before Windows 8
@@ -51,6 +52,7 @@ struct Win32Platform final : ShellPlatform {
   bool TellsOfTrayHost() override { return false; }
   LocalTime LocalNow() override;
   ScreenRect VirtualScreen() override;
+  std::vector<Monitor> Monitors() override { return monitors; }
   void ShowPicture(const Surface& picture, int32_t scale, const PixelBox& area) override;
   void FillShadow() override;
   void CloseProgram() override;
