@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "gtk/autostart_gtk.h"
 #include "gtk/dialogs_gtk.h"
 #include "gtk/embedded.h"
 #include "gtk/full_screen_x11.h"
@@ -316,3 +317,10 @@ bool GtkPlatform::ChooseWaveFile(const char* title, char* path, uint32_t size) {
 void GtkPlatform::ShowAbout() { ShowAboutBox(main_window); }
 
 void GtkPlatform::OpenDocument(const char* path, const char*) { OpenWithDefaultApplication(path); }
+
+bool GtkPlatform::StartsAtLogin() { return g_file_test(AutostartPath().c_str(), G_FILE_TEST_EXISTS); }
+
+void GtkPlatform::SetStartAtLogin(bool on, const std::string& start_dir) {
+  if (on) WriteAutostartEntry(start_dir);
+  else RemoveAutostartEntry();
+}

@@ -82,6 +82,8 @@ struct GtkPlatform final : ShellPlatform {
   bool ChooseWaveFile(const char* title, char* path, uint32_t size) override;
   void ShowAbout() override;
   void OpenDocument(const char* path, const char* directory) override;
+  bool StartsAtLogin() override;
+  void SetStartAtLogin(bool on, const std::string& start_dir) override;
 
   // Reads the monitors again; at start and whenever they change.
   void RefreshVirtualScreen();

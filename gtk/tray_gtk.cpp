@@ -128,11 +128,10 @@ bool TrayShown(const TrayState& tray) {
 
 void RefreshIndicatorMenu(TrayState& tray) {
   if (!tray.indicator) return;
-  const App& app = *tray.app;
+  App& app = *tray.app;
   tray.indicator_alarm = !TrayMenuAllowed(app);
   GtkWidget* menu =
-      BuildContextMenu(MenuState(app.settings, app.edition, app.language, TrayShown(tray)),
-                       app.language, !tray.indicator_alarm, MenuCommandChosen, &tray);
+      BuildContextMenu(MenuNow(app), app.language, !tray.indicator_alarm, MenuCommandChosen, &tray);
   // Its activation, which the library passes on only to an item on show: it
   // stands last in the menu as well, under the program's name.
   GList* items = gtk_container_get_children(GTK_CONTAINER(menu));

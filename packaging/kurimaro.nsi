@@ -142,6 +142,7 @@ Section "Uninstall"
   Delete "$SMPROGRAMS\Kurimaro.lnk"
   Delete "$SMPROGRAMS\KurimaroLite.lnk"
   Delete "$SMSTARTUP\Kurimaro.lnk"
+  Delete "$SMSTARTUP\KurimaroLite.lnk"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
   Delete "$INSTDIR\uninstall.exe"
   ; KurimaroConf.dat and alerm.txt are the user's: they stay, and the folder

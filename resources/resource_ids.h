@@ -30,5 +30,6 @@
 #define ID_SHADOW 40061
 #define ID_TRAY 40064
 #define ID_EDIT_ALARMS 40066
+#define ID_START_AT_LOGIN 40067
 
 #endif

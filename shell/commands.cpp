@@ -94,6 +94,9 @@ void HandleCommand(App& app, uint32_t id) {
       else StoreInTray(app);
       break;
     case ID_EDIT_ALARMS: EditAlarmTimes(app); break;
+    case ID_START_AT_LOGIN:
+      app.platform.SetStartAtLogin(!app.platform.StartsAtLogin(), app.start_dir);
+      break;
     default: break;
   }
 }
@@ -101,7 +104,6 @@ void HandleCommand(App& app, uint32_t id) {
 void OpenCharacterMenu(App& app) {
   ShellPlatform& platform = app.platform;
   platform.StopTimer(TIMER_FRAME);
-  platform.TrackMenu(AppWindow::Main, app.language,
-                     MenuState(app.settings, app.edition, app.language, app.tray_icon));
+  platform.TrackMenu(AppWindow::Main, app.language, MenuNow(app));
   platform.StartTimer(TIMER_FRAME, kFrameInterval);
 }

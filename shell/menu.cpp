@@ -51,6 +51,7 @@ const std::vector<MenuEntry>& ContextMenu() {
       Item(0, ID_EDIT_ALARMS, "アラーム時刻の編集", "Edit alarm times...", false),
       Separator(0),
       Item(0, ID_TRAY, "最小化", "Hide in tray"),
+      Item(0, ID_START_AT_LOGIN, "ログイン時に起動", "Start at login"),
       Separator(0),
       Item(0, ID_ABOUT, "Kurimaroについて", "About Kurimaro", false),
       Separator(0),

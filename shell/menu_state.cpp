@@ -10,7 +10,7 @@ int SoundChecked(const Settings& s) { return s.sound >= 0 && s.sound <= 3 ? s.so
 int PlayTimeChecked(const Settings& s) { return s.play_time >= 0 && s.play_time <= 3 ? s.play_time : 0; }
 
 MenuItemState ItemState(const MenuEntry& entry, const Settings& s, Edition edition,
-                        Language language, bool tray) {
+                        Language language, bool tray, bool at_login) {
   const bool lite = edition == Edition::Lite;
   MenuItemState item = {entry.id, entry.Label(language), false, false};
   if (entry.id >= ID_SIZE_X1 && entry.id <= ID_SIZE_X10) {
@@ -37,6 +37,7 @@ MenuItemState ItemState(const MenuEntry& entry, const Settings& s, Edition editi
       item.label = TextOf(s.in_tray ? Text::TakeOutOfTray : Text::StoreInTray, language);
       item.grayed = !s.in_tray && !tray;
       break;
+    case ID_START_AT_LOGIN: item.checked = at_login; break;
     case ID_SOUND_LAUGH: item.checked = SoundChecked(s) == 0; break;
     case ID_SOUND_OK: item.checked = SoundChecked(s) == 1; break;
     case ID_SOUND_FILE: item.checked = SoundChecked(s) == 2; break;
@@ -56,11 +57,11 @@ MenuItemState ItemState(const MenuEntry& entry, const Settings& s, Edition editi
 }  // namespace
 
 std::vector<MenuItemState> MenuState(const Settings& s, Edition edition, Language language,
-                                     bool tray) {
+                                     bool tray, bool at_login) {
   std::vector<MenuItemState> items;
   for (const MenuEntry& entry : ContextMenu()) {
     if (entry.kind == MenuKind::Item && entry.rewritten) {
-      items.push_back(ItemState(entry, s, edition, language, tray));
+      items.push_back(ItemState(entry, s, edition, language, tray, at_login));
     }
   }
   return items;

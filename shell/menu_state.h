@@ -20,6 +20,6 @@ struct MenuItemState {
 // The items of the context menu that are rewritten before every showing,
 // top to bottom, labelled in the language; every other entry stays as
 // described. Without a tray icon to come back by, storing in the tray is
-// greyed.
+// greyed; at_login ticks starting at login.
 std::vector<MenuItemState> MenuState(const Settings& settings, Edition edition,
-                                     Language language, bool tray);
+                                     Language language, bool tray, bool at_login = false);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "behaviour/behaviour_platform.h"
@@ -96,4 +97,8 @@ struct ShellPlatform : BehaviourPlatform {
   virtual void ShowAbout() = 0;
   // Opens a document with the application the user has for it.
   virtual void OpenDocument(const char* path, const char* directory) = 0;
+  // Whether the system starts this program at login; making it start there,
+  // in the program's directory, or not.
+  virtual bool StartsAtLogin() = 0;
+  virtual void SetStartAtLogin(bool on, const std::string& start_dir) = 0;
 };

@@ -56,9 +56,13 @@ void TrayDoubleClicked(App& app) {
 
 bool TrayMenuAllowed(const App& app) { return app.behaviour.mode == Mode::Idle; }
 
+std::vector<MenuItemState> MenuNow(App& app) {
+  return MenuState(app.settings, app.edition, app.language, app.tray_icon,
+                   app.platform.StartsAtLogin());
+}
+
 void TrayRightClicked(App& app) {
   app.platform.BringToFront(AppWindow::Shadow);
   if (!TrayMenuAllowed(app)) return;
-  app.platform.TrackMenu(AppWindow::Shadow, app.language,
-                         MenuState(app.settings, app.edition, app.language, app.tray_icon));
+  app.platform.TrackMenu(AppWindow::Shadow, app.language, MenuNow(app));
 }

@@ -3,7 +3,10 @@
 // The task tray, free of any window system: storing the program there and
 // bringing it back, the icon and its retry, and the icon's clicks.
 
+#include <vector>
+
 #include "shell/app.h"
+#include "shell/menu_state.h"
 
 // Only the tray icon is left; the timers and alarms go on.
 void StoreInTray(App& app);
@@ -27,6 +30,8 @@ void TrayDoubleClicked(App& app);
 // No menu opens from the tray during an alarm; a tray whose host opens the
 // menu by itself shows it greyed then.
 bool TrayMenuAllowed(const App& app);
+// The menu as it is to show now, from the character or the tray icon.
+std::vector<MenuItemState> MenuNow(App& app);
 // The tray icon's right click opens the menu, except during an alarm; the
 // character keeps moving meanwhile.
 void TrayRightClicked(App& app);

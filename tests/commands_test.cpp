@@ -33,7 +33,7 @@ TEST(CommandsTest, MenuShowsTheSettingsWithTheLiteEditionsGreyItems) {
   for (Edition edition : {Edition::Full, Edition::Lite}) {
     const bool lite = edition == Edition::Lite;
     const std::vector<MenuItemState> items = MenuState(s, edition, Language::Japanese, false);
-    ASSERT_EQ(items.size(), 25u);
+    ASSERT_EQ(items.size(), 26u);
     EXPECT_EQ(Item(items, ID_ALARM_DISPLAY).label, "アラームモード");
     EXPECT_EQ(Item(items, ID_SOUND_FILE_LOOP).label, "WAVEファイル(LOOP)");
     EXPECT_EQ(Item(items, ID_TRAY).label, "タスクトレイから出す");
@@ -204,4 +204,19 @@ TEST(CommandsTest, StoredProgramStaysInSightUntilTheTrayTakesItsIcon) {
   EXPECT_EQ(shell.Count("show main"), 1);
   EXPECT_EQ(shell.Count("start 103"), 1);
   EXPECT_TRUE(rig.settings.in_tray);  // the setting is the user's
+}
+
+// Start at login asks the system each time, so the tick follows what the
+// system holds, whoever changed it.
+TEST(CommandsTest, StartAtLoginFollowsTheSystemsEntry) {
+  Rig rig;
+  rig.app.start_dir = "/home/me/kurimaro";
+  EXPECT_FALSE(Item(MenuNow(rig.app), ID_START_AT_LOGIN).checked);
+  HandleCommand(rig.app, ID_START_AT_LOGIN);
+  EXPECT_EQ(rig.shell.log.back(), "start at login in /home/me/kurimaro");
+  EXPECT_TRUE(Item(MenuNow(rig.app), ID_START_AT_LOGIN).checked);
+  HandleCommand(rig.app, ID_START_AT_LOGIN);
+  EXPECT_EQ(rig.shell.log.back(), "no start at login in /home/me/kurimaro");
+  rig.shell.at_login = true;  // made outside the program
+  EXPECT_TRUE(Item(MenuNow(rig.app), ID_START_AT_LOGIN).checked);
 }

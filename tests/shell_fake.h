@@ -121,6 +121,12 @@ struct FakeShell : FakePlatformFor<ShellPlatform> {
     return true;
   }
   void ShowAbout() override { log.push_back("about"); }
+  bool at_login = false;  // the system starts the program at login
+  bool StartsAtLogin() override { return at_login; }
+  void SetStartAtLogin(bool on, const std::string& dir) override {
+    at_login = on;
+    log.push_back(std::string(on ? "start at login in " : "no start at login in ") + dir);
+  }
   void OpenDocument(const char* path, const char* dir) override {
     log.push_back(std::string("open ") + path + " in " + dir);
   }

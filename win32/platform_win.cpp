@@ -13,6 +13,7 @@
 #include "win32/menu_win.h"
 #include "win32/present_win.h"
 #include "win32/region_win.h"
+#include "win32/startup_link_win.h"
 #include "win32/tray_win.h"
 
 // The built-in sounds always loop. Without SND_FILENAME the user's text is
@@ -320,6 +321,13 @@ void Win32Platform::ShowAbout() { ShowAboutBox(main_window); }
 void Win32Platform::OpenDocument(const char* path, const char* directory) {
   ShellExecuteW(nullptr, L"open", WidePath(path).c_str(), nullptr, WidePath(directory).c_str(),
                 SW_SHOWNORMAL);
+}
+
+bool Win32Platform::StartsAtLogin() { return StartupShortcutExists(); }
+
+void Win32Platform::SetStartAtLogin(bool on, const std::string& start_dir) {
+  if (on) CreateStartupShortcut(start_dir);
+  else RemoveStartupShortcut();
 }
 
 int VirtualScreenWidth() {

@@ -68,6 +68,8 @@ struct Win32Platform final : ShellPlatform {
   bool ChooseWaveFile(const char* title, char* path, uint32_t size) override;
   void ShowAbout() override;
   void OpenDocument(const char* path, const char* directory) override;
+  bool StartsAtLogin() override;
+  void SetStartAtLogin(bool on, const std::string& start_dir) override;
 
   // Looks up the coalescable timer once at start-up.
   void FindCoalescableTimer();

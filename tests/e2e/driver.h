@@ -58,6 +58,7 @@ enum Command : int {
   kSoundLaugh = 40051,
   kShadow = 40061,
   kTray = 40064,
+  kStartAtLogin = 40067,
   kEditAlarms = 40066,
 };
 constexpr UINT kTrayMessage = WM_APP + 100;  // the tray icon's callback, wParam 1

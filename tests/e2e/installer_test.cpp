@@ -199,3 +199,23 @@ TEST_F(InstallerTest, ReinstallKeepsTheAlarmFileAndWaitsForARunningProgram) {
 }
 
 }  // namespace
+
+// "Start at login" in the menu makes the same Startup shortcut for a user of
+// the zip: it starts this program in its folder, and choosing it again
+// removes it (the uninstaller removes it as well).
+TEST_F(InstallerTest, MenuMakesAndRemovesTheStartupShortcut) {
+  const std::string dir = MakeWorkDir("StartAtLogin");
+  Running app = Launch(kFull, dir);
+  ASSERT_TRUE(app.main);
+  Post(app.main, WM_COMMAND, kStartAtLogin);
+  ASSERT_TRUE(WaitUntil([] { return FileExists(StartupShortcut()); }, 10000));
+  const Shortcut shortcut = ReadShortcut(StartupShortcut());
+  EXPECT_TRUE(shortcut.loaded);
+  EXPECT_EQ(shortcut.target, JoinPath(DriverDir(), kFull.exe));
+  char full[MAX_PATH] = {};
+  GetFullPathNameA(dir.c_str(), MAX_PATH, full, nullptr);
+  EXPECT_EQ(shortcut.work_dir, full);
+  Post(app.main, WM_COMMAND, kStartAtLogin);
+  EXPECT_TRUE(WaitUntil([] { return !FileExists(StartupShortcut()); }, 10000));
+  EXPECT_EQ(CloseAndWait(app), 0);
+}

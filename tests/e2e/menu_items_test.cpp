@@ -59,6 +59,7 @@ const std::vector<Item>& ShownMenu() {
       {L"アラーム時刻の編集", L"Edit alarm times...", 40066, {}},
       kSeparator,
       {L"(tray)", L"(tray)", 40064, {}},
+      {L"ログイン時に起動", L"Start at login", 40067, {}},
       kSeparator,
       {L"Kurimaroについて", L"About Kurimaro", 40040, {}},
       kSeparator,

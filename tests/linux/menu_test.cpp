@@ -5,6 +5,8 @@
 #include <mutex>
 #include <thread>
 
+#include <filesystem>
+
 #include "resources/resource_ids.h"
 #include "tests/linux/fixture.h"
 
@@ -275,6 +277,28 @@ TEST_F(Menu, EditAlarmTimesOpensTheFileForTheUser) {
   std::string opened;
   EXPECT_TRUE(WaitUntil([&] { return !(opened = ReadFileBytes(recorder + ".out")).empty(); }));
   EXPECT_EQ(opened, dir + "/" + kAlarmName + " GDK_SCALE=2 GDK_GL=\n");
+  EXPECT_EQ(CloseAndWait(r), 0);
+}
+
+// "Start at login" writes an autostart entry that the desktop's own checker
+// takes and that starts this program with its folder; chosen again, the
+// entry goes.
+TEST_F(Menu, StartAtLoginWritesAndRemovesTheAutostartEntry) {
+  const std::string dir = Dir();
+  const std::string user = MakeWorkDir("Menu.StartAtLogin.user");
+  const std::string entry = user + "/autostart/kurimaro.desktop";
+  Running r = Launch(kFull, dir, std::nullopt, {"XDG_CONFIG_HOME=" + user});
+  ASSERT_NE(r.main, 0u);
+  ASSERT_TRUE(ChooseFromMenu(r, ID_START_AT_LOGIN, {ID_TRAY}));
+  ASSERT_TRUE(WaitUntil([&] { return !ReadFileBytes(entry).empty(); }));
+  const std::string text = ReadFileBytes(entry);
+  const std::string program = std::filesystem::canonical(KURIMARO_GTK_DIR "/kurimaro").string();
+  EXPECT_NE(text.find("Exec=\"" + program + "\" --dir \"" + dir + "\"\n"), std::string::npos)
+      << text;
+  Process check = StartTool({"desktop-file-validate", entry});
+  EXPECT_EQ(WaitExit(check), 0) << ReadFileBytes(check.stderr_path);
+  ASSERT_TRUE(ChooseFromMenu(r, ID_START_AT_LOGIN, {ID_TRAY}));
+  EXPECT_TRUE(WaitUntil([&] { return !std::filesystem::exists(entry); }));
   EXPECT_EQ(CloseAndWait(r), 0);
 }
 

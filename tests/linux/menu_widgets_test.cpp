@@ -63,7 +63,8 @@ TEST_F(MenuWidgets, LabelsTicksAndGreys) {
             "  \"LAUGH\" [x]\n  \"OK\" [ ]\n  --\n  WAVE file... [ ]\n  WAVE file (loop)... [ ]\n"
             "  --\n  Alarm length\n    5 seconds [x]\n    10 seconds [ ]\n    30 seconds [ ]\n"
             "    60 seconds [ ]\n"
-            "--\nEdit alarm times...\n--\nHide in tray [ ] (grey)\n--\nAbout Kurimaro\n--\nExit\n");
+            "--\nEdit alarm times...\n--\nHide in tray [ ] (grey)\nStart at login [ ]\n--\n"
+            "About Kurimaro\n--\nExit\n");
 
   // The lite edition in Japanese, stored in a tray: no shadow, nothing above x5,
   // and the tray item takes the program out.
