@@ -103,15 +103,44 @@ class Watcher {
     path = items_.front().second;
     return true;
   }
+  // How the item's exported menu shows the item of that label, as a panel
+  // reads it to draw the menu: "enabled", "disabled" or "" when not there.
+  std::string MenuItemState(const std::string& label) {
+    std::string name, path;
+    if (!Item(name, path)) return "";
+    GDBusConnection* c = Connect();
+    if (!c) return "";
+    std::string state;
+    GVariant* menu = g_dbus_connection_call_sync(
+        c, name.c_str(), path.c_str(), "org.freedesktop.DBus.Properties", "Get",
+        g_variant_new("(ss)", "org.kde.StatusNotifierItem", "Menu"), G_VARIANT_TYPE("(v)"),
+        G_DBUS_CALL_FLAGS_NONE, 5000, nullptr, nullptr);
+    if (menu) {
+      GVariant* boxed = nullptr;
+      g_variant_get(menu, "(v)", &boxed);
+      const std::string menu_path = g_variant_get_string(boxed, nullptr);
+      GVariant* layout = g_dbus_connection_call_sync(
+          c, name.c_str(), menu_path.c_str(), "com.canonical.dbusmenu", "GetLayout",
+          g_variant_new("(ii@as)", 0, -1, g_variant_new_strv(nullptr, 0)), nullptr,
+          G_DBUS_CALL_FLAGS_NONE, 5000, nullptr, nullptr);
+      if (layout) {
+        GVariant* root = g_variant_get_child_value(layout, 1);
+        state = FindInLayout(root, label);
+        g_variant_unref(root);
+        g_variant_unref(layout);
+      }
+      g_variant_unref(boxed);
+      g_variant_unref(menu);
+    }
+    g_object_unref(c);
+    return state;
+  }
+
   // One of the item's own methods, as a panel calls it on a click.
   bool CallItem(const char* method) {
     std::string name, path;
     if (!Item(name, path)) return false;
-    GDBusConnection* c = g_dbus_connection_new_for_address_sync(
-        address_.c_str(),
-        static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
-                                          G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
-        nullptr, nullptr, nullptr);
+    GDBusConnection* c = Connect();
     if (!c) return false;
     GError* error = nullptr;
     GVariant* reply = g_dbus_connection_call_sync(c, name.c_str(), path.c_str(),
@@ -128,6 +157,43 @@ class Watcher {
   }
 
  private:
+  GDBusConnection* Connect() {
+    return g_dbus_connection_new_for_address_sync(
+        address_.c_str(),
+        static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
+                                          G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
+        nullptr, nullptr, nullptr);
+  }
+  // An entry of a dbusmenu layout is (id, properties, children); "enabled"
+  // is left out while it is true.
+  static std::string FindInLayout(GVariant* entry, const std::string& label) {
+    GVariant* properties = g_variant_get_child_value(entry, 1);
+    const gchar* text = nullptr;
+    std::string found;
+    if (g_variant_lookup(properties, "label", "&s", &text)) {
+      std::string plain;
+      for (const char* t = text; *t; ++t) {
+        if (*t != '_') plain += *t;
+      }
+      if (plain == label) {
+        gboolean enabled = TRUE;
+        g_variant_lookup(properties, "enabled", "b", &enabled);
+        found = enabled ? "enabled" : "disabled";
+      }
+    }
+    g_variant_unref(properties);
+    GVariant* children = g_variant_get_child_value(entry, 2);
+    for (gsize i = 0; found.empty() && i < g_variant_n_children(children); ++i) {
+      GVariant* boxed = g_variant_get_child_value(children, i);
+      GVariant* child = g_variant_get_variant(boxed);
+      found = FindInLayout(child, label);
+      g_variant_unref(child);
+      g_variant_unref(boxed);
+    }
+    g_variant_unref(children);
+    return found;
+  }
+
   static void OnCall(GDBusConnection*, const gchar* sender, const gchar*, const gchar*,
                      const gchar* method, GVariant* parameters, GDBusMethodInvocation* call,
                      gpointer self) {
@@ -351,6 +417,11 @@ TEST_F(Menu, StatusNotifierWatcher) {
   ASSERT_NE(r.main, 0u);
   std::string name, path;
   ASSERT_TRUE(WaitUntil([&] { return watcher.Item(name, path); }));
+  // The panel's menu shows what his own does: the item is there to store him.
+  std::string hide;
+  EXPECT_TRUE(WaitUntil([&] { return (hide = watcher.MenuItemState("Hide in tray")) == "enabled"; },
+                        5000))
+      << hide;
   ASSERT_TRUE(ChooseFromMenu(r, ID_TRAY));
   EXPECT_TRUE(WaitUntil([&] { return Stored(r); }));
   EXPECT_EQ(DockedTrayIcon(r.process.pid), 0u) << "no XEmbed icon beside the item";
