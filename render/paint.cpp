@@ -64,15 +64,3 @@ int32_t ComposeFrame(Sprites& sprites, RenderState& render, BehaviourState& beha
   render.last_paint_tick = tick;
   return frame;
 }
-
-int32_t PaintFrame(Sprites& sprites, RenderState& render, BehaviourState& behaviour,
-                   const Settings& settings, const LocalTime& time, ScreenPoint pointer,
-                   ScreenPoint window_origin, uint32_t tick) {
-  const int32_t frame =
-      ComposeFrame(sprites, render, behaviour, settings, time, pointer, window_origin, tick);
-  if (sprites.scale > 0 && !sprites.character_sheet.pixels.empty()) {
-    EnlargePart(sprites.picture, sprites.scale, {0, 0, kPictureWidth, kPictureHeight},
-                sprites.compose_surface);
-  }
-  return frame;
-}

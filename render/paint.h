@@ -32,19 +32,13 @@ struct RenderState {
 
 inline constexpr uint32_t kPupilColour = Rgb(128, 128, 128);
 
-// Composes one whole picture of the main window into sprites.compose_surface
-// at the scale of the last RescaleSprites: the character in its pose (frame 0
-// with pupils looking towards pointer), the bubble over it, the clock face for
-// time and, when the settings ask, the date and the next alarm. Publishes
-// behaviour.now_sec and, through SelectNextAlarm, the next alarm; records the
-// frame and tick in render. Returns the frame drawn.
-int32_t PaintFrame(Sprites& sprites, RenderState& render, BehaviourState& behaviour,
-                   const Settings& settings, const LocalTime& time, ScreenPoint pointer,
-                   ScreenPoint window_origin, uint32_t tick);
-
-// PaintFrame's work at scale 1 only: sprites.picture is composed, and
-// compose_surface is left as it was, for a caller that enlarges only what
-// changed and keeps no enlarged picture.
+// Composes one whole picture of the main window at scale 1 into
+// sprites.picture: the character in its pose (frame 0 with pupils looking
+// towards pointer, the scale placing the pupils' lines), the bubble over it,
+// the clock face for time and, when the settings ask, the date and the next
+// alarm. Publishes behaviour.now_sec and, through SelectNextAlarm, the next
+// alarm; records the frame and tick in render. Returns the frame drawn. The
+// caller enlarges what it needs of it.
 int32_t ComposeFrame(Sprites& sprites, RenderState& render, BehaviourState& behaviour,
                      const Settings& settings, const LocalTime& time, ScreenPoint pointer,
                      ScreenPoint window_origin, uint32_t tick);

@@ -49,7 +49,6 @@ bool RescaleSprites(Sprites& sprites, int32_t scale) {
   // Outside both boxes nothing is ever drawn; key colour there keeps the
   // picture honest wherever it is looked at without its region. The enlarged
   // picture is made only when asked for.
-  FreeSurface(sprites.compose_surface);
   sprites.picture = MakeSurface(kPictureWidth, kPictureHeight, kKeyColour);
   for (int32_t k = 0; k < kFrameCount; ++k) {
     sprites.frame_regions[k] =

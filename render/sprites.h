@@ -25,14 +25,13 @@ inline constexpr int32_t kMaxScale = 10;
 // Every image the mascot is drawn from and the shape of its windows; owned by
 // the rendering core for the life of the process.
 struct Sprites {
-  Surface compose_surface;   // 88s x 80s: PaintFrame's finished picture; empty until asked for
   Surface picture;           // 88 x 80: the same picture composed at scale 1
   Surface character_sheet;   // 200 x 64, five 40 x 64 frames side by side
   Surface bubble;            // 56 x 40 on the key colour
   Surface atlas;             // 40 x 160 glyph atlas, colour over mask
   std::array<std::vector<uint8_t>, kFrameCount> frame_masks;  // 88 x 80 bytes, 1 = window
   std::array<Region, kFrameCount> frame_regions;              // at scale
-  int32_t scale = 0;         // of compose_surface and frame_regions; 0 before the first rescale
+  int32_t scale = 0;         // of frame_regions; 0 before the first rescale
 };
 
 // Reads the three bitmaps (each a packed DIB as a bitmap resource holds it, or

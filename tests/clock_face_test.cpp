@@ -167,8 +167,8 @@ TEST(ClockFaceGolden, WholeBubble) {
   Settings settings;
   settings.show_alarm = true;
   settings.show_date = true;
-  PaintFrame(sprites, render, behaviour, settings, {2024, 3, 3, 0, 9, 41, 21}, {0, 0}, {0, 0}, 1);
-  EXPECT_EQ(fixture::GridOf(sprites.compose_surface, 0, 0, 56, 26), fixture::Canonical(R"(
+  ComposeFrame(sprites, render, behaviour, settings, {2024, 3, 3, 0, 9, 41, 21}, {0, 0}, {0, 0}, 1);
+  EXPECT_EQ(fixture::GridOf(sprites.picture, 0, 0, 56, 26), fixture::Canonical(R"(
       ---##################################################---
       -##.................................................s##-
       -#...................................................s#-

@@ -1,4 +1,5 @@
 #include "render/paint.h"
+#include "tools/whole_picture.h"
 
 #include <gtest/gtest.h>
 
@@ -19,6 +20,7 @@ struct Rig {
   RenderState render;
   BehaviourState behaviour;
   Settings settings;
+  Surface whole;  // the last picture, enlarged
 
   explicit Rig(int32_t scale, bool real_art = false) {
     behaviour.mode = Mode::Idle;
@@ -28,7 +30,8 @@ struct Rig {
   }
   int32_t Paint(const LocalTime& time = kNoon, ScreenPoint pointer = {0, 0},
                 ScreenPoint origin = {0, 0}, uint32_t tick = 1) {
-    return PaintFrame(sprites, render, behaviour, settings, time, pointer, origin, tick);
+    return PaintWholePicture(sprites, render, behaviour, settings, time, pointer, origin, tick,
+                             whole);
   }
 };
 
@@ -76,7 +79,7 @@ TEST(PaintFrame, PupilsFollowThePointerWithTiesLeftAndUp) {
             {row.column, row.row + 1}, {row.column + 8, row.row + 1}};
         EXPECT_EQ(GreyPixels(rig.sprites.picture), want);
         // At scale s each pupil pixel is an s x s block of the finished picture.
-        const Surface& out = rig.sprites.compose_surface;
+        const Surface& out = rig.whole;
         EXPECT_EQ(SurfaceRow(out, row.row * scale)[row.column * scale], kPupilColour);
         EXPECT_EQ(SurfaceRow(out, (row.row + 2) * scale - 1)[(row.column + 9) * scale - 1],
                   kPupilColour);
@@ -117,7 +120,7 @@ TEST(PaintFrame, BubbleCoversTheCharacterWholeKeyColourIncluded) {
   for (int32_t pose : {2, 3, 4}) {
     rig.behaviour.pose = pose;
     rig.Paint();
-    const Surface& out = rig.sprites.compose_surface;
+    const Surface& out = rig.whole;
     for (int32_t y = kFrameTop; y < kBubbleHeight; ++y) {
       for (int32_t x = kFrameLeft; x < kBubbleWidth; ++x) {
         ASSERT_EQ(SurfaceRow(out, y)[x], SurfaceRow(rig.sprites.bubble, y)[x]) << x << "," << y;
@@ -132,7 +135,7 @@ TEST(PaintFrame, BubbleCoversTheCharacterWholeKeyColourIncluded) {
 bool DrawnOn(const Sprites& sprites, int32_t top, int32_t bottom) {
   for (int32_t y = top; y <= bottom; ++y) {
     for (int32_t x = 1; x < 54; ++x) {
-      if (SurfaceRow(sprites.compose_surface, y)[x] != SurfaceRow(sprites.bubble, y)[x]) return true;
+      if (SurfaceRow(sprites.picture, y)[x] != SurfaceRow(sprites.bubble, y)[x]) return true;
     }
   }
   return false;
@@ -187,8 +190,8 @@ TEST(PaintFrame, ScaledPictureIsTheSmallOneEnlarged) {
       small.Paint(time, {100, 20}, {0, 0});
       big.Paint(time, {100 * scale, 20 * scale}, {0, 0});
       Surface want = MakeSurface(88 * scale, 80 * scale);
-      Enlarge(small.sprites.compose_surface, scale, want);
-      ASSERT_EQ(big.sprites.compose_surface.pixels, want.pixels);
+      Enlarge(small.whole, scale, want);
+      ASSERT_EQ(big.whole.pixels, want.pixels);
     }
   }
 }

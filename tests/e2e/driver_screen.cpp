@@ -5,6 +5,7 @@
 
 #include "driver.h"
 #include "resources/resource_ids.h"
+#include "tools/whole_picture.h"
 
 namespace e2e {
 
@@ -209,9 +210,10 @@ Surface Artwork::Picture(const Moment& m) {
   behaviour.pose = m.pose;
   behaviour.alarm_list = m.alarms;
   RenderState render;
-  PaintFrame(sprites_, render, behaviour, m.settings, m.time, {m.pointer.x, m.pointer.y},
-             {m.origin.x, m.origin.y}, 0);
-  return sprites_.compose_surface;
+  Surface whole;
+  PaintWholePicture(sprites_, render, behaviour, m.settings, m.time, {m.pointer.x, m.pointer.y},
+                    {m.origin.x, m.origin.y}, 0, whole);
+  return whole;
 }
 
 std::string AlarmRowAt(Artwork& art, HWND main, const Conf& conf,

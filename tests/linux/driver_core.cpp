@@ -4,6 +4,7 @@
 
 #include "render/paint.h"
 #include "render/sprites.h"
+#include "tools/whole_picture.h"
 #include "tests/linux/driver.h"
 
 namespace lx {
@@ -83,8 +84,9 @@ Image ExpectedPicture(const Conf& conf, int pointer_x, int pointer_y, int origin
   behaviour.mode = Mode::Idle;
   behaviour.alarm_list.assign(alarms.begin(), alarms.end());
   RenderState render;
-  PaintFrame(art, render, behaviour, settings, time, {pointer_x, pointer_y}, {origin_x, origin_y}, 0);
-  const Surface& s = art.compose_surface;
+  Surface s;
+  PaintWholePicture(art, render, behaviour, settings, time, {pointer_x, pointer_y},
+                    {origin_x, origin_y}, 0, s);
   Image out{s.width, s.height, {}};
   for (int y = 0; y < s.height; ++y) {
     const uint32_t* row = SurfaceRow(s, y);

@@ -10,6 +10,7 @@
 
 #include "render/paint.h"
 #include "render/sprites.h"
+#include "tools/whole_picture.h"
 
 namespace {
 
@@ -151,10 +152,11 @@ int main(int argc, char** argv) {
   behaviour.pose = o.pose;
   behaviour.alarm_list = o.alarms;
   RenderState render;
+  Surface whole;
   const int32_t frame =
-      PaintFrame(sprites, render, behaviour, o.settings, o.time, o.pointer, {0, 0}, 0);
+      PaintWholePicture(sprites, render, behaviour, o.settings, o.time, o.pointer, {0, 0}, 0, whole);
   const uint8_t* mask = o.mask ? sprites.frame_masks[frame].data() : nullptr;
-  if (!WritePng(o.out, sprites.compose_surface, mask, sprites.scale)) {
+  if (!WritePng(o.out, whole, mask, sprites.scale)) {
     std::fprintf(stderr, "cannot write %s\n", o.out.c_str());
     return 1;
   }
