@@ -41,7 +41,7 @@ TEST(AlarmListTest, EachLineGivesHoursMinutesSeconds) {
       {"\t7:30 # wake", {7 * H + 30 * M}},
       {"7h30", {730 * H}},
       {"7\xEF\xBC\x9A" "30", {730 * H}},  // a full-width colon is no colon
-      {"7\r30", {730 * H}},                  // a CR not before LF is a stray byte
+      {"7\r30", {7 * H, 30 * H}},            // a CR alone ends the line
       {std::string("7\0:30", 5), {7 * H + 30 * M}},
       // 32-bit arithmetic: 1193047 h is 2^32 + 1904 s, 596524 h passes 2^31.
       {"1193047", {1904}},
@@ -67,6 +67,9 @@ TEST(AlarmListTest, LinesOfAFile) {
       {"7\n\x1A" "8\n", {7 * H}},
       {std::string("7\n\0\n8", 5), {7 * H, 8 * H}},
       {"7\r", {7 * H}},
+      {"7\r8\r9", {7 * H, 8 * H, 9 * H}},  // an old editor's line ends
+      {"7\n\r8\r\r9\r\n", {7 * H, 8 * H, 9 * H}},
+      {"7\r\x1A" "8\r", {7 * H}},
       // A line ends at its 99th position and the rest reads as the next line.
       {"1:2:3:" + std::string(93, '0') + std::string(48, '0') + "5:6",
        {1 * H + 2 * M + 3, 5 * H + 6 * M}},
