@@ -80,7 +80,8 @@ uint32_t GtkPlatform::TickCount() { return static_cast<uint32_t>(g_get_monotonic
 AlarmFileTime GtkPlatform::FileWriteTime(const char* path) {
   AlarmFileTime result;
   struct stat info = {};
-  if (stat(path, &info) != 0) return result;
+  // Only a regular file is read: anything else counts as missing.
+  if (stat(path, &info) != 0 || !S_ISREG(info.st_mode)) return result;
   std::tm t = {};
   if (!gmtime_r(&info.st_mtim.tv_sec, &t)) return result;
   result.year = static_cast<uint16_t>(t.tm_year + 1900);

@@ -50,6 +50,7 @@ AlarmFileTime Win32Platform::FileWriteTime(const char* path) {
   // opens and reads the whole directory.
   WIN32_FILE_ATTRIBUTE_DATA found;
   if (!GetFileAttributesExW(WidePath(path).c_str(), GetFileExInfoStandard, &found)) return result;
+  if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return result;  // read as missing
   // The file system's own time (UTC); it is only compared, never shown.
   SYSTEMTIME t;
   if (!FileTimeToSystemTime(&found.ftLastWriteTime, &t)) return result;
