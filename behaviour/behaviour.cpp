@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "behaviour/sound_file.h"
 #include "resources/resource_ids.h"
 
 namespace {
@@ -27,7 +28,10 @@ void StartAlarmSound(const Settings& settings, BehaviourPlatform& platform) {
   char file[sizeof settings.sd_file];
   std::memcpy(file, settings.sd_file, sizeof file);
   file[sizeof file - 1] = '\0';
-  switch (settings.sd) {
+  // A file that cannot play (gone, not a file, not a WAVE file) would give
+  // silence or the system's beep: the menu's default sound plays instead.
+  const bool from_file = settings.sd == 2 || settings.sd == 3;
+  switch (from_file && !PlayableWaveFile(file) ? 0 : settings.sd) {
     case 0: platform.PlaySoundResource(IDW_SOUND_LAUGH, kSoundLoopedResource); break;
     case 1: platform.PlaySoundResource(IDW_SOUND_OK, kSoundLoopedResource); break;
     case 2: platform.PlaySoundFile(file, kSoundFileOnce); break;

@@ -1,14 +1,20 @@
 #include "behaviour/behaviour.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <new>
+#include <string>
 #include <vector>
 
 #include "behaviour_fake.h"
+#include "sound_fixture.h"
 
 #if defined(__GNUC__) && !defined(__clang__)
 // The replacements below pair malloc with free on purpose.
@@ -289,6 +295,15 @@ TEST(AlarmTimelineTest, LiteEditionKeepsFramesZeroAndOne) {
   EXPECT_TRUE(rig.Reshapes().empty());
 }
 
+// A WAVE file the sound call can play, and the first bytes of its path as the fake logs them.
+std::string PlayableWave() {
+  const std::string path = ::testing::TempDir() + "alarm_" + std::to_string(getpid()) + ".wav";
+  std::ofstream(path, std::ios::binary) << ToneWave(100, 440);
+  return path;
+}
+
+std::string Logged(const std::string& path) { return path.substr(0, sizeof FakeCall{}.path - 1); }
+
 struct SoundCase {
   int32_t sd;
   FakeCall::Kind kind;  // Stop here means no sound at all
@@ -302,11 +317,12 @@ TEST(AlarmSoundTest, EachSoundSettingPlaysWithItsFlagsAndIdleStopsIt) {
       {2, FakeCall::PlayFile, 0, 1},             {3, FakeCall::PlayFile, 0, 9},
       {4, FakeCall::Stop, 0, 0},                 {-1, FakeCall::Stop, 0, 0},
   };
+  const std::string wave = PlayableWave();
   for (const SoundCase& c : cases) {
     for (bool through_run : {false, true}) {
       Rig rig;
       rig.settings.sd = c.sd;
-      std::strcpy(rig.settings.sd_file, "C:\\a.wav");
+      std::strcpy(rig.settings.sd_file, wave.c_str());
       rig.Mode(AlarmStart);
       rig.Mode(AlarmStart);  // again: nothing restarts
       if (through_run) rig.Mode(AlarmRun);
@@ -323,10 +339,47 @@ TEST(AlarmSoundTest, EachSoundSettingPlaysWithItsFlagsAndIdleStopsIt) {
       if (c.kind == FakeCall::PlayResource) {
         EXPECT_EQ(play.resource, c.resource);
       } else {
-        EXPECT_STREQ(play.path, "C:\\a.wav");
+        EXPECT_EQ(play.path, Logged(wave));
       }
     }
   }
+}
+
+// A WAVE file that cannot play when the alarm comes gives the laugh, looped,
+// as the menu's default does: never silence, never the system's beep. None
+// of them holds the alarm up, a FIFO with no writer included.
+TEST(AlarmSoundTest, AFileThatCannotPlayGivesTheLaugh) {
+  const std::string dir = ::testing::TempDir() + "alarm_sounds_" + std::to_string(getpid()) + "/";
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir + "a directory.wav");
+  std::ofstream(dir + "text.wav", std::ios::binary) << "7:30\n8:00\n";
+  std::ofstream(dir + "cut.wav", std::ios::binary) << ToneWave(100, 440).substr(0, 11);
+  std::string avi = ToneWave(100, 440);
+  avi.replace(8, 4, "AVI ");
+  std::ofstream(dir + "video.avi", std::ios::binary) << avi;
+  ASSERT_EQ(mkfifo((dir + "fifo.wav").c_str(), 0600), 0);
+  std::filesystem::create_symlink(dir + "fifo.wav", dir + "link to a fifo.wav");
+  const std::string files[] = {"",         dir + "missing.wav", dir + "a directory.wav",
+                               dir + "text.wav", dir + "cut.wav", dir + "video.avi",
+                               dir + "fifo.wav", dir + "link to a fifo.wav", "/dev/zero",
+                               "C:\\Windows\\Media\\tada.wav"};
+  alarm(10);  // a blocked open ends the test rather than hanging it
+  for (const std::string& file : files) {
+    for (int32_t sd : {2, 3}) {
+      Rig rig;
+      rig.settings.sd = sd;
+      std::strcpy(rig.settings.sd_file, file.c_str());
+      rig.Mode(AlarmStart);
+      ASSERT_EQ(rig.fake.calls.size(), 2u) << file;
+      EXPECT_EQ(rig.fake.calls[1].kind, FakeCall::PlayResource) << file;
+      EXPECT_EQ(rig.fake.calls[1].resource, 111) << file;
+      EXPECT_EQ(rig.fake.calls[1].flags, 0x4000Du) << file;
+      for (int i = 0; i < 40; ++i) rig.Tick(17);
+      EXPECT_EQ(rig.state.pose, 2) << file << ": the dance goes on";
+    }
+  }
+  alarm(0);
+  std::filesystem::remove_all(dir);
 }
 
 TEST(SetModeTest, LatchesOnAlarmStartAndNeverMovesTheArmedAlarm) {
@@ -469,7 +522,7 @@ TEST(AllocationTest, TickAndCheckAllocateNothing) {
   for (Edition edition : {Edition::Full, Edition::Lite}) {
     Rig rig(edition);
     rig.settings.sd = 3;
-    std::strcpy(rig.settings.sd_file, "C:\\music\\alarm.wav");
+    std::strcpy(rig.settings.sd_file, PlayableWave().c_str());
     rig.state.alarm_list = {10, 20, 30};
     rig.state.armed_alarm = 10;
     g_allocations = 0;
