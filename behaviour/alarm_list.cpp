@@ -141,9 +141,9 @@ bool LoadAlarmList(BehaviourState& state, const char* path, BehaviourPlatform& p
   state.alarm_list.swap(times);
   // After a read error the time stays old, so the watch reads the file again.
   if (complete) state.alarm_file_time = platform.FileWriteTime(path);
+  // Which alarms are done is kept by their times, so an entry the new list
+  // keeps is neither rung again nor skipped.
   state.next_alarm = -1;
-  state.armed_alarm = -1;
-  state.alarm_fired = 0;
   return true;
 }
 

@@ -48,7 +48,7 @@ void SortAlarmTimes(std::vector<int32_t>& times);
 // milliseconds decide in that order; the day of week is not compared.
 bool AlarmFileTimeLater(const AlarmFileTime& a, const AlarmFileTime& b);
 
-// Reads the file into state.alarm_list and lets the next paint arm afresh.
+// Reads the file into state.alarm_list; the next paint chooses the alarm row afresh.
 // A file that cannot be opened keeps the list it had; returns whether it opened.
 bool LoadAlarmList(BehaviourState& state, const char* path, BehaviourPlatform& platform);
 

@@ -74,7 +74,15 @@ void GtkPlatform::RequestReshape() {
   if (shadow_window) ReshapeShadow(g_app, g_settings, kEdition, *this);
 }
 
-uint32_t GtkPlatform::TickCount() { return static_cast<uint32_t>(g_get_monotonic_time() / 1000); }
+// CLOCK_BOOTTIME goes on through a suspend, as Windows' tick count does;
+// CLOCK_MONOTONIC stands still, and a sleep over midnight would read as a
+// clock set back.
+uint32_t GtkPlatform::TickCount() {
+  timespec now = {};
+  clock_gettime(CLOCK_BOOTTIME, &now);
+  return static_cast<uint32_t>(static_cast<uint64_t>(now.tv_sec) * 1000u +
+                               static_cast<uint64_t>(now.tv_nsec) / 1000000u);
+}
 
 
 AlarmFileTime GtkPlatform::FileWriteTime(const char* path) {
@@ -214,7 +222,8 @@ LocalTime GtkPlatform::LocalNow() {
   std::tm t = {};
   localtime_r(&now.tv_sec, &t);
   return {t.tm_year + 1900, t.tm_mon + 1, t.tm_mday, t.tm_wday, t.tm_hour,
-          t.tm_min,         t.tm_sec,     static_cast<int32_t>(now.tv_nsec / 1000000)};
+          t.tm_min,         t.tm_sec,     static_cast<int32_t>(now.tv_nsec / 1000000),
+          static_cast<int32_t>(t.tm_gmtoff)};
 }
 
 ScreenRect GtkPlatform::VirtualScreen() { return screen; }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "behaviour/alarm_check.h"
 #include "behaviour/alarm_list.h"
 #include "behaviour/behaviour.h"
 #include "shell/commands.h"
@@ -49,12 +50,14 @@ void WatchEachSecond(AppState& app, const Settings& settings, Edition edition, i
 
 void FrameWake(AppState& app, const Settings& settings, Edition edition,
                ShellPlatform& platform) {
-  const int32_t second = SecondOfDay(platform.LocalNow());
+  const LocalTime time = platform.LocalNow();
+  const int32_t second = SecondOfDay(time);
   WatchEachSecond(app, settings, edition, second, platform);
   // The check sees this wake's second rather than the last paint's, so that
-  // the wake at the turn of the armed second starts the alarm.
+  // the wake at the turn of an alarm's second starts it.
   app.behaviour.now_sec = second;
-  CheckAlarm(app.behaviour, settings, platform);
+  CheckAlarm(app.behaviour, settings, platform,
+             {time.year, time.month, time.day, second, time.utc_offset});
   BehaviourTick(app.behaviour, settings, edition, platform);
   // A pointer read on the beat that has not moved changes nothing: no picture is composed.
   const uint32_t now = platform.TickCount();
