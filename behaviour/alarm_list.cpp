@@ -20,7 +20,7 @@ void EndLine(AlarmLineReader& reader, std::vector<int32_t>& out) {
   reader.has_content = false;
 }
 
-// Any byte but LF takes a position, so "7: 30" reads as 7:30 and a full line
+// Any byte but a line end takes a position, so "7: 30" reads as 7:30 and a full line
 // ends at the same place whatever it holds.
 void TakePosition(AlarmLineReader& reader, unsigned char c, std::vector<int32_t>& out) {
   if (c >= '0' && c <= '9') {
@@ -59,18 +59,15 @@ void FeedAlarmBytes(AlarmLineReader& reader, const char* data, size_t size,
                     std::vector<int32_t>& out) {
   for (size_t i = 0; i < size && !reader.ended; ++i) {
     const unsigned char c = static_cast<unsigned char>(data[i]);
+    // CR, LF and CR LF each end a line: old editors wrote CR alone.
     if (reader.pending_cr) {
       reader.pending_cr = false;
-      if (c == '\n') {
-        EndLine(reader, out);
-        continue;
-      }
-      // A CR not followed by LF stays in the line as an ordinary byte.
-      TakePosition(reader, '\r', out);
+      if (c == '\n') continue;
     }
     if (c == 0x1A) {
       reader.ended = true;
     } else if (c == '\r') {
+      EndLine(reader, out);
       reader.pending_cr = true;
     } else if (c == '\n') {
       EndLine(reader, out);
@@ -81,10 +78,7 @@ void FeedAlarmBytes(AlarmLineReader& reader, const char* data, size_t size,
 }
 
 void FinishAlarmBytes(AlarmLineReader& reader, std::vector<int32_t>& out) {
-  if (reader.pending_cr) {
-    reader.pending_cr = false;
-    TakePosition(reader, '\r', out);
-  }
+  reader.pending_cr = false;
   EndLine(reader, out);
   reader.ended = true;
 }
@@ -124,7 +118,7 @@ void SortAlarmTimes(std::vector<int32_t>& times) {
 }
 
 bool LoadAlarmList(BehaviourState& state, const char* path, BehaviourPlatform& platform) {
-  // Binary mode: the text-mode rules are the reader's own, the same on every system.
+  // Binary mode: the line ends are the reader's own, the same on every system.
   std::FILE* file = OpenFileForReading(path);
   if (!file) {
     // Locked or unreadable for now: the alarms already loaded stay, and since
@@ -138,9 +132,9 @@ bool LoadAlarmList(BehaviourState& state, const char* path, BehaviourPlatform& p
   state.alarm_list.swap(times);
   // After a read error the time stays old, so the watch reads the file again.
   if (complete) state.alarm_file_stamp = platform.FileStamp(path);
+  // Which alarms are done is kept by their times, so an entry the new list
+  // keeps is neither rung again nor skipped.
   state.next_alarm = -1;
-  state.armed_alarm = -1;
-  state.alarm_fired = 0;
   return true;
 }
 

@@ -15,15 +15,15 @@ inline constexpr const char* kAlarmFileName = "alerm.txt";
 // A line holds at most this many bytes; a longer one goes on as the next line.
 inline constexpr int kAlarmLinePositions = 99;
 
-// Reads alarm lines from bytes as they arrive, with the text-mode rules of the
-// file: CR LF reads as LF and 0x1A ends the file. Needs no line buffer, since
+// Reads alarm lines from bytes as they arrive: CR LF, LF and CR alone each
+// end a line, and 0x1A ends the file. Needs no line buffer, since
 // only the three numbers of a line are kept.
 struct AlarmLineReader {
   uint32_t fields[3] = {0, 0, 0};  // hours, minutes, seconds so far (wrapping)
   int field = 0;                   // colons seen on this line
   int positions = 0;               // bytes this line has taken
   bool has_content = false;        // a digit or colon seen on this line
-  bool pending_cr = false;         // a CR whose fate the next byte decides
+  bool pending_cr = false;         // a CR ended the line: an LF next is part of it
   bool ended = false;              // 0x1A seen
 };
 
@@ -44,7 +44,7 @@ bool ReadAlarmLines(std::FILE* file, std::vector<int32_t>& out);
 // Ascending, duplicates kept, in time linear in the count.
 void SortAlarmTimes(std::vector<int32_t>& times);
 
-// Reads the file into state.alarm_list and lets the next paint arm afresh.
+// Reads the file into state.alarm_list; the next paint chooses the alarm row afresh.
 // A file that cannot be opened keeps the list it had; returns whether it opened.
 bool LoadAlarmList(BehaviourState& state, const char* path, BehaviourPlatform& platform);
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "behaviour/sound_file.h"
+
 
 namespace {
 
@@ -18,15 +20,15 @@ constexpr uint32_t kLateBlinkBase = 1440;
 // or the clock jumped): the draws of that time are not made up.
 constexpr int64_t kCatchUpLimit = 60000;
 
-// Seconds an alarm may be late at the check and still start.
-constexpr int64_t kAlarmWindow = 3;
-
 void StartAlarmSound(const Settings& settings, BehaviourPlatform& platform) {
   // The settings record may come from anywhere; never read past its end.
   char file[sizeof settings.sound_file];
   std::memcpy(file, settings.sound_file, sizeof file);
   file[sizeof file - 1] = '\0';
-  switch (settings.sound) {
+  // A file that cannot play (gone, not a file, not a WAVE file) would give
+  // silence or the system's beep: the menu's default sound plays instead.
+  const bool from_file = settings.sound == 2 || settings.sound == 3;
+  switch (from_file && !PlayableWaveFile(file) ? 0 : settings.sound) {
     case 0: platform.PlayAlarmSound(AlarmSound::Laugh, "", true); break;
     case 1: platform.PlayAlarmSound(AlarmSound::Ok, "", true); break;
     case 2: platform.PlayAlarmSound(AlarmSound::File, file, false); break;
@@ -136,57 +138,6 @@ void AlarmRunStep(BehaviourState& state) {
   state.pose = t < 500 ? 3 : 4;
 }
 
-// Arms another entry; the latch belongs to the entry it was set for.
-void Arm(BehaviourState& state, int32_t alarm) {
-  if (alarm == state.armed_alarm) return;
-  state.armed_alarm = alarm;
-  state.alarm_fired = 0;
-}
-
-constexpr int32_t kDaySeconds = 24 * 3600;
-// A missed alarm still rings when it is at most this late.
-constexpr int32_t kMissedAlarmLimit = 30 * 60;
-
-// Seconds of the day that went by since the previous check; -1 when the
-// clock was set back. A time of day that went back over midnight is a new
-// day only when the tick count saw that much time pass (a sleep counts).
-int32_t SecondsPassed(const BehaviourState& state, int32_t now, uint32_t tick) {
-  if (state.checked_sec < 0) return 0;
-  if (now >= state.checked_sec) return now - state.checked_sec;
-  const int32_t over_midnight = now + kDaySeconds - state.checked_sec;
-  const uint32_t ticked_ms = tick - state.checked_tick;
-  // A second of slack for a check made just before the second turned.
-  return static_cast<int64_t>(ticked_ms) / 1000 + 1 >= over_midnight ? over_midnight : -1;
-}
-
-// The latest entry that passed in the last `passed` seconds without its window
-// ever being checked, at most the limit late; -1 for none. Entries still in
-// their window are the ordinary check's.
-int32_t MissedAlarm(const std::vector<int32_t>& list, int32_t now, int32_t passed) {
-  int32_t best = -1;
-  int32_t best_late = kDaySeconds;
-  for (const int32_t entry : list) {
-    const int32_t late = ((now - entry) % kDaySeconds + kDaySeconds) % kDaySeconds;
-    if (late >= kAlarmWindow && late < passed && late <= kMissedAlarmLimit && late < best_late) {
-      best = entry;
-      best_late = late;
-    }
-  }
-  return best;
-}
-
-// An alarm whose whole window went by unchecked (the computer slept, or the
-// clock was set forward) rings now, and the next entry is armed after it.
-void RingMissed(BehaviourState& state, const Settings& settings, BehaviourPlatform& platform,
-                int32_t now, int32_t passed) {
-  if (passed <= kAlarmWindow || state.mode != Mode::Idle || !settings.show_alarm) return;
-  const int32_t missed = MissedAlarm(state.alarm_list, now, passed);
-  if (missed < 0 || missed == state.rang_alarm) return;
-  Arm(state, missed);
-  SetMode(state, Mode::AlarmStart, settings, platform);
-  Arm(state, AlarmAfter(state, now));
-}
-
 }  // namespace
 
 uint32_t AlarmTimerInterval(int32_t al_time) {
@@ -204,9 +155,6 @@ void SetMode(BehaviourState& state, Mode mode, const Settings& settings,
   if (mode == Mode::AlarmStart) {
     platform.KillAlarmTimer();
     StartAlarmSound(settings, platform);
-    // Stopped inside its window, the alarm must not start again there.
-    state.alarm_fired = 1;
-    state.rang_alarm = state.armed_alarm;
   } else if (mode == Mode::Idle) {
     platform.StopSound();
   }
@@ -258,46 +206,4 @@ uint32_t NextPoseChange(const BehaviourState& state, Edition edition, uint32_t l
 int NextRandom(uint32_t& seed) {
   seed = seed * 214013u + 2531011u;
   return static_cast<int>((seed >> 16) & 0x7FFF);
-}
-
-int32_t AlarmAfter(const BehaviourState& state, int32_t now) {
-  const std::vector<int32_t>& list = state.alarm_list;
-  if (list.empty()) return -1;
-  // First entry E with E + 3 > now, that is E > now - 3.
-  const int64_t limit = static_cast<int64_t>(now) - kAlarmWindow;
-  auto it = std::upper_bound(list.begin(), list.end(), limit,
-                             [](int64_t value, int32_t entry) { return value < entry; });
-  return it == list.end() ? list.front() : *it;
-}
-
-void CheckAlarm(BehaviourState& state, const Settings& settings, BehaviourPlatform& platform) {
-  const int32_t now = state.now_sec;
-  if (now < 0) return;  // nothing painted yet
-  const uint32_t tick = platform.TickCount();
-  const int32_t passed = SecondsPassed(state, now, tick);
-  RingMissed(state, settings, platform, now, passed);
-  if (state.armed_alarm != -1) {
-    // Once the armed entry's window is over, whether it rang, was stopped or
-    // could not ring, the next one is armed; a time of day that went back
-    // means a new day (or a clock set back) and arms afresh as well.
-    const bool window_over = now >= static_cast<int64_t>(state.armed_alarm) + kAlarmWindow;
-    const bool day_turned = state.checked_sec != -1 && now < state.checked_sec;
-    if (window_over || day_turned) Arm(state, AlarmAfter(state, now));
-  }
-  state.checked_sec = now;
-  state.checked_tick = tick;
-  // A reload of the alarm file clears the latch; this remembers past it that
-  // the entry already rang in its window.
-  const int64_t rang = state.rang_alarm;
-  if (rang != -1 && (now < rang || now >= rang + kAlarmWindow)) state.rang_alarm = -1;
-
-  const int64_t armed = state.armed_alarm;
-  if (armed != -1 && armed <= now && now < armed + kAlarmWindow) {
-    if (state.alarm_fired == 0 && state.mode == Mode::Idle && settings.show_alarm &&
-        armed != state.rang_alarm) {
-      SetMode(state, Mode::AlarmStart, settings, platform);
-    }
-    return;
-  }
-  if (now < armed || now > armed + kAlarmWindow) state.alarm_fired = 0;
 }

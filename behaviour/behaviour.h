@@ -15,7 +15,7 @@ inline constexpr int32_t play_times[4] = {5, 10, 30, 60};
 uint32_t AlarmTimerInterval(int32_t al_time);
 
 // Changes the mode and restarts its timeline; entering AlarmStart starts the
-// sound chosen by sd and latches the armed alarm, entering Idle stops it.
+// sound chosen by sd, entering Idle stops it.
 void SetMode(BehaviourState& state, Mode mode, const Settings& settings,
              BehaviourPlatform& platform);
 
@@ -38,11 +38,3 @@ uint32_t NextPoseChange(const BehaviourState& state, Edition edition, uint32_t l
 
 // 0..32767, the sequence of the Windows C runtime's rand() for the same seed.
 int NextRandom(uint32_t& seed);
-
-// Starts the alarm when the armed one is due at the time of the last paint,
-// and arms the next entry once the armed one's window is over. Allocates nothing.
-void CheckAlarm(BehaviourState& state, const Settings& settings, BehaviourPlatform& platform);
-
-// The first entry whose three-second window is still open at now, or the
-// first entry of the list (tomorrow's) when there is none; -1 for an empty list.
-int32_t AlarmAfter(const BehaviourState& state, int32_t now);

@@ -6,7 +6,6 @@ int SelectNextAlarm(BehaviourState& state, int32_t now) {
   const std::vector<int32_t>& list = state.alarm_list;
   if (list.empty()) {
     state.next_alarm = -1;
-    state.armed_alarm = -1;
     return -1;
   }
   // The first entry when it is not before now; otherwise the first entry after
@@ -18,6 +17,5 @@ int SelectNextAlarm(BehaviourState& state, int32_t now) {
     if (best == list.end()) best = list.begin();
   }
   state.next_alarm = *best;
-  if (state.armed_alarm == -1) state.armed_alarm = state.next_alarm;
   return static_cast<int>(best - list.begin());
 }

@@ -6,6 +6,7 @@
 #include <random>
 #include <string>
 
+#include "behaviour/alarm_check.h"
 #include "behaviour/alarm_list.h"
 #include "behaviour/behaviour.h"
 
@@ -36,7 +37,7 @@ void BM_CheckAndTick(benchmark::State& bench) {
   SetMode(state, mode, settings, platform);
   BehaviourTick(state, settings, edition, platform);
   for (auto _ : bench) {
-    CheckAlarm(state, settings, platform);
+    CheckAlarm(state, settings, platform, {2024, 6, 3, state.now_sec, 3600});
     BehaviourTick(state, settings, edition, platform);
     if (state.mode != mode) {  // AlarmStart ends after two seconds; start it over
       state.mode = mode;

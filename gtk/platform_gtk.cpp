@@ -72,12 +72,21 @@ void GtkPlatform::SetAlarmTimer(uint32_t interval_ms) {
 
 void GtkPlatform::KillAlarmTimer() { StopTimer(TIMER_ALARM_LENGTH); }
 
-uint32_t GtkPlatform::TickCount() { return static_cast<uint32_t>(g_get_monotonic_time() / 1000); }
+// CLOCK_BOOTTIME goes on through a suspend, as Windows' tick count does;
+// CLOCK_MONOTONIC stands still, and a sleep over midnight would read as a
+// clock set back.
+uint32_t GtkPlatform::TickCount() {
+  timespec now = {};
+  clock_gettime(CLOCK_BOOTTIME, &now);
+  return static_cast<uint32_t>(static_cast<uint64_t>(now.tv_sec) * 1000u +
+                               static_cast<uint64_t>(now.tv_nsec) / 1000000u);
+}
 
 
 uint64_t GtkPlatform::FileStamp(const char* path) {
   struct stat info = {};
-  if (stat(path, &info) != 0) return 0;
+  // Only a regular file is read: anything else counts as missing.
+  if (stat(path, &info) != 0 || !S_ISREG(info.st_mode)) return 0;
   return static_cast<uint64_t>(info.st_mtim.tv_sec) * 1000000000u +
          static_cast<uint64_t>(info.st_mtim.tv_nsec);
 }
@@ -211,7 +220,8 @@ LocalTime GtkPlatform::LocalNow() {
   std::tm t = {};
   localtime_r(&now.tv_sec, &t);
   return {t.tm_year + 1900, t.tm_mon + 1, t.tm_mday, t.tm_wday, t.tm_hour,
-          t.tm_min,         t.tm_sec,     static_cast<int32_t>(now.tv_nsec / 1000000)};
+          t.tm_min,         t.tm_sec,     static_cast<int32_t>(now.tv_nsec / 1000000),
+          static_cast<int32_t>(t.tm_gmtoff)};
 }
 
 ScreenRect GtkPlatform::VirtualScreen() { return screen; }

@@ -90,14 +90,16 @@ void PlayBuiltInSound(SoundState& sound, int resource_id, bool loop) {
   PlayUri(sound, FdUri(fd), loop);
 }
 
-// Only a path of this system can name a file here; a Windows path brought
-// over in the settings file plays as silence.
+// The behaviour plays only a regular WAVE file it has looked at, so nothing
+// here opens a FIFO; a relative path is the working directory's, as there.
 void PlaySoundPath(SoundState& sound, const char* path, bool loop) {
-  if (!path || path[0] != '/') {
+  if (!path || !path[0]) {
     StopPlaying(sound);
     return;
   }
-  gchar* uri = g_filename_to_uri(path, nullptr, nullptr);
+  gchar* absolute = g_canonicalize_filename(path, nullptr);
+  gchar* uri = g_filename_to_uri(absolute, nullptr, nullptr);
+  g_free(absolute);
   PlayUri(sound, uri ? uri : "", loop);
   g_free(uri);
 }

@@ -16,6 +16,7 @@ struct LocalTime {
   int32_t minute;
   int32_t second;
   int32_t millisecond = 0;  // 0..999, only for when the next second begins
+  int32_t utc_offset = 0;   // seconds east of UTC, summer time included
 };
 
 inline int32_t SecondOfDay(const LocalTime& time) {

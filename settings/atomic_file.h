@@ -19,8 +19,15 @@ bool WriteFileAtomically(const char* path, std::string_view bytes);
 // single-instance lock is held.
 void RemoveStaleTemporaries(const char* path);
 
-// The file opened for reading in binary mode, or null.
+// The file opened for reading in binary mode, or null. Only a regular file
+// opens: a directory, a FIFO or a device reads as missing, and the open never
+// waits (a FIFO's would, for a writer).
 std::FILE* OpenFileForReading(const char* path);
+
+// The same for a path in the narrow encoding of the system's own calls: the
+// ANSI code page on Windows, in which the settings keep the WAVE file for
+// the sound call; UTF-8 elsewhere.
+std::FILE* OpenNativePathForReading(const char* path);
 
 // The system's separator between a directory and a name.
 extern const char kPathSeparator;

@@ -111,7 +111,24 @@ void RemoveStaleTemporaries(const char* path) {
   closedir(listing);
 }
 
-std::FILE* OpenFileForReading(const char* path) { return std::fopen(path, "rb"); }
+std::FILE* OpenFileForReading(const char* path) {
+  // Without O_NONBLOCK the open of a FIFO waits for a writer, and a device
+  // may wait for its line; a regular file reads the same either way.
+  const int fd = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  struct stat info;
+  const int flags = fcntl(fd, F_GETFL);
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || flags < 0 ||
+      fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+    close(fd);
+    return nullptr;
+  }
+  std::FILE* file = fdopen(fd, "rb");
+  if (!file) close(fd);
+  return file;
+}
+
+std::FILE* OpenNativePathForReading(const char* path) { return OpenFileForReading(path); }
 
 bool CreateFileIfMissing(const char* path) {
   const int fd = open(path, O_WRONLY | O_CREAT | O_EXCL, 0644);

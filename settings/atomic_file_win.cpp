@@ -1,7 +1,10 @@
 #include "settings/atomic_file.h"
 
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 
 #include "settings/wide_path_win.h"
@@ -127,9 +130,43 @@ void RemoveStaleTemporaries(const char* utf8_path) {
   FindClose(search);
 }
 
-std::FILE* OpenFileForReading(const char* path) {
-  const std::wstring wide = WidePath(path);
-  return wide.empty() ? nullptr : _wfopen(wide.c_str(), L"rb");
+namespace {
+
+// Only a file on disk opens: a directory, a pipe or a device reads as missing.
+// Others may rename or delete the file meanwhile, as an editor's save does.
+std::FILE* OpenDiskFileForReading(const std::wstring& path) {
+  if (path.empty()) return nullptr;
+  HANDLE handle = CreateFileW(path.c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return nullptr;
+  BY_HANDLE_FILE_INFORMATION info;
+  if (GetFileType(handle) != FILE_TYPE_DISK || !GetFileInformationByHandle(handle, &info) ||
+      (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    CloseHandle(handle);
+    return nullptr;
+  }
+  const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDONLY | _O_BINARY);
+  if (fd < 0) {
+    CloseHandle(handle);
+    return nullptr;
+  }
+  std::FILE* file = _fdopen(fd, "rb");
+  if (!file) _close(fd);
+  return file;
+}
+
+}  // namespace
+
+std::FILE* OpenFileForReading(const char* path) { return OpenDiskFileForReading(WidePath(path)); }
+
+std::FILE* OpenNativePathForReading(const char* path) {
+  const int n = MultiByteToWideChar(CP_ACP, 0, path, -1, nullptr, 0);
+  if (n <= 1) return nullptr;
+  std::wstring wide(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, path, -1, &wide[0], n);
+  wide.resize(static_cast<size_t>(n - 1));
+  return OpenDiskFileForReading(wide);
 }
 
 bool CreateFileIfMissing(const char* path) {

@@ -1,5 +1,6 @@
 #include "shell/events.h"
 
+#include "behaviour/alarm_check.h"
 #include "behaviour/alarm_list.h"
 #include "behaviour/behaviour.h"
 #include "shell/shell_platform.h"
@@ -20,12 +21,14 @@ void WatchEachSecond(App& app, int32_t second) {
 
 void FrameWake(App& app) {
   ShellPlatform& platform = app.platform;
-  const int32_t second = SecondOfDay(platform.LocalNow());
+  const LocalTime time = platform.LocalNow();
+  const int32_t second = SecondOfDay(time);
   WatchEachSecond(app, second);
   // The check sees this wake's second rather than the last paint's, so that
-  // the wake at the turn of the armed second starts the alarm.
+  // the wake at the turn of an alarm's second starts it.
   app.behaviour.now_sec = second;
-  CheckAlarm(app.behaviour, app.settings, platform);
+  CheckAlarm(app.behaviour, app.settings, platform,
+             {time.year, time.month, time.day, second, time.utc_offset});
   BehaviourTick(app.behaviour, app.settings, app.edition, platform);
   FollowOutline(app);
   // A pointer read on the beat that has not moved changes nothing: no picture is composed.

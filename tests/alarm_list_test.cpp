@@ -1,6 +1,7 @@
 #include "behaviour/alarm_list.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -8,6 +9,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <random>
 #include <string>
 
@@ -41,7 +43,7 @@ TEST(AlarmListTest, EachLineGivesHoursMinutesSeconds) {
       {"\t7:30 # wake", {7 * H + 30 * M}},
       {"7h30", {730 * H}},
       {"7\xEF\xBC\x9A" "30", {730 * H}},  // a full-width colon is no colon
-      {"7\r30", {730 * H}},                  // a CR not before LF is a stray byte
+      {"7\r30", {7 * H, 30 * H}},            // a CR alone ends the line
       {std::string("7\0:30", 5), {7 * H + 30 * M}},
       // 32-bit arithmetic: 1193047 h is 2^32 + 1904 s, 596524 h passes 2^31.
       {"1193047", {1904}},
@@ -67,6 +69,9 @@ TEST(AlarmListTest, LinesOfAFile) {
       {"7\n\x1A" "8\n", {7 * H}},
       {std::string("7\n\0\n8", 5), {7 * H, 8 * H}},
       {"7\r", {7 * H}},
+      {"7\r8\r9", {7 * H, 8 * H, 9 * H}},  // an old editor's line ends
+      {"7\n\r8\r\r9\r\n", {7 * H, 8 * H, 9 * H}},
+      {"7\r\x1A" "8\r", {7 * H}},
       // A line ends at its 99th position and the rest reads as the next line.
       {"1:2:3:" + std::string(93, '0') + std::string(48, '0') + "5:6",
        {1 * H + 2 * M + 3, 5 * H + 6 * M}},
@@ -124,18 +129,14 @@ class AlarmFileTest : public ::testing::Test {
 constexpr uint64_t kMonday = 133620000000000000;
 constexpr uint64_t kMondayLater = kMonday + 1;
 
-TEST_F(AlarmFileTest, LoadSortsStoresTheTimeAndLetsThePaintArmAgain) {
+TEST_F(AlarmFileTest, LoadSortsStoresTheTimeAndLetsThePaintChooseAgain) {
   Write("12:00\n6:30\n18:45:30\n6:30\n", kMonday);
   state_.next_alarm = 100;
-  state_.armed_alarm = 100;
-  state_.alarm_fired = 1;
   EXPECT_TRUE(LoadAlarmList(state_, path_.c_str(), fake_));
   EXPECT_EQ(state_.alarm_list,
             (std::vector<int32_t>{6 * H + 30 * M, 6 * H + 30 * M, 12 * H, 18 * H + 45 * M + 30}));
   EXPECT_EQ(state_.alarm_file_stamp, kMonday);
   EXPECT_EQ(state_.next_alarm, -1);
-  EXPECT_EQ(state_.armed_alarm, -1);
-  EXPECT_EQ(state_.alarm_fired, 0);
 
   Write("", kMondayLater);  // an empty file: no alarms, yet its time is stored
   EXPECT_TRUE(LoadAlarmList(state_, path_.c_str(), fake_));
@@ -148,11 +149,9 @@ TEST_F(AlarmFileTest, WatchReloadsOnlyWhenTheTimeMovesForward) {
   WatchAlarmFile(state_, path_.c_str(), fake_);  // none before: loads
   ASSERT_EQ(state_.alarm_list, std::vector<int32_t>{7 * H});
 
-  state_.armed_alarm = 7 * H;
   Write("8\n", kMonday);  // same time: not read
   WatchAlarmFile(state_, path_.c_str(), fake_);
   EXPECT_EQ(state_.alarm_list, std::vector<int32_t>{7 * H});
-  EXPECT_EQ(state_.armed_alarm, 7 * H);
 
   Write("9\n", kMonday - 1);  // an older copy put in its place
   WatchAlarmFile(state_, path_.c_str(), fake_);
@@ -165,7 +164,6 @@ TEST_F(AlarmFileTest, WatchReloadsOnlyWhenTheTimeMovesForward) {
   Write("10\n", kMondayLater);
   WatchAlarmFile(state_, path_.c_str(), fake_);
   EXPECT_EQ(state_.alarm_list, std::vector<int32_t>{10 * H});
-  EXPECT_EQ(state_.armed_alarm, -1);
 }
 
 TEST_F(AlarmFileTest, FileThatCannotBeOpenedKeepsTheListAndIsTriedAgain) {
@@ -174,14 +172,22 @@ TEST_F(AlarmFileTest, FileThatCannotBeOpenedKeepsTheListAndIsTriedAgain) {
 
   Write("7\n", kMonday);
   ASSERT_TRUE(LoadAlarmList(state_, path_.c_str(), fake_));
-  state_.armed_alarm = 7 * H;
-  // Still found by the search but not readable (an editor holding it locked).
-  std::filesystem::remove(path_);
-  fake_.file_stamps[path_] = kMondayLater;
-  WatchAlarmFile(state_, path_.c_str(), fake_);
-  EXPECT_EQ(state_.alarm_list, std::vector<int32_t>{7 * H});
-  EXPECT_EQ(state_.armed_alarm, 7 * H);
-  EXPECT_EQ(state_.alarm_file_stamp, kMonday);  // so the next watch tries again
+  // Still found by the search but not readable (an editor holding it locked),
+  // or no file at all: a directory, a FIFO that would wait for a writer.
+  const std::function<void()> unreadable[] = {
+      [&] { std::filesystem::remove(path_); },
+      [&] { std::filesystem::create_directory(path_); },
+      [&] { ASSERT_EQ(mkfifo(path_.c_str(), 0600), 0); },
+  };
+  for (const auto& make : unreadable) {
+    std::filesystem::remove_all(path_);
+    make();
+    fake_.file_stamps[path_] = kMondayLater;
+    WatchAlarmFile(state_, path_.c_str(), fake_);
+    EXPECT_EQ(state_.alarm_list, std::vector<int32_t>{7 * H});
+    EXPECT_EQ(state_.alarm_file_stamp, kMonday);  // so the next watch tries again
+  }
+  std::filesystem::remove_all(path_);
 
   Write("8\n", kMondayLater);
   WatchAlarmFile(state_, path_.c_str(), fake_);
@@ -220,11 +226,10 @@ TEST(AlarmReadErrorTest, LinesBeforeTheErrorCountAndTheCutLineDoesNot) {
 TEST_F(AlarmFileTest, ReadErrorReplacesTheListButLeavesTheTimeForARetry) {
   Write("7\n", kMonday);
   ASSERT_TRUE(LoadAlarmList(state_, path_.c_str(), fake_));
-  // A directory opens on this system but every read of it fails.
-  std::filesystem::remove(path_);
-  std::filesystem::create_directory(path_);
-  fake_.file_stamps[path_] = kMondayLater;
-  WatchAlarmFile(state_, path_.c_str(), fake_);
+  // A regular file whose every read fails: this process's memory, unmapped at 0.
+  const char* failing = "/proc/self/mem";
+  fake_.file_stamps[failing] = kMondayLater;
+  WatchAlarmFile(state_, failing, fake_);
   EXPECT_TRUE(state_.alarm_list.empty());
   EXPECT_LE(state_.alarm_file_stamp, kMonday);
 }

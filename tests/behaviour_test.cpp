@@ -1,14 +1,21 @@
 #include "behaviour/behaviour.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <new>
+#include <string>
 #include <vector>
 
+#include "behaviour/alarm_check.h"
 #include "behaviour_fake.h"
+#include "sound_fixture.h"
 
 #if defined(__GNUC__) && !defined(__clang__)
 // The replacements below pair malloc with free on purpose.
@@ -46,9 +53,10 @@ struct Rig {
     BehaviourTick(state, settings, edition, fake);
   }
   void Enter(Mode m) { SetMode(state, m, settings, fake); }
+  // A check at a second of one day, in a zone without summer time.
   void Check(int32_t now) {
     state.now_sec = now;
-    CheckAlarm(state, settings, fake);
+    CheckAlarm(state, settings, fake, {2024, 6, 3, now, 3600});
   }
 
   BehaviourState state;
@@ -271,6 +279,15 @@ TEST(AlarmTimelineTest, LiteEditionKeepsFramesZeroAndOne) {
   EXPECT_EQ(rig.fake.timer_interval, 8000u);
 }
 
+// A WAVE file the sound call can play, and the first bytes of its path as the fake logs them.
+std::string PlayableWave() {
+  const std::string path = ::testing::TempDir() + "alarm_" + std::to_string(getpid()) + ".wav";
+  std::ofstream(path, std::ios::binary) << ToneWave(100, 440);
+  return path;
+}
+
+std::string Logged(const std::string& path) { return path.substr(0, sizeof FakeCall{}.path - 1); }
+
 struct SoundCase {
   int32_t sound;
   FakeCall::Kind kind;
@@ -287,11 +304,12 @@ TEST(AlarmSoundTest, EachSoundSettingPlaysItsSoundAndIdleStopsIt) {
       {4, FakeCall::Stop, {}, false},
       {-1, FakeCall::Stop, {}, false},
   };
+  const std::string wave = PlayableWave();
   for (const SoundCase& c : cases) {
     for (bool through_run : {false, true}) {
       Rig rig;
       rig.settings.sound = c.sound;
-      std::strcpy(rig.settings.sound_file, "C:\\a.wav");
+      std::strcpy(rig.settings.sound_file, wave.c_str());
       rig.Enter(Mode::AlarmStart);
       rig.Enter(Mode::AlarmStart);  // again: nothing restarts
       if (through_run) rig.Enter(Mode::AlarmRun);
@@ -307,29 +325,61 @@ TEST(AlarmSoundTest, EachSoundSettingPlaysItsSoundAndIdleStopsIt) {
       EXPECT_EQ(play.sound, c.played) << c.sound;
       EXPECT_EQ(play.loop, c.loop) << c.sound;
       if (c.kind == FakeCall::PlayFile) {
-        EXPECT_STREQ(play.path, "C:\\a.wav");
+        EXPECT_EQ(play.path, Logged(wave));
       }
     }
   }
 }
 
-TEST(SetModeTest, LatchesOnAlarmStartAndNeverMovesTheArmedAlarm) {
+// A WAVE file that cannot play when the alarm comes gives the laugh, looped,
+// as the menu's default does: never silence, never the system's beep. None
+// of them holds the alarm up, a FIFO with no writer included.
+TEST(AlarmSoundTest, AFileThatCannotPlayGivesTheLaugh) {
+  const std::string dir = ::testing::TempDir() + "alarm_sounds_" + std::to_string(getpid()) + "/";
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir + "a directory.wav");
+  std::ofstream(dir + "text.wav", std::ios::binary) << "7:30\n8:00\n";
+  std::ofstream(dir + "cut.wav", std::ios::binary) << ToneWave(100, 440).substr(0, 11);
+  std::string avi = ToneWave(100, 440);
+  avi.replace(8, 4, "AVI ");
+  std::ofstream(dir + "video.avi", std::ios::binary) << avi;
+  ASSERT_EQ(mkfifo((dir + "fifo.wav").c_str(), 0600), 0);
+  std::filesystem::create_symlink(dir + "fifo.wav", dir + "link to a fifo.wav");
+  const std::string files[] = {"",         dir + "missing.wav", dir + "a directory.wav",
+                               dir + "text.wav", dir + "cut.wav", dir + "video.avi",
+                               dir + "fifo.wav", dir + "link to a fifo.wav", "/dev/zero",
+                               "C:\\Windows\\Media\\tada.wav"};
+  alarm(10);  // a blocked open ends the test rather than hanging it
+  for (const std::string& file : files) {
+    for (int32_t sd : {2, 3}) {
+      Rig rig;
+      rig.settings.sound = sd;
+      std::strcpy(rig.settings.sound_file, file.c_str());
+      rig.Enter(Mode::AlarmStart);
+      ASSERT_EQ(rig.fake.calls.size(), 2u) << file;
+      EXPECT_EQ(rig.fake.calls[1].kind, FakeCall::PlayBuiltIn) << file;
+      EXPECT_EQ(rig.fake.calls[1].sound, AlarmSound::Laugh) << file;
+      EXPECT_TRUE(rig.fake.calls[1].loop) << file;
+      for (int i = 0; i < 40; ++i) rig.Tick(17);
+      EXPECT_EQ(rig.state.pose, 2) << file << ": the dance goes on";
+    }
+  }
+  alarm(0);
+  std::filesystem::remove_all(dir);
+}
+
+TEST(SetModeTest, RestartsTheTimelineAndLeavesTheAlarmRow) {
   Rig rig;
   rig.state.next_alarm = 700;
-  rig.state.armed_alarm = 600;
-  rig.state.alarm_fired = 0;
   rig.state.mode_elapsed = 400;
   rig.Enter(Mode::Idle);  // same mode: the timeline goes on
   EXPECT_EQ(rig.state.mode_elapsed, 400);
   EXPECT_TRUE(rig.fake.calls.empty());
   rig.Enter(Mode::AlarmStart);
-  EXPECT_EQ(rig.state.alarm_fired, 1);
   EXPECT_EQ(rig.state.mode_elapsed, 0);
   EXPECT_EQ(rig.state.blink_mark, -1);
   rig.Enter(Mode::AlarmRun);
   rig.Enter(Mode::Idle);
-  EXPECT_EQ(rig.state.alarm_fired, 1);
-  EXPECT_EQ(rig.state.armed_alarm, 600);
   EXPECT_EQ(rig.state.next_alarm, 700);
 }
 
@@ -364,62 +414,89 @@ TEST(TickTest, WrappedCounterRestartsTheCycleAndLongPausesSaturate) {
 
 struct CheckCase {
   int32_t now;
-  uint8_t latch;
   Mode mode;
   bool show_alarm;
   bool starts;
-  uint8_t latch_after;
 };
 
-TEST(CheckAlarmTest, ThreeSecondWindowLatchModeAndSwitch) {
+// An entry the file brings rings in the first three seconds of its time,
+// when the character is idle and alarms are on; the first check after the
+// start rings its own second only.
+TEST(CheckAlarmTest, ThreeSecondWindowModeAndSwitch) {
   const CheckCase cases[] = {
-      {999, 0, Mode::Idle, true, false, 0},      {1000, 0, Mode::Idle, true, true, 1},
-      {1002, 0, Mode::Idle, true, true, 1},      {1001, 1, Mode::Idle, true, false, 1},
-      {1001, 0, Mode::AlarmRun, true, false, 0}, {1001, 0, Mode::AlarmStart, true, false, 0},
-      {1001, 0, Mode::Idle, false, false, 0},    {1001, 1, Mode::Idle, false, false, 1},
-      {999, 1, Mode::Idle, true, false, 0},
+      {999, Mode::Idle, true, false},       {1000, Mode::Idle, true, true},       {1002, Mode::Idle, true, true},
+      {1003, Mode::Idle, true, false},      {1001, Mode::AlarmRun, true, false},  {1001, Mode::AlarmStart, true, false},
+      {1001, Mode::Idle, false, false},
   };
   for (const CheckCase& c : cases) {
     Rig rig;
-    rig.state.alarm_list = {1000, 5000};
-    rig.state.armed_alarm = 1000;
-    rig.state.alarm_fired = c.latch;
     rig.state.mode = c.mode;
     rig.settings.show_alarm = c.show_alarm;
+    rig.Check(c.now - 1);
+    rig.state.alarm_list = {1000, 5000};
+    rig.fake.tick += 1000;
     rig.Check(c.now);
     EXPECT_EQ(rig.fake.Count(FakeCall::PlayBuiltIn), c.starts ? 1 : 0) << c.now;
-    EXPECT_EQ(rig.state.alarm_fired, c.latch_after) << c.now;
-    EXPECT_EQ(rig.state.armed_alarm, 1000) << c.now;
+  }
+  for (const int32_t now : {1000, 1001}) {
+    Rig rig;
+    rig.state.alarm_list = {1000, 5000};
+    rig.Check(now);
+    EXPECT_EQ(rig.fake.Count(FakeCall::PlayBuiltIn), now == 1000 ? 1 : 0) << "start at " << now;
   }
 }
 
-struct ArmCase {
+struct PassCase {
+  const char* name;
   std::vector<int32_t> list;
-  int32_t armed;
-  int32_t previous_now;  // seen by the previous check
+  int32_t previous;  // the previous check's second; an alarm it started was stopped
   int32_t now;
-  int32_t armed_after;
+  uint32_t passed_ms;  // on the tick count between the two
   bool starts;
 };
 
-TEST(CheckAlarmTest, OnceTheWindowIsOverTheNextEntryIsArmed) {
-  const ArmCase cases[] = {
-      {{1000, 1001, 5000}, 1000, 1002, 1003, 1001, true},  // 1001's window is still open
-      {{1000, 1000, 5000}, 1000, 1002, 1003, 5000, false},  // duplicates share one window
-      {{1000, 5000}, 1000, 900, 9000, 1000, false},         // nothing left today
-      {{1000, 90000}, 90000, 5000, 6000, 90000, false},     // 25:00 never rings...
-      {{1000, 90000}, 90000, 86399, 0, 1000, false},        // ...and gives way at midnight
-      {{5000}, 5000, 5001, 5000, 5000, false},              // clock set back inside the window
+// Whatever the previous check saw is done for the day; what came since rings,
+// the latest of it, if it is at most half an hour late.
+TEST(CheckAlarmTest, WhatCameDueSinceThePreviousCheckRings) {
+  const PassCase cases[] = {
+      {"the next entry a second on", {1000, 1001, 5000}, 1000, 1001, 1000, true},
+      {"duplicates ring once", {1000, 1000, 5000}, 1000, 1001, 1000, false},
+      {"a stopped alarm stays stopped", {1000, 5000}, 1000, 1002, 2000, false},
+      {"stepped back a second into its own second", {1000, 5000}, 1000, 1000, 1000, false},
+      {"25:00 never rings", {1000, 90000}, 5000, 6000, 1000000, false},
+      {"missed in a sleep", {1000}, 500, 2300, 1800000, true},
+      {"missed for too long", {1000}, 500, 2801, 2301000, false},
+      {"set forward over an entry", {1000}, 900, 1600, 17, true},
+      {"set back two minutes over a stopped alarm", {1000, 5000}, 1000, 880, 1000, false},
   };
-  for (const ArmCase& c : cases) {
+  for (const PassCase& c : cases) {
     Rig rig;
     rig.state.alarm_list = c.list;
-    rig.state.armed_alarm = c.armed;
-    rig.state.checked_sec = c.previous_now;
-    rig.state.alarm_fired = c.previous_now > c.armed;  // it rang, or was stopped
+    rig.Check(c.previous);
+    rig.Enter(Mode::Idle);
+    rig.fake.calls.clear();
+    rig.fake.tick += c.passed_ms;
     rig.Check(c.now);
-    EXPECT_EQ(rig.state.armed_alarm, c.armed_after) << c.armed << " at " << c.now;
-    EXPECT_EQ(rig.fake.Count(FakeCall::PlayBuiltIn), c.starts ? 1 : 0) << c.armed << " at " << c.now;
+    EXPECT_EQ(rig.fake.Count(FakeCall::PlayBuiltIn), c.starts ? 1 : 0) << c.name;
+  }
+}
+
+// A set-back clock makes the day's alarms due again; a clock that stepped
+// back a minute or less does not.
+TEST(CheckAlarmTest, OnlyAStepBackOfOverAMinuteRingsAgain) {
+  for (const int32_t step : {1, 3, 60, 61, 120, 3600}) {
+    Rig rig;
+    rig.state.alarm_list = {10000};
+    rig.Check(10000);
+    ASSERT_EQ(rig.fake.Count(FakeCall::PlayBuiltIn), 1);
+    rig.Enter(Mode::Idle);
+    // A second on, the clock goes back by step: every second after is checked.
+    const int32_t back_to = 10001 - step;
+    for (int32_t now = back_to; now <= 10003; ++now) {
+      rig.fake.tick += 1000;
+      rig.Check(now);
+    }
+    EXPECT_EQ(rig.fake.Count(FakeCall::PlayBuiltIn), step > 60 ? 2 : 1) << step << " s back";
   }
 }
 
@@ -442,10 +519,8 @@ TEST(SelectNextAlarmTest, ChoosesTheEntryTheAlarmRowShows) {
     SCOPED_TRACE(row.now);
     BehaviourState state;
     state.alarm_list = row.list;
-    state.armed_alarm = 7;
     EXPECT_EQ(SelectNextAlarm(state, row.now), row.index);
     EXPECT_EQ(state.next_alarm, row.index < 0 ? -1 : row.list[static_cast<size_t>(row.index)]);
-    EXPECT_EQ(state.armed_alarm, row.index < 0 ? -1 : 7);  // kept while something is armed
   }
 }
 
@@ -453,14 +528,12 @@ TEST(AllocationTest, TickAndCheckAllocateNothing) {
   for (Edition edition : {Edition::Full, Edition::Lite}) {
     Rig rig(edition);
     rig.settings.sound = 3;
-    std::strcpy(rig.settings.sound_file, "C:\\music\\alarm.wav");
+    std::strcpy(rig.settings.sound_file, PlayableWave().c_str());
     rig.state.alarm_list = {10, 20, 30};
-    rig.state.armed_alarm = 10;
     g_allocations = 0;
     g_count_allocations = true;
     for (int32_t ms = 0; ms < 60000; ms += 17) {
-      rig.state.now_sec = ms / 1000;
-      CheckAlarm(rig.state, rig.settings, rig.fake);
+      rig.Check(ms / 1000);
       rig.Tick(17);
       if (rig.fake.timer_running && rig.state.mode == Mode::AlarmRun && rig.state.mode_elapsed > 900) {
         rig.Enter(Mode::Idle);

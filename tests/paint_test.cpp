@@ -164,7 +164,6 @@ TEST(PaintFrame, PublishesTheTimeAndTheNextAlarmAndDrawsTheRowsAsked) {
     rig.Paint(row.time);
     EXPECT_EQ(rig.behaviour.now_sec, row.now_sec);
     EXPECT_EQ(rig.behaviour.next_alarm, row.next_alarm);
-    EXPECT_EQ(rig.behaviour.armed_alarm, row.next_alarm);
     EXPECT_EQ(DrawnOn(rig.sprites, 4, 8), row.calendar);
     EXPECT_TRUE(DrawnOn(rig.sprites, 10, 16));
     EXPECT_EQ(DrawnOn(rig.sprites, 18, 22), row.alarm_row);

@@ -238,6 +238,50 @@ TEST(SettingsTest, SaveWritesThroughLinksKeepsTheModeAndItsLeftoversGo) {
   fs::remove_all(dir);
 }
 
+// Only a regular file is read, through a link too; anything else in its
+// place reads as a missing file at once, a FIFO with no writer included. A
+// settings file of that kind gives the start-up values and is replaced
+// whole on saving.
+TEST(SettingsTest, OnlyARegularFileIsReadAndNoneWaits) {
+  const std::string dir = testing::TempDir() + "settings_kinds_" + std::to_string(getpid()) + "/";
+  std::filesystem::remove_all(dir);
+  mkdir(dir.c_str(), 0755);
+  WriteAll(dir + "file", "$viewscale = 3\n");
+  mkdir((dir + "directory").c_str(), 0755);
+  ASSERT_EQ(mkfifo((dir + "fifo").c_str(), 0600), 0);
+  ASSERT_EQ(symlink((dir + "file").c_str(), (dir + "link to a file").c_str()), 0);
+  ASSERT_EQ(symlink((dir + "fifo").c_str(), (dir + "link to a fifo").c_str()), 0);
+  ASSERT_EQ(symlink((dir + "nowhere").c_str(), (dir + "dangling link").c_str()), 0);
+  const struct {
+    std::string path;
+    bool reads;
+  } kinds[] = {
+      {dir + "file", true},           {dir + "link to a file", true},
+      {dir + "missing", false},       {dir + "directory", false},
+      {dir + "fifo", false},          {dir + "link to a fifo", false},
+      {dir + "dangling link", false}, {"/dev/null", false},
+      {"/dev/zero", false},
+  };
+  alarm(10);  // an open that waits ends the test rather than hanging it
+  for (const auto& kind : kinds) {
+    std::FILE* file = OpenFileForReading(kind.path.c_str());
+    EXPECT_EQ(file != nullptr, kind.reads) << kind.path;
+    if (file) {
+      char text[32] = {};
+      EXPECT_EQ(std::fread(text, 1, sizeof text, file), 15u) << kind.path;
+      EXPECT_STREQ(text, "$viewscale = 3\n");
+      std::fclose(file);
+    }
+    Settings settings;
+    LoadSettings(settings, kind.path.c_str(), Edition::Full, kScreen);
+    EXPECT_EQ(settings.scale, kind.reads ? 3 : 2) << kind.path;
+  }
+  alarm(0);
+  EXPECT_TRUE(SaveSettings(Settings{}, 1, 2, (dir + "fifo").c_str()));
+  EXPECT_EQ(ReadAll(dir + "fifo"), FormatSettings(Settings{}, 1, 2));
+  std::filesystem::remove_all(dir);
+}
+
 TEST(SettingsTest, PathsAreJoinedWithTheSystemsSeparatorAndNeverCutShort) {
   EXPECT_EQ(JoinStartDir("/home/me/.config/kurimaro", "alerm.txt"),
             "/home/me/.config/kurimaro/alerm.txt");

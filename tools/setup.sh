@@ -14,6 +14,7 @@ packages=(
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   openbox x11-utils xdotool trayer libx11-dev libxext-dev libxi-dev libxtst-dev
   dbus-daemon dpkg-dev lintian desktop-file-utils appstream
+  faketime tzdata
 )
 # Wine takes the interface language from the C library's locale; the end-to-end
 # tests run the programs in both.
@@ -31,13 +32,15 @@ install_packages() {
   for p in "${packages[@]}"; do installed "$p" || missing+=("$p"); done
   for p in "${optional[@]}"; do installed "$p" || want_optional+=("$p"); done
   if [ ${#missing[@]} -eq 0 ] && [ ${#want_optional[@]} -eq 0 ]; then return; fi
-  $sudo apt-get update -qq
+  # Another apt may hold the lock for a while: wait for it rather than fail.
+  $sudo apt-get -o DPkg::Lock::Timeout=600 update -qq
   for p in "${want_optional[@]}"; do
     apt-cache show "$p" >/dev/null 2>&1 && missing+=("$p")
   done
   [ ${#missing[@]} -eq 0 ] && return
   echo "setup: installing ${missing[*]}"
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get -o DPkg::Lock::Timeout=600 install -y -qq \
+    --no-install-recommends "${missing[@]}" >/dev/null
 }
 
 # "ja_JP.UTF-8" is listed by `locale -a` as "ja_JP.utf8".

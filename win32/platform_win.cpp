@@ -50,6 +50,7 @@ uint32_t Win32Platform::TickCount() { return GetTickCount(); }
 uint64_t Win32Platform::FileStamp(const char* path) {
   WIN32_FILE_ATTRIBUTE_DATA found;
   if (!GetFileAttributesExW(WidePath(path).c_str(), GetFileExInfoStandard, &found)) return 0;
+  if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return 0;  // read as missing
   return (static_cast<uint64_t>(found.ftLastWriteTime.dwHighDateTime) << 32) |
          found.ftLastWriteTime.dwLowDateTime;
 }
@@ -167,11 +168,22 @@ ScreenPoint Win32Platform::CursorPosition() {
 // windows; until that path is built the pointer is read on the beat here.
 bool Win32Platform::WatchPointer(bool) { return false; }
 
+// One reading of UTC turned local with the bias GetLocalTime uses, so that
+// the offset belongs to the very time shown.
 LocalTime Win32Platform::LocalNow() {
+  FILETIME utc, local;
+  GetSystemTimeAsFileTime(&utc);
   SYSTEMTIME t;
-  GetLocalTime(&t);
+  if (!FileTimeToLocalFileTime(&utc, &local) || !FileTimeToSystemTime(&local, &t)) {
+    GetLocalTime(&t);
+    local = utc;
+  }
+  const auto ticks = [](const FILETIME& f) {
+    return static_cast<int64_t>((static_cast<uint64_t>(f.dwHighDateTime) << 32) | f.dwLowDateTime);
+  };
+  const int64_t offset = (ticks(local) - ticks(utc)) / 10000000;
   return {t.wYear, t.wMonth, t.wDay, t.wDayOfWeek, t.wHour, t.wMinute, t.wSecond,
-          t.wMilliseconds};
+          t.wMilliseconds, static_cast<int32_t>(offset)};
 }
 
 ScreenRect Win32Platform::VirtualScreen() { return screen; }

@@ -1,6 +1,8 @@
 // Alarms of the running programs: the thumbs-up animation seen in the window
 // outline and on screen, the double click that stops it, and the alarm row that
 // follows alerm.txt while the program runs.
+#include <cstdio>
+#include <functional>
 #include <sstream>
 
 #include "edition_test.h"
@@ -311,6 +313,110 @@ TEST(AlarmRowTest, AlarmRowFollowsTheFileWithinASecond) {
         << "not shown after " << GetTickCount() - start << " ms";
   }
   EXPECT_EQ(CloseAndWait(app), 0);
+}
+
+// The moments at which the character began to dance, watched until end.
+std::vector<DWORD> DanceStarts(const Frames& frames, HWND main, DWORD end,
+                               const std::function<void()>& meanwhile = [] {}) {
+  std::vector<DWORD> starts;
+  int last = 0;
+  while (static_cast<LONG>(GetTickCount() - end) < 0) {
+    meanwhile();
+    const int outline = frames.Outline(main);
+    if (outline == 2 && last == 0) starts.push_back(GetTickCount());
+    if (outline != kUnknown) last = outline;
+    Sleep(5);
+  }
+  return starts;
+}
+
+// alerm.txt saved every 10 ms or so, every other time in place and by a
+// rename, from a second before its first alarm to a second after its
+// second, as an editor that saves on every key or a sync client may: each
+// alarm rings once, at its time.
+TEST(AlarmFileTest, SavedEveryTenMillisecondsEachAlarmRingsOnce) {
+  Artwork art(kFull);
+  ASSERT_TRUE(art.ok());
+  const Conf conf = AlarmConf();
+  const std::string dir = TestDir();
+  const std::string path = JoinPath(dir, kAlarmName);
+  const std::string fresh = JoinPath(dir, "alerm.new");
+  const Due due = AlarmSoon();
+  const std::vector<int32_t> alarms = {due.second, (due.second + 8) % 86400};
+  WriteAlarms(path, alarms);
+  Running app = Launch(kFull, dir, conf);
+  ASSERT_TRUE(app.main);
+  const Frames frames(art, conf, {conf.x, conf.y});
+
+  int saves = 0;
+  DWORD last_save = 0;
+  const std::vector<DWORD> starts = DanceStarts(frames, app.main, due.tick + 10500, [&] {
+    const DWORD now = GetTickCount();
+    const LONG from_due = static_cast<LONG>(now - due.tick);
+    if (from_due < -1000 || from_due > 9000 || now - last_save < 10) return;
+    last_save = now;
+    if (++saves % 2) {
+      WriteAlarms(path, alarms);
+    } else {
+      WriteAlarms(fresh, alarms);
+      MoveFileExW(Wide(fresh).c_str(), Wide(path).c_str(), MOVEFILE_REPLACE_EXISTING);
+    }
+  });
+  std::printf("%d saves in ten seconds\n", saves);
+  EXPECT_GT(saves, 500);
+  ASSERT_EQ(starts.size(), 2u);
+  // The dance leaves the idle outline half a second into the alarm.
+  for (size_t i = 0; i < 2; ++i) {
+    const LONG late = static_cast<LONG>(starts[i] - due.tick) - static_cast<LONG>(i) * 8000;
+    EXPECT_GE(late, 300) << "alarm " << i;
+    EXPECT_LE(late, 1600) << "alarm " << i;
+  }
+  EXPECT_EQ(CloseAndWait(app), 0);
+}
+
+// FIFOs in place of the program's files, made on the Unix side; to the
+// program they are pipes, which it reads as no file at all. As the
+// settings file: it starts with the start-up settings, paints on and
+// closes as ever. (Wine neither renames a file over a FIFO nor deletes
+// one, so the settings cannot take its place here; Windows has no FIFOs
+// in its folders.) As the WAVE file: the alarm dances as ever. As
+// alerm.txt, put there while it runs: the alarms read before stay, and the
+// next one rings. They were read from a file whose lines end with a CR
+// alone.
+TEST(AlarmFileTest, FifosInPlaceOfItsFilesHoldNothingUp) {
+  Artwork art(kFull);
+  ASSERT_TRUE(art.ok());
+  {
+    const std::string dir = TestDir("settings");
+    ASSERT_TRUE(MakeFifo(JoinPath(dir, kConfName))) << "no FIFO could be made";
+    Running app = Launch(kFull, dir);
+    ASSERT_TRUE(app.main) << "no window with a FIFO for the settings file";
+    const Conf defaults;
+    const e2e::Outline inside = art.Mask(0, defaults.viewscale);
+    const Surface before = Capture(app.main);
+    EXPECT_TRUE(WaitUntil([&] {
+      return !PictureDifference(Capture(app.main), before, inside, defaults.viewscale).empty();
+    }, 2500)) << "the clock stood still";
+    EXPECT_EQ(CloseAndWait(app), 0);
+  }
+  Conf conf = AlarmConf();
+  conf.sd = 3;  // the file, looped
+  const std::string dir = TestDir();
+  conf.sd_file = FullPath(JoinPath(dir, "sound.wav"));
+  ASSERT_TRUE(MakeFifo(conf.sd_file));
+  const Due due = AlarmSoon();
+  WriteFileBytes(JoinPath(dir, kAlarmName),
+                 ClockText(due.second) + "\r" + ClockText((due.second + 7) % 86400) + "\r");
+  Running app = Launch(kFull, dir, conf);
+  ASSERT_TRUE(app.main);
+  const Frames frames(art, conf, {conf.x, conf.y});
+  std::vector<DWORD> starts = DanceStarts(frames, app.main, due.tick + 2000);
+  ASSERT_EQ(starts.size(), 1u) << "the first alarm did not ring";
+  ASSERT_TRUE(MakeFifo(JoinPath(dir, kAlarmName)));
+  starts = DanceStarts(frames, app.main, due.tick + 9000);
+  ASSERT_EQ(starts.size(), 1u) << "the alarm after the FIFO came did not ring";
+  EXPECT_EQ(CloseAndWait(app), 0);
+  EXPECT_EQ(ReadConf(dir).sd, 3);
 }
 
 }  // namespace

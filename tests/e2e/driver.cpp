@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
 
 #include "tests/sound_fixture.h"
 
@@ -76,6 +77,34 @@ std::string Utf8(const std::wstring& text) {
   return utf8;
 }
 
+namespace {
+
+// Runs a line of the system's shell with the Unix name of path as $1, then
+// waits until done holds: a Unix process's end is not told to Wine.
+bool UnixShell(const std::wstring& line, const std::string& path,
+               const std::function<bool()>& done) {
+  using UnixName = char*(__cdecl*)(const wchar_t*);
+  const auto unix_name = reinterpret_cast<UnixName>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name")));
+  if (!unix_name) return false;
+  char* name = unix_name(Wide(FullPath(path)).c_str());
+  if (!name) return false;
+  std::wstring command = L"/bin/sh -c \"" + line + L"\" sh \"" + Wide(name) + L"\"";
+  HeapFree(GetProcessHeap(), 0, name);
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessW(L"Z:\\bin\\sh", &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process)) {
+    return false;
+  }
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return WaitUntil(done, 5000);
+}
+
+}  // namespace
+
 void RemoveTree(const std::string& dir) {
   for (const std::string& name : ListDir(dir)) {
     const std::wstring path = Wide(JoinPath(dir, name));
@@ -91,12 +120,27 @@ std::string MakeWorkDir(const std::string& name) {
   CreateDirectoryW(Wide(root).c_str(), nullptr);
   const std::string dir = JoinPath(root, name);
   RemoveTree(dir);
+  // A FIFO a test made is gone only by the Unix side's hand.
+  if (FileExists(dir)) UnixShell(L"rm -rf \\\"$1\\\"", dir, [&] { return !FileExists(dir); });
   CreateDirectoryW(Wide(dir).c_str(), nullptr);
   return dir;
 }
 
 bool FileExists(const std::string& path) {
   return GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool MakeFifo(const std::string& path) {
+  // Made beside it and renamed over it: Unix renames what Windows would
+  // find held open.
+  return UnixShell(L"mkfifo \\\"$1.fifo\\\" && mv -f \\\"$1.fifo\\\" \\\"$1\\\"", path, [&] {
+    HANDLE pipe = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    if (pipe == INVALID_HANDLE_VALUE) return false;
+    const bool is_pipe = GetFileType(pipe) == FILE_TYPE_PIPE;
+    CloseHandle(pipe);
+    return is_pipe;
+  });
 }
 
 std::vector<std::string> ListDir(const std::string& dir) {

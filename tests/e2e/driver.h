@@ -92,6 +92,10 @@ std::wstring Wide(const std::string& utf8);
 std::string Utf8(const std::wstring& text);
 bool FileExists(const std::string& path);
 std::vector<std::string> ListDir(const std::string& dir);
+// A FIFO made at path on the Unix side, where Wine runs the system's shell,
+// in place of any file there; false when none came. To Wine it is a pipe
+// with no attributes, which it can neither delete nor rename over.
+bool MakeFifo(const std::string& path);
 // A file of UTF-16 text, as the stand-in editor writes it.
 std::wstring ReadWideText(const std::string& path);
 

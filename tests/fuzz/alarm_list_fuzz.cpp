@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "behaviour/alarm_check.h"
 #include "behaviour/alarm_list.h"
 #include "behaviour/behaviour.h"
 
@@ -62,7 +63,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(state.alarm_list[i - 1] <= state.alarm_list[i]);
   }
 
-  // A day's edges and every time the file names, as the time of the paint.
+  // A day's edges and every time the file names, as the time of the check,
+  // on days that go forward and back, in zones that change.
   Settings settings;
   settings.show_alarm = true;
   SilentPlatform platform;
@@ -71,13 +73,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (size_t i = 0; i < whole.size() && i < 64; ++i) {
     if (whole[i] >= 0 && whole[i] < 86400) moments.push_back(whole[i]);
   }
-  for (int32_t now : moments) {
+  int32_t day = 3;
+  for (size_t i = 0; i < moments.size(); ++i) {
+    const int32_t now = moments[i];
+    if (i > 0 && now < moments[i - 1]) day += i % 3 == 0 ? -1 : 1;
     state.now_sec = now;
     SelectNextAlarm(state, now);
-    CheckAlarm(state, settings, platform);
+    CheckAlarm(state, settings, platform, {2024, 6, day, now, i % 2 ? 3600 : 7200});
     BehaviourTick(state, settings, Edition::Full, platform);
     Check(state.pose >= 0 && state.pose <= 4);
-    Check(state.armed_alarm == -1 || state.alarm_list.empty() == false);
+    Check(state.next_alarm == -1 || state.alarm_list.empty() == false);
   }
   return 0;
 }

@@ -1,11 +1,14 @@
 // An alarm as the user sees it: the dance's outlines, its end, its stop.
+#include <glob.h>
 #include <signal.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <set>
 #include <thread>
@@ -42,6 +45,71 @@ Running LaunchWithAlarmAhead(const std::string& dir, int ahead) {
   conf.al_time = 0;  // 5 s
   WriteAlarms(dir + "/" + kAlarmName, {SecondOfDayNow() + ahead});
   return Launch(kFull, dir, conf);
+}
+
+// The program's wall clock under libfaketime, moved by rewriting a file; its
+// tick count (CLOCK_BOOTTIME) keeps the real time, so a move reads to the
+// program as a clock that was set, and the zone's own switches as no step.
+class FakeClock {
+ public:
+  explicit FakeClock(const std::string& dir) : file_(dir + "/faketime") {}
+  // From now on the program's clock runs from within this UTC second.
+  void Set(std::time_t utc) {
+    offset_ = static_cast<long>(utc - std::time(nullptr));
+    WriteFileBytes(file_, (offset_ >= 0 ? "+" : "") + std::to_string(offset_) + "\n");
+  }
+  // The program's clock now, in UTC seconds.
+  double Now() const {
+    const auto real = std::chrono::system_clock::now().time_since_epoch();
+    return std::chrono::duration<double>(real).count() + static_cast<double>(offset_);
+  }
+  std::vector<std::string> Env(const char* zone) const {
+    return {"LD_PRELOAD=" + Library(), "FAKETIME_TIMESTAMP_FILE=" + file_, "FAKETIME_NO_CACHE=1",
+            "FAKETIME_DONT_FAKE_MONOTONIC=1", "NO_FAKE_STAT=1", "TZ=" + std::string(zone)};
+  }
+  // Wherever the package put it for this architecture.
+  static std::string Library() {
+    glob_t found = {};
+    std::string path;
+    if (glob("/usr/lib/*/faketime/libfaketime.so.1", 0, nullptr, &found) == 0) {
+      path = found.gl_pathv[0];
+    }
+    globfree(&found);
+    return path;
+  }
+
+ private:
+  std::string file_;
+  long offset_ = 0;
+};
+
+std::time_t Utc(int year, int month, int day, int h, int m, int s) {
+  std::tm t = {};
+  t.tm_year = year - 1900;
+  t.tm_mon = month - 1;
+  t.tm_mday = day;
+  t.tm_hour = h;
+  t.tm_min = m;
+  t.tm_sec = s;
+  return timegm(&t);
+}
+
+// The moments on the program's clock at which a dance began, watched until
+// that clock reads until.
+std::vector<double> DanceStarts(const Running& r, const FakeClock& clock, std::time_t until) {
+  std::vector<double> starts;
+  bool dancing = FrameOf(Shape(r.main), 2) >= 2;
+  while (clock.Now() < static_cast<double>(until)) {
+    const bool now = FrameOf(Shape(r.main), 2) >= 2;
+    if (now && !dancing) starts.push_back(clock.Now());
+    dancing = now;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return starts;
+}
+
+bool StillAgain(const Running& r) {
+  return WaitUntil([&] { return FrameOf(Shape(r.main), 2) == 0; }, 7000);
 }
 
 // A sound server of the test's own, never the machine's: a null sink whose
@@ -163,8 +231,9 @@ double Likeness(const std::vector<int16_t>& heard, const SampleRun& span,
 
 // An alarm a few seconds ahead dances through the outlines of frames 2, 3
 // and 4 (3 and 4 share theirs) and returns
-// to frame 0; a double click stops the next one; saving the file again
-// after that does not ring the alarm that passed.
+// to frame 0; the next one rings though the file is saved over and over
+// until it does, and a double click stops it; saving the file again after
+// that does not ring the alarm that passed.
 TEST_F(Alarm, DancesAndStops) {
   const std::string dir = Dir();
   Running r = LaunchWithAlarmAhead(dir, 3);
@@ -173,10 +242,21 @@ TEST_F(Alarm, DancesAndStops) {
   for (int frame : {0, 2, 3, 4}) dance.insert(FrameOf(FrameMask(frame, 2), 2));
   EXPECT_EQ(FramesUntilStill(r, 2, 20000), dance);
 
-  // The file saved with an alarm ahead is read at the next second.
+  // The file saved with an alarm ahead is read at the next second; saved
+  // again every 20 ms, in place and by a rename, as an editor that saves on
+  // every key does, it still rings.
   const int second = SecondOfDayNow() + 3;
-  WriteAlarms(dir + "/" + kAlarmName, {second});
-  ASSERT_TRUE(WaitUntil([&] { return FrameOf(Shape(r.main), 2) >= 2; }, 10000));
+  int saves = 0;
+  ASSERT_TRUE(WaitUntil([&] {
+    const std::string path = dir + "/" + kAlarmName;
+    if (++saves % 2) {
+      WriteAlarms(path, {second});
+    } else {
+      WriteAlarms(path + ".new", {second});
+      std::rename((path + ".new").c_str(), path.c_str());
+    }
+    return FrameOf(Shape(r.main), 2) >= 2;
+  }, 10000)) << "no alarm after " << saves << " saves";
   int bx = 0, by = 0;
   BodyPoint(2, bx, by);
   const Rect at = Bounds(r.main);
@@ -237,4 +317,110 @@ TEST_F(Alarm, PlaysTheChosenSound) {
               Ms(sounds[0]), Pitch(samples, sounds[0]), Ms(sounds[1]), laugh, ok);
   EXPECT_GT(laugh, 0.8);
   EXPECT_GT(laugh, ok + 0.2);
+}
+
+// Under a clock that runs through both switches of summer time in Berlin:
+// in spring the 2:10 that the jump from 2:00 to 3:00 skips rings at the
+// jump, once; in autumn 2:30 rings in summer time and not again when the
+// clock goes back from 3:00 to 2:00, and the alarm after the repeated hour
+// rings as ever. The dance starts half a second into the alarm.
+TEST_F(Alarm, SummerTimeSwitchesRingEachAlarmOnce) {
+  ASSERT_FALSE(FakeClock::Library().empty()) << "libfaketime is not installed";
+  const std::string dir = Dir();
+  FakeClock clock(dir);
+  clock.Set(Utc(2026, 3, 29, 0, 59, 0));  // 1:59 winter time
+  WriteAlarms(dir + "/" + kAlarmName, {2 * 3600 + 10 * 60});
+  Conf conf;
+  conf.alerm = 1;
+  conf.al_time = 0;  // 5 s
+  Running r = Launch(kFull, dir, conf, clock.Env("Europe/Berlin"));
+  ASSERT_NE(r.main, 0u);
+
+  const std::time_t spring_jump = Utc(2026, 3, 29, 1, 0, 0);
+  clock.Set(spring_jump - 2);
+  std::vector<double> rang = DanceStarts(r, clock, spring_jump + 4);
+  ASSERT_EQ(rang.size(), 1u) << "2:10 in the skipped hour";
+  EXPECT_NEAR(rang[0] - static_cast<double>(spring_jump), 1.25, 1.25);
+  // Not 3:00:05, which would ring in spring too, as the dance at the jump ends.
+  WriteAlarms(dir + "/" + kAlarmName, {2 * 3600 + 30 * 60, 3 * 3600 + 30});
+  ASSERT_TRUE(StillAgain(r));
+
+  const std::time_t summer_230 = Utc(2026, 10, 25, 0, 30, 0);
+  clock.Set(summer_230 - 3);
+  rang = DanceStarts(r, clock, summer_230 + 3);
+  ASSERT_EQ(rang.size(), 1u) << "2:30 summer time";
+  EXPECT_NEAR(rang[0] - static_cast<double>(summer_230), 1.25, 1.25);
+  ASSERT_TRUE(StillAgain(r));
+  const std::time_t autumn_back = Utc(2026, 10, 25, 1, 0, 0);  // 3:00 becomes 2:00
+  clock.Set(autumn_back - 2);
+  while (clock.Now() < static_cast<double>(autumn_back + 1)) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  const std::time_t winter_230 = Utc(2026, 10, 25, 1, 30, 0);
+  clock.Set(winter_230 - 3);
+  EXPECT_TRUE(DanceStarts(r, clock, winter_230 + 3).empty()) << "2:30 rang again";
+  const std::time_t winter_300 = Utc(2026, 10, 25, 2, 0, 30);
+  clock.Set(winter_300 - 3);
+  rang = DanceStarts(r, clock, winter_300 + 3);
+  ASSERT_EQ(rang.size(), 1u) << "3:00:30 winter time";
+  EXPECT_NEAR(rang[0] - static_cast<double>(winter_300), 1.25, 1.25);
+  EXPECT_EQ(CloseAndWait(r), 0);
+}
+
+// FIFOs where the program reads files never hold it up. As the settings
+// file: the program starts with the start-up settings, paints on and ends
+// on SIGTERM at once, writing its settings. As the WAVE file: the alarm
+// dances to the laugh. As alerm.txt, put there while it runs: the list it
+// has stays, and its next alarm rings. That list came from a file whose
+// lines end with a CR alone.
+TEST_F(Alarm, FifosNeverHoldItUp) {
+  {
+    const std::string dir = MakeWorkDir("Alarm.FifosNeverHoldItUp.settings");
+    ASSERT_EQ(mkfifo((dir + "/" + kConfName).c_str(), 0600), 0);
+    Running r = Launch(kFull, dir);
+    ASSERT_NE(r.main, 0u) << "no window with a FIFO for the settings file";
+    const Image before = Grab(r.main);
+    EXPECT_TRUE(WaitUntil([&] { return CompareInside(Grab(r.main), before, Shape(r.main)) != ""; },
+                          2500))
+        << "the clock stood still";
+    kill(r.process.pid, SIGTERM);
+    EXPECT_EQ(WaitExit(r.process, 2000), 0);
+    EXPECT_NE(ReadFileBytes(dir + "/" + kConfName).find("$viewscale = 2\r\n"), std::string::npos);
+  }
+  const std::string dir = Dir();
+  HeardSound heard(MakeWorkDir("Alarm.FifosNeverHoldItUp.server"));
+  ASSERT_TRUE(heard.Ready()) << "the test's sound server records nothing";
+  Conf conf;
+  conf.alerm = 1;
+  conf.al_time = 0;  // 5 s
+  conf.sd = 3;       // the file, looped
+  conf.sd_file = dir + "/sound.wav";
+  ASSERT_EQ(mkfifo(conf.sd_file.c_str(), 0600), 0);
+  const int now = SecondOfDayNow();
+  std::string text;
+  for (int s : {now + 3, now + 10}) {
+    s %= 86400;
+    text += std::to_string(s / 3600) + ":" + std::to_string(s / 60 % 60) + ":" +
+            std::to_string(s % 60) + "\r";
+  }
+  WriteFileBytes(dir + "/" + kAlarmName, text);
+  Running r = Launch(kFull, dir, conf, {heard.Env()});
+  ASSERT_NE(r.main, 0u);
+  ASSERT_TRUE(WaitUntil([&] { return FrameOf(Shape(r.main), 2) >= 2; }, 6000))
+      << "the first alarm did not ring";
+  const std::string fifo = dir + "/alerm.fifo";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  ASSERT_EQ(std::rename(fifo.c_str(), (dir + "/" + kAlarmName).c_str()), 0);
+  ASSERT_TRUE(StillAgain(r));
+  EXPECT_TRUE(WaitUntil([&] { return FrameOf(Shape(r.main), 2) >= 2; }, 6000))
+      << "the alarm after the FIFO came did not ring";
+  kill(r.process.pid, SIGTERM);
+  EXPECT_EQ(WaitExit(r.process, 2000), 0);
+  EXPECT_NE(ReadFileBytes(dir + "/" + kConfName).find("$sd = 3\r\n"), std::string::npos);
+
+  const std::vector<int16_t> samples = heard.Samples();
+  const std::vector<SampleRun> sounds = heard.Sounds(200);
+  ASSERT_GE(sounds.size(), 1u) << "silence";
+  EXPECT_NEAR(Ms(sounds[0]), 5000, 400) << "to the play time";
+  EXPECT_GT(Likeness(samples, sounds[0], "laugh.wav"), 0.8);
 }
