@@ -15,23 +15,32 @@
 #include "win32/region_win.h"
 #include "win32/tray_win.h"
 
-// The built-in sounds always loop. Without SND_FILENAME the user's text is
-// tried as a sound-event name first, then as a file; a missing file gives the
-// system's default sound. The module handle goes with SND_RESOURCE only.
+// SND_FILENAME takes the user's text as a file's name only, never a sound
+// event's; SND_NODEFAULT keeps a sound that cannot play from becoming the
+// system's default one. The module handle goes with SND_RESOURCE only.
 void Win32Platform::PlayAlarmSound(AlarmSound sound, const char* path, bool loop) {
-  const DWORD flags = SND_ASYNC | (loop ? SND_LOOP : 0);
+  const DWORD flags = SND_ASYNC | SND_NODEFAULT | (loop ? SND_LOOP : 0);
   switch (sound) {
     case AlarmSound::Laugh:
-      PlaySoundA(MAKEINTRESOURCEA(IDW_SOUND_LAUGH), module, flags | SND_RESOURCE);
+      PlaySoundW(MAKEINTRESOURCEW(IDW_SOUND_LAUGH), module, flags | SND_RESOURCE);
       break;
     case AlarmSound::Ok:
-      PlaySoundA(MAKEINTRESOURCEA(IDW_SOUND_OK), module, flags | SND_RESOURCE);
+      PlaySoundW(MAKEINTRESOURCEW(IDW_SOUND_OK), module, flags | SND_RESOURCE);
       break;
-    case AlarmSound::File: PlaySoundA(path, nullptr, flags); break;
+    case AlarmSound::File:
+      // Wide, so that the path reaches the file as the dialog found it.
+      // PlaySound answers FALSE when it cannot find the file; the laugh then
+      // plays rather than nothing. (Wine answers an asynchronous call TRUE
+      // before it looks for the file.)
+      if (!PlaySoundW(WaveFilePath(path).c_str(), nullptr, flags | SND_FILENAME)) {
+        PlaySoundW(MAKEINTRESOURCEW(IDW_SOUND_LAUGH), module,
+                   SND_ASYNC | SND_NODEFAULT | SND_LOOP | SND_RESOURCE);
+      }
+      break;
   }
 }
 
-void Win32Platform::StopSound() { PlaySoundA(nullptr, nullptr, 0); }
+void Win32Platform::StopSound() { PlaySoundW(nullptr, nullptr, 0); }
 
 void Win32Platform::SetAlarmTimer(uint32_t interval_ms) {
   if (main_window) SetTimer(main_window, TIMER_ALARM_LENGTH, interval_ms, nullptr);

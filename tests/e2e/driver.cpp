@@ -415,6 +415,12 @@ std::wstring MessageBoxText(HWND box) {
   return text;
 }
 
+HWND WaitForOwnedDialog(const Process& process, HWND owner, DWORD timeout_ms) {
+  return WaitForWindowWhere(process, "#32770", timeout_ms, [&](HWND hwnd) {
+    return IsWindowVisible(hwnd) && GetWindow(hwnd, GW_OWNER) == owner;
+  });
+}
+
 bool AnswerDialog(HWND dialog, int button) {
   Post(dialog, WM_COMMAND, button);
   return WaitUntil([&] { return !IsWindow(dialog); }, 5000);

@@ -203,6 +203,8 @@ HWND WaitForDialog(const Process& process, const std::wstring& title, DWORD time
 std::wstring WindowTextW(HWND window);
 // A message box's text (its control 0xFFFF).
 std::wstring MessageBoxText(HWND box);
+// A shown dialog or message box of the process owned by that window.
+HWND WaitForOwnedDialog(const Process& process, HWND owner, DWORD timeout_ms);
 // Presses a dialog's button (IDOK, IDCANCEL); true once the dialog has gone.
 bool AnswerDialog(HWND dialog, int button);
 
