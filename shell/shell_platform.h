@@ -68,8 +68,9 @@ struct ShellPlatform : BehaviourPlatform {
   // notion of minimising does it there, so that the windows come back as
   // they were; nothing of the program may stay visible.
   virtual void StoreWindows() = 0;
-  // Undoes StoreWindows and makes the program active again. The shell shows
-  // each window itself afterwards, as the settings say.
+  // Undoes StoreWindows but shows nothing, not even for a moment: the shell
+  // shows each window itself afterwards, as the settings say, and makes the
+  // character active.
   virtual void RestoreWindows() = 0;
   virtual void BringToFront(AppWindow window) = 0;
   // Puts the program's icon in the tray (again); false when the tray host

@@ -266,8 +266,15 @@ void Win32Platform::StoreWindows() {
   ShowWindow(main_window, SW_HIDE);
 }
 
-// Back from minimised, and active.
-void Win32Platform::RestoreWindows() { OpenIcon(shadow_window); }
+// Back from minimised without showing anything: the shell then shows each
+// window as the settings say, so that a shadow kept hidden never flashes on
+// the screen. The shadow's procedure keeps this restore hidden and inactive.
+void Win32Platform::RestoreWindows() {
+  if (!IsIconic(shadow_window)) return;
+  restoring_hidden = true;
+  ShowWindow(shadow_window, SW_SHOWNOACTIVATE);
+  restoring_hidden = false;
+}
 
 void Win32Platform::BringToFront(AppWindow window) { SetForegroundWindow(Handle(window)); }
 

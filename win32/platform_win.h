@@ -19,6 +19,7 @@ struct Win32Platform final : ShellPlatform {
   NOTIFYICONDATAA tray_icon = {};  // filled when the icon is added, kept for its removal
   UINT taskbar_created = 0;        // the taskbar's restart broadcast
   bool under_wine = false;         // Wine's stacking needs a hand (shadow_window.cpp)
+  bool restoring_hidden = false;   // the shadow leaves the minimised state unshown
   HDC paint_dc = nullptr;          // the main window's paint context while it paints
   ScreenRect screen = {};          // the virtual screen as last read
   ScreenRect main_bounds = {};     // the main window's rectangle as last moved or sized
