@@ -60,8 +60,10 @@ struct ShellPlatform : BehaviourPlatform {
   // Shows or hides the window without taking the activation.
   virtual void ShowWindowNow(AppWindow window, bool shown) = 0;
   // Another application's window fills the whole monitor the character
-  // stands on and has the foreground. The desktop, the taskbar's own windows
-  // and a maximised window (which leaves the taskbar) do not count.
+  // stands on and has the foreground, as the taskbar judges where the system
+  // tells. The desktop, the taskbar's own windows and a maximised window with
+  // a title bar (which leaves the taskbar) do not count. FullScreenInFront
+  // (shell/windows.h) is the rule over what a system reports.
   virtual bool FullScreenAppInFront() = 0;
   // Stores the program in the tray: both windows leave the screen and the
   // taskbar, the tray icon stays, timers and alarms go on. A system with a

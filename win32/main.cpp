@@ -64,7 +64,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     ShowAlreadyRunning(app.language);
     return 0;
   }
-  platform.FindCoalescableTimer();
+  platform.FindNewerCalls();
   platform.RefreshVirtualScreen();
   const int code = StartApp(app) ? RunMessageLoop() : 0;
   FreeSprites(app.sprites);

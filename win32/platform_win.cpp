@@ -131,13 +131,26 @@ void Win32Platform::StopTimer(uint32_t id) {
   if (id == TIMER_FRAME) armed_delay = 0;
 }
 
+namespace {
+
+template <typename Call>
+Call Find(const char* module, const char* name) {
+  HMODULE loaded = GetModuleHandleA(module);
+  FARPROC found = loaded ? GetProcAddress(loaded, name) : nullptr;
+  return reinterpret_cast<Call>(reinterpret_cast<void*>(found));
+}
+
+}  // namespace
+
 // SetCoalescableTimer (Windows 8 and later) lets the system fire the timer up
 // to the tolerance late, together with other timers due about then, so the
-// processor leaves its idle state once for several. Older systems lack it.
-void Win32Platform::FindCoalescableTimer() {
-  HMODULE user32 = GetModuleHandleA("user32.dll");
-  FARPROC found = user32 ? GetProcAddress(user32, "SetCoalescableTimer") : nullptr;
-  set_coalescable_timer = reinterpret_cast<SetCoalescableTimerCall>(reinterpret_cast<void*>(found));
+// processor leaves its idle state once for several. SHQueryUserNotificationState
+// (Vista and later) tells whether the taskbar sees a full-screen application.
+// Looked up rather than imported, so that the program starts where they lack.
+void Win32Platform::FindNewerCalls() {
+  set_coalescable_timer = Find<SetCoalescableTimerCall>("user32.dll", "SetCoalescableTimer");
+  query_notification_state =
+      Find<QueryNotificationStateCall>("shell32.dll", "SHQueryUserNotificationState");
 }
 
 // A window timer repeats; each wake arms the next in its place.
@@ -219,32 +232,62 @@ void Win32Platform::ShowWindowNow(AppWindow window, bool shown) {
 
 namespace {
 
-// The desktop and the taskbars never count as an application in front.
-bool DesktopOrTaskbar(HWND window) {
-  if (window == GetDesktopWindow() || window == GetShellWindow()) return true;
-  char name[32] = {};
-  GetClassNameA(window, name, sizeof name);
-  for (const char* shell : {"Progman", "WorkerW", "Shell_TrayWnd", "Shell_SecondaryTrayWnd"}) {
-    if (std::strcmp(name, shell) == 0) return true;
-  }
-  return false;
+DWORD ProcessOf(HWND window) {
+  DWORD process = 0;
+  if (window) GetWindowThreadProcessId(window, &process);
+  return process;
 }
 
+// The taskbar's process (explorer's on Windows), found by its desktop window
+// or by the taskbar itself.
+DWORD TaskbarProcess() {
+  const DWORD shell = ProcessOf(GetShellWindow());
+  return shell ? shell : ProcessOf(FindWindowA("Shell_TrayWnd", nullptr));
+}
+
+ScreenRect ToScreenRect(const RECT& r) { return {r.left, r.top, r.right - r.left, r.bottom - r.top}; }
+
 }  // namespace
+
+// The taskbar steps its notifications aside for a full-screen application, a
+// game in exclusive mode or a presentation: the mascot does as it does.
+TaskbarVerdict Win32Platform::AskTaskbar() {
+  // Wine's answer is always QUNS_ACCEPTS_NOTIFICATIONS, whatever is in front;
+  // Windows' taskbar really judges, and is asked there.
+  QUERY_USER_NOTIFICATION_STATE state = {};
+  if (under_wine || !query_notification_state || FAILED(query_notification_state(&state))) {
+    return TaskbarVerdict::Unknown;
+  }
+  switch (state) {
+    case QUNS_BUSY:
+    case QUNS_RUNNING_D3D_FULL_SCREEN:
+    case QUNS_PRESENTATION_MODE: return TaskbarVerdict::FullScreen;
+    default: return TaskbarVerdict::NotFullScreen;
+  }
+}
 
 // Asked once a second: the cheap questions come first, and the monitor is
 // the one recorded when the character last moved or the displays changed.
 bool Win32Platform::FullScreenAppInFront() {
-  HWND front = GetForegroundWindow();
+  if (!main_window) return false;
+  const ScreenRect monitor = ToScreenRect(main_monitor);
+  const TaskbarVerdict taskbar = AskTaskbar();
+  FrontWindow front;
+  HWND window = GetForegroundWindow();
   RECT r = {};
-  if (!front || !main_window || !GetWindowRect(front, &r)) return false;
-  const RECT& m = main_monitor;
-  if (m.right <= m.left) return false;  // no monitor known yet
-  if (r.left > m.left || r.top > m.top || r.right < m.right || r.bottom < m.bottom) return false;
-  if (!IsWindowVisible(front) || IsZoomed(front)) return false;
-  DWORD process = 0;
-  GetWindowThreadProcessId(front, &process);
-  return process != GetCurrentProcessId() && !DesktopOrTaskbar(front);
+  if (taskbar == TaskbarVerdict::Unknown && window && GetWindowRect(window, &r)) {
+    front.bounds = ToScreenRect(r);
+    // The rest matters only for a window over the whole monitor.
+    if (CoversMonitor(front.bounds, monitor)) {
+      front.shown = IsWindowVisible(window) != FALSE;
+      front.maximised = IsZoomed(window) != FALSE;
+      front.captioned = (GetWindowLongPtrA(window, GWL_STYLE) & WS_CAPTION) == WS_CAPTION;
+      const DWORD process = ProcessOf(window);
+      front.ours = process == GetCurrentProcessId();
+      front.taskbars = window == GetDesktopWindow() || process == TaskbarProcess();
+    }
+  }
+  return FullScreenInFront(taskbar, front, monitor);
 }
 
 void Win32Platform::RefreshMainMonitor() {

@@ -5,12 +5,14 @@
 
 #include "shell/app.h"
 #include "shell/shell_platform.h"
+#include "shell/windows.h"
 
 // The shell's and the behaviour's system calls on Win32, and every handle the
 // Win32 half holds. The module is filled at start-up, each window as it is
 // created; until then calls aimed at a missing window do nothing.
 struct Win32Platform final : ShellPlatform {
   using SetCoalescableTimerCall = UINT_PTR(WINAPI*)(HWND, UINT_PTR, UINT, TIMERPROC, ULONG);
+  using QueryNotificationStateCall = HRESULT(WINAPI*)(QUERY_USER_NOTIFICATION_STATE*);
 
   App* app = nullptr;              // the program these calls carry out
   HINSTANCE module = nullptr;      // this program: its bitmaps, sounds, icons and menu
@@ -25,6 +27,7 @@ struct Win32Platform final : ShellPlatform {
   ScreenRect main_bounds = {};     // the main window's rectangle as last moved or sized
   RECT main_monitor = {};          // the monitor the character stands on, with main_bounds
   SetCoalescableTimerCall set_coalescable_timer = nullptr;  // null before Windows 8
+  QueryNotificationStateCall query_notification_state = nullptr;  // null before Vista
   uint32_t armed_delay = 0;        // the frame timer's interval as last set; 0: not set
   uint32_t armed_tolerance = 0;
   Surface shown_part;              // the last part of the picture shown, enlarged
@@ -68,8 +71,11 @@ struct Win32Platform final : ShellPlatform {
   void ShowAbout() override;
   void OpenDocument(const char* path, const char* directory) override;
 
-  // Looks up the coalescable timer once at start-up.
-  void FindCoalescableTimer();
+  // The taskbar's judgement of a full-screen application, where it is asked.
+  TaskbarVerdict AskTaskbar();
+
+  // Looks up once at start-up the calls that older systems lack.
+  void FindNewerCalls();
 
   // Reads the virtual screen again; done at start and whenever the display
   // changes, since under Wine each metric read costs several server calls and
