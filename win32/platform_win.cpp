@@ -184,9 +184,26 @@ ScreenPoint Win32Platform::CursorPosition() {
   return {p.x, p.y};
 }
 
-// Raw input (RIDEV_INPUTSINK) could tell of moves over other programs'
-// windows; until that path is built the pointer is read on the beat here.
-bool Win32Platform::WatchPointer(bool) { return false; }
+// Raw input with RIDEV_INPUTSINK hears the mouse over any window, in the
+// foreground or not; its first report at rest is the move (main_window.cpp).
+// It is heard only at rest: a moving pointer is read at every frame anyway,
+// and a fast mouse reports hundreds of times a second. Where registering
+// fails, the pointer is read on the beat from then on.
+bool Win32Platform::WatchPointer(bool on) {
+  if (!raw_pointer || !main_window) return false;
+  if (on == pointer_listening) return true;
+  RAWINPUTDEVICE mouse = {};
+  mouse.usUsagePage = 0x01;  // generic desktop controls
+  mouse.usUsage = 0x02;      // mouse
+  mouse.dwFlags = on ? RIDEV_INPUTSINK : RIDEV_REMOVE;
+  mouse.hwndTarget = on ? main_window : nullptr;
+  if (!RegisterRawInputDevices(&mouse, 1, sizeof mouse) && on) {
+    raw_pointer = false;
+    return false;
+  }
+  pointer_listening = on;
+  return true;
+}
 
 LocalTime Win32Platform::LocalNow() {
   SYSTEMTIME t;

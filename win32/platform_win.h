@@ -22,6 +22,8 @@ struct Win32Platform final : ShellPlatform {
   UINT taskbar_created = 0;        // the taskbar's restart broadcast
   bool under_wine = false;         // Wine's stacking needs a hand (shadow_window.cpp)
   bool restoring_hidden = false;   // the shadow leaves the minimised state unshown
+  bool raw_pointer = false;        // raw input may tell of the pointer's moves
+  bool pointer_listening = false;  // raw input from the mouse comes to the main window
   HDC paint_dc = nullptr;          // the main window's paint context while it paints
   ScreenRect screen = {};          // the virtual screen as last read
   ScreenRect main_bounds = {};     // the main window's rectangle as last moved or sized

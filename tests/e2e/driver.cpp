@@ -576,6 +576,15 @@ int DirectoryWatch::Arrivals(const std::string& name, DWORD settle_ms) {
   return count;
 }
 
+ScopedEnvironment::ScopedEnvironment(const char* name, const char* value) : name_(name) {
+  if (const char* old = std::getenv(name)) old_ = old;
+  SetEnvironmentVariableA(name, value);
+}
+
+ScopedEnvironment::~ScopedEnvironment() {
+  SetEnvironmentVariableA(name_.c_str(), old_ ? old_->c_str() : nullptr);
+}
+
 // ---- What the X server maps (x_events.sh) -------------------------------
 
 unsigned long XWindowOf(HWND window) {

@@ -252,6 +252,19 @@ class DirectoryWatch {
   std::vector<std::pair<DWORD, std::string>> events_;
 };
 
+// An environment variable set for the programs started while this lives.
+class ScopedEnvironment {
+ public:
+  ScopedEnvironment(const char* name, const char* value);
+  ~ScopedEnvironment();
+  ScopedEnvironment(const ScopedEnvironment&) = delete;
+  ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+ private:
+  std::string name_;
+  std::optional<std::string> old_;
+};
+
 // ---- What the X server maps (x_events.sh) -------------------------------
 
 // The X window Wine's X11 driver made for a top-level window; 0 when none.
