@@ -64,16 +64,19 @@ struct ShellPlatform : BehaviourPlatform {
   // Shows or hides the window without taking the activation.
   virtual void ShowWindowNow(AppWindow window, bool shown) = 0;
   // Another application's window fills the whole monitor the character
-  // stands on and has the foreground. The desktop, the taskbar's own windows
-  // and a maximised window (which leaves the taskbar) do not count.
+  // stands on and has the foreground, as the taskbar judges where the system
+  // tells. The desktop, the taskbar's own windows and a maximised window with
+  // a title bar (which leaves the taskbar) do not count. FullScreenInFront
+  // (shell/windows.h) is the rule over what a system reports.
   virtual bool FullScreenAppInFront() = 0;
   // Stores the program in the tray: both windows leave the screen and the
   // taskbar, the tray icon stays, timers and alarms go on. A system with a
   // notion of minimising does it there, so that the windows come back as
   // they were; nothing of the program may stay visible.
   virtual void StoreWindows() = 0;
-  // Undoes StoreWindows and makes the program active again. The shell shows
-  // each window itself afterwards, as the settings say.
+  // Undoes StoreWindows but shows nothing, not even for a moment: the shell
+  // shows each window itself afterwards, as the settings say, and makes the
+  // character active.
   virtual void RestoreWindows() = 0;
   virtual void BringToFront(AppWindow window) = 0;
   // Puts the program's icon in the tray (again); false when the tray host

@@ -154,6 +154,25 @@ void ShowWindows(App& app) {
   platform.BringToFront(AppWindow::Main);
 }
 
+bool CoversMonitor(const ScreenRect& w, const ScreenRect& m) {
+  if (m.width <= 0 || m.height <= 0) return false;
+  const int64_t w_right = int64_t{w.left} + w.width, w_bottom = int64_t{w.top} + w.height;
+  return w.left <= m.left && w.top <= m.top && w_right >= int64_t{m.left} + m.width &&
+         w_bottom >= int64_t{m.top} + m.height;
+}
+
+bool FullScreenInFront(TaskbarVerdict taskbar, const FrontWindow& front,
+                       const ScreenRect& monitor) {
+  switch (taskbar) {
+    case TaskbarVerdict::FullScreen: return true;
+    case TaskbarVerdict::NotFullScreen: return false;
+    case TaskbarVerdict::Unknown: break;
+  }
+  if (!front.shown || front.ours || front.taskbars) return false;
+  if (front.maximised && front.captioned) return false;
+  return CoversMonitor(front.bounds, monitor);
+}
+
 void StepAsideForFullScreen(App& app) {
   ShellPlatform& platform = app.platform;
   const bool aside = platform.FullScreenAppInFront();

@@ -82,6 +82,27 @@ void SaveAppSettings(App& app);
 // the character's present place and outline. The character ends active and
 // on top, where a system stacks the last window shown highest.
 void ShowWindows(App& app);
+// The taskbar's own judgement of the moment, where the system tells it.
+enum class TaskbarVerdict { Unknown, FullScreen, NotFullScreen };
+// What the system reports of the foreground window.
+struct FrontWindow {
+  bool shown = false;      // there is one, and it is visible
+  ScreenRect bounds = {};  // its rectangle
+  bool maximised = false;
+  bool captioned = false;  // it has a title bar
+  bool taskbars = false;   // the desktop, or a window of the taskbar's own process
+  bool ours = false;       // this program's
+};
+// The window covers the whole monitor; an empty monitor is covered by none.
+bool CoversMonitor(const ScreenRect& window, const ScreenRect& monitor);
+// Another application fills the monitor the character stands on: as the
+// taskbar judges, where it tells; else when the foreground window is shown,
+// is neither this program's nor the taskbar's, covers the monitor, and is not
+// a maximised window with a title bar (which leaves the taskbar showing, and
+// covers the monitor only while the taskbar hides itself).
+bool FullScreenInFront(TaskbarVerdict taskbar, const FrontWindow& front,
+                       const ScreenRect& monitor);
+
 // While another application's window fills the monitor the character stands
 // on and has the foreground, both windows hide; they come back as they were
 // when it goes. Alarms go on meanwhile, and the setting in_tray is untouched.

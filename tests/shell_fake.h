@@ -28,6 +28,7 @@ struct FakeShell : FakePlatformFor<ShellPlatform> {
   int cursor_reads = 0;
   bool can_tell = false;  // the system tells of pointer moves
   bool telling = false;
+  int tell_switches = 0;  // times telling started or stopped
   int wakes_armed = 0;
   uint32_t wake_delay = 0;      // the last wake armed
   uint32_t wake_tolerance = 0;
@@ -80,6 +81,7 @@ struct FakeShell : FakePlatformFor<ShellPlatform> {
   }
   bool TellsOfTrayHost() override { return false; }
   bool WatchPointer(bool on) override {
+    tell_switches += telling != (can_tell && on);
     telling = can_tell && on;
     return can_tell;
   }

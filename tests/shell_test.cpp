@@ -285,6 +285,61 @@ TEST(ShellTest, DoubleClickStopsOnlyARunningAlarm) {
 
 }  // namespace
 
+// The taskbar's judgement first; without one, a window of another application
+// that covers the monitor, unless it is a maximised one with a title bar.
+TEST(ShellTest, FullScreenIsAsTheTaskbarJudgesElseAWindowCoveringTheMonitor) {
+  const ScreenRect monitor = {0, 0, 1280, 1024};
+  auto front = [](ScreenRect bounds, bool maximised, bool captioned) {
+    FrontWindow w;
+    w.shown = true;
+    w.bounds = bounds;
+    w.maximised = maximised;
+    w.captioned = captioned;
+    return w;
+  };
+  const FrontWindow popup = front(monitor, false, false);
+  FrontWindow overlay = popup;  // the taskbar's own, like its start menu over all
+  overlay.taskbars = true;
+  FrontWindow ours = popup;
+  ours.ours = true;
+  FrontWindow hidden = popup;
+  hidden.shown = false;
+  struct Row {
+    const char* what;
+    TaskbarVerdict taskbar;
+    FrontWindow front;
+    ScreenRect monitor;
+    bool full;
+  };
+  using V = TaskbarVerdict;
+  const Row rows[] = {
+      {"the taskbar says full screen, with no window known", V::FullScreen, {}, monitor, true},
+      {"the taskbar says full screen over a small window", V::FullScreen,
+       front({100, 100, 300, 200}, false, true), monitor, true},
+      {"the taskbar says not, over a covering popup", V::NotFullScreen, popup, monitor, false},
+      {"a covering popup", V::Unknown, popup, monitor, true},
+      {"a caption-less maximised popup", V::Unknown, front(monitor, true, false), monitor, true},
+      {"a maximised window with a title bar, the taskbar hidden", V::Unknown,
+       front({-8, -8, 1296, 1040}, true, true), monitor, false},
+      {"a window with a title bar sized over the monitor", V::Unknown,
+       front({-8, -30, 1296, 1062}, false, true), monitor, true},
+      {"the taskbar's overlay", V::Unknown, overlay, monitor, false},
+      {"this program's own window", V::Unknown, ours, monitor, false},
+      {"a hidden window", V::Unknown, hidden, monitor, false},
+      {"all but the last rows", V::Unknown, front({0, 0, 1280, 984}, false, false), monitor,
+       false},
+      {"all but the first column", V::Unknown, front({1, 0, 1279, 1024}, false, false), monitor,
+       false},
+      {"the other monitor", V::Unknown, popup, {1280, 0, 1920, 1080}, false},
+      {"the monitor left of the main one", V::Unknown, front({-1920, 0, 1920, 1080}, false, false),
+       {-1920, 0, 1920, 1080}, true},
+      {"no monitor known yet", V::Unknown, popup, {0, 0, 0, 0}, false},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(FullScreenInFront(row.taskbar, row.front, row.monitor), row.full) << row.what;
+  }
+}
+
 // A full-screen application in front hides both windows until it goes; a
 // stored program stays stored, and the drop shadow's switch waits too.
 TEST(ShellTest, FullScreenApplicationInFrontHidesTheMascotUntilItGoes) {

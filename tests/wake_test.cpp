@@ -90,24 +90,56 @@ TEST(WakeTest, AnHourOfWakesAsDueShowsWhatTheSteadyTickShows) {
   EXPECT_LE(RestWakesASecond(told), 2);
 }
 
+// Told of the first move at rest, the program reads the pointer then and at
+// every frame while it moves, and is not told meanwhile: a fast mouse would
+// tell hundreds of times a second. Still again, it is told once more.
 TEST(WakeTest, AMoveToldOfIsReadAtOnceAndFollowedAtTheFramePace) {
   RigFor<DayShell> rig;
-  rig.shell.can_tell = true;
-  rig.shell.tick = kUptime;
-  for (int i = 0; i < 400; ++i) {  // long enough for the first readings to rest
-    rig.shell.tick += rig.shell.wake_delay;
+  FakeShell& shell = rig.shell;
+  shell.can_tell = true;
+  shell.tick = kUptime;
+  auto wake = [&] {
+    shell.tick += shell.wake_delay;
     TimerFired(rig.app, TIMER_FRAME);
-  }
-  ASSERT_TRUE(rig.shell.telling);
-  EXPECT_GE(rig.shell.wake_delay, 100u);
-  const int reads = rig.shell.cursor_reads;
-  rig.shell.cursor = {900, 40};
-  rig.shell.tick += 3;
+  };
+  for (int i = 0; i < 400; ++i) wake();  // long enough for the first readings to rest
+  ASSERT_TRUE(shell.telling);
+  EXPECT_GE(shell.wake_delay, 100u);
+  int reads = shell.cursor_reads;
+  for (int i = 0; i < 20; ++i) wake();
+  EXPECT_EQ(shell.cursor_reads, reads) << "no glance at a pointer at rest";
+  const int switches = shell.tell_switches;
+
+  shell.cursor = {900, 40};
+  shell.tick += 3;
   PointerMoved(rig.app);
-  EXPECT_EQ(rig.shell.cursor_reads, reads + 1);
+  EXPECT_EQ(shell.cursor_reads, reads + 1);
   EXPECT_EQ(rig.app.pointer.x, 900);
-  EXPECT_FALSE(rig.shell.telling) << "no more telling while it is read at every frame";
-  EXPECT_EQ(rig.shell.wake_delay, kFrameInterval);
+  EXPECT_FALSE(shell.telling) << "no more telling while it is read at every frame";
+  EXPECT_EQ(shell.wake_delay, kFrameInterval);
+  // Moving for a second: read at every frame, the system still silent.
+  for (int i = 0; i < 60; ++i) {
+    shell.cursor.x -= 7;
+    reads = shell.cursor_reads;
+    wake();
+    ASSERT_EQ(shell.cursor_reads, reads + 1) << i;
+    ASSERT_EQ(rig.app.pointer.x, shell.cursor.x) << i;
+    ASSERT_EQ(shell.wake_delay, kFrameInterval) << i;
+  }
+  EXPECT_FALSE(shell.telling);
+  // Still: the frame pace until kPointerActive has passed, then told again.
+  const uint32_t still = shell.tick;
+  while (!shell.telling && shell.tick - still < 2 * kPointerActive) wake();
+  EXPECT_TRUE(shell.telling);
+  EXPECT_GE(shell.tick - still, kPointerActive);
+  EXPECT_LE(shell.tick - still, kPointerActive + 2 * kFrameInterval);
+  EXPECT_EQ(shell.tell_switches, switches + 2) << "stopped once and started once";
+  wake();  // the one more reading for a move made as the telling began
+  reads = shell.cursor_reads;
+  int wakes = 0;
+  for (const uint32_t from = shell.tick; shell.tick - from < 3000; ++wakes) wake();
+  EXPECT_EQ(shell.cursor_reads, reads);
+  EXPECT_LE(wakes, 9) << "the second's wakes and the blinks', no more";
 }
 
 }  // namespace

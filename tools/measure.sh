@@ -2,7 +2,9 @@
 # Measures the full edition running under Wine on a virtual display and
 # prints a small table:
 #   1. CPU and wake-ups while idling, at x2 and x10, against a program that
-#      only runs a 17 ms and a 1000 ms timer (the floor);
+#      only runs a 17 ms and a 1000 ms timer (the floor); with POINTER=raw
+#      also with KURIMARO_POINTER=raw, where the program hears of the
+#      pointer's moves by raw input instead of glancing at it on a beat;
 #   2. time from the launch to the first painted frame, against a plain
 #      window painted once;
 #   3. how late alarms start, over several trials.
@@ -14,6 +16,8 @@ root=$(pwd)
 idle_seconds=${IDLE_SECONDS:-60}
 frame_runs=${FRAME_RUNS:-5}
 alarm_trials=${ALARM_TRIALS:-10}
+pointer=${POINTER:-beat}
+case $pointer in beat | raw) ;; *) echo "measure: POINTER is beat or raw" >&2; exit 2 ;; esac
 
 bash tools/setup.sh
 cmake --preset windows >/dev/null
@@ -80,10 +84,12 @@ trace_seconds=${TRACE_SECONDS:-10}
 
 # Starts a program in dir, lets it settle, and prints the CPU seconds of its
 # own process, of the wineserver and of Xvfb over idle_seconds, then the
-# context switches a second of the program and of the wineserver.
+# context switches a second of the program and of the wineserver. A fourth
+# argument is the program's KURIMARO_POINTER.
 idle_cpu() {
-  local dir=$1 close_class=$2 exe=$3
-  (cd "$dir" && exec timeout $((idle_seconds + 60)) "$wine" "$exe" >/dev/null 2>&1) &
+  local dir=$1 close_class=$2 exe=$3 told=${4:-}
+  (cd "$dir" && KURIMARO_POINTER=$told exec timeout $((idle_seconds + 60)) "$wine" "$exe" \
+    >/dev/null 2>&1) &
   local launcher=$! pid=""
   for _ in $(seq 100); do
     pid=$(pgrep -P "$launcher" || true)
@@ -154,8 +160,15 @@ write_conf "$work/x2" 2 0
 read -r x2_p x2_s x2_x x2_c x2_w x2_k < <(idle_cpu "$work/x2" KurimaroLite "$bin/Kurimaro.exe")
 write_conf "$work/x10" 10 0
 read -r x10_p x10_s x10_x x10_c x10_w x10_k < <(idle_cpu "$work/x10" KurimaroLite "$bin/Kurimaro.exe")
+if [ "$pointer" = raw ]; then
+  read -r r2_p r2_s r2_x r2_c r2_w r2_k < <(idle_cpu "$work/x2" KurimaroLite "$bin/Kurimaro.exe" raw)
+  read -r r10_p r10_s r10_x r10_c r10_w r10_k < <(idle_cpu "$work/x10" KurimaroLite "$bin/Kurimaro.exe" raw)
+fi
 
-floor_total=$(awk -v a="$floor_p" -v b="$floor_s" 'BEGIN { printf "%.2f", a + b }')
+floor_total=$(awk -v a="$floor_p" -v b="$floor_s" 'BEGIN { printf "%.3f", a + b }')
+floor_all=$(awk -v a="$floor_p" -v b="$floor_s" -v c="$floor_x" 'BEGIN { printf "%.3f", a + b + c }')
+# The verdict: "beat" against own x and 8 wake-ups a second; "raw" against
+# the three processes together (program, wineserver and Xvfb) and 3.
 cpu_row() {
   local name=$1 p=$2 s=$3 x=$4 c=$5 w=$6 k=$7 verdict=$8
   if [ "$p" = gone ]; then
@@ -163,14 +176,16 @@ cpu_row() {
     return
   fi
   awk -v n="$name" -v p="$p" -v s="$s" -v x="$x" -v c="$c" -v w="$w" -v k="$k" \
-    -v f="$floor_total" -v a="$alone_s" -v v="$verdict" 'BEGIN {
+    -v f="$floor_total" -v g="$floor_all" -v a="$alone_s" -v v="$verdict" 'BEGIN {
     t = p + s
-    if (v == "") printf "  %-22s %8.3f %11.3f %7.3f %8s %8s %8.1f %9d %9d %7.3f\n", n, p, s, t, "1.00", "1.00", k, c, w, x
+    if (v == "") printf "  %-22s %8.3f %11.3f %7.3f %8s %8s %8.1f %9d %9d %7.3f %8s\n", n, p, s, t, "1.00", "1.00", k, c, w, x, "1.00"
     else {
       r = f > 0 ? t / f : 0
       q = f - a > 0 ? (t - a) / (f - a) : 0
-      ok = q <= 0.3 && k <= 8 ? "ok" : q > 0.3 ? "over 0.3 x the floor" : "over 8 wake-ups a second"
-      printf "  %-22s %8.3f %11.3f %7.3f %8.2f %8.2f %8.1f %9d %9d %7.3f   %s\n", n, p, s, t, r, q, k, c, w, x, ok
+      all = g > 0 ? (t + x) / g : 0
+      if (v == "raw") ok = all <= 0.3 && k <= 3 ? "ok" : all > 0.3 ? "over 0.3 x the floor with Xvfb" : "over 3 wake-ups a second"
+      else ok = q <= 0.3 && k <= 8 ? "ok" : q > 0.3 ? "over 0.3 x the floor" : "over 8 wake-ups a second"
+      printf "  %-22s %8.3f %11.3f %7.3f %8.2f %8.2f %8.1f %9d %9d %7.3f %8.2f   %s\n", n, p, s, t, r, q, k, c, w, x, all, ok
     }
   }'
 }
@@ -179,14 +194,20 @@ echo "1. Idle, pointer still and no alarm: CPU over $idle_seconds s in seconds (
 echo "   switches a second of the program and the wineserver over the same time, then wake-ups"
 echo "   a second of the program over $trace_seconds s traced. 'x floor' is the total against the"
 echo "   floor's; 'own x' takes from both the wineserver's CPU with Wine alone, no program"
-echo "   running (target: own x at most 0.3, at most 8 wake-ups a second)"
-printf '  %-22s %8s %11s %7s %8s %8s %8s %9s %9s %7s\n' "" program wineserver total "x floor" \
-  "own x" "wakes/s" "prog sw/s" "serv sw/s" "Xvfb"
-printf '  %-22s %8s %11.3f %7.3f %8s %8s %8s %9s %9d %7s\n' "Wine alone" - "$alone_s" "$alone_s" \
-  - - - - "$alone_w" -
+echo "   running; 'all x' is the program, the wineserver and Xvfb together against the same"
+echo "   three under the floor (targets: on the beat own x at most 0.3 and at most 8 wake-ups"
+echo "   a second; told by raw input all x at most 0.3 and at most 3 wake-ups a second)"
+printf '  %-22s %8s %11s %7s %8s %8s %8s %9s %9s %7s %8s\n' "" program wineserver total "x floor" \
+  "own x" "wakes/s" "prog sw/s" "serv sw/s" "Xvfb" "all x"
+printf '  %-22s %8s %11.3f %7.3f %8s %8s %8s %9s %9d %7s %8s\n' "Wine alone" - "$alone_s" "$alone_s" \
+  - - - - "$alone_w" - -
 cpu_row "17 ms timer (floor)" "$floor_p" "$floor_s" "$floor_x" "$floor_c" "$floor_w" "$floor_k" ""
-cpu_row "Kurimaro x2, shadow" "$x2_p" "$x2_s" "$x2_x" "$x2_c" "$x2_w" "$x2_k" ratio
-cpu_row "Kurimaro x10, shadow" "$x10_p" "$x10_s" "$x10_x" "$x10_c" "$x10_w" "$x10_k" ratio
+cpu_row "Kurimaro x2, shadow" "$x2_p" "$x2_s" "$x2_x" "$x2_c" "$x2_w" "$x2_k" beat
+cpu_row "Kurimaro x10, shadow" "$x10_p" "$x10_s" "$x10_x" "$x10_c" "$x10_w" "$x10_k" beat
+if [ "$pointer" = raw ]; then
+  cpu_row "x2, raw input" "$r2_p" "$r2_s" "$r2_x" "$r2_c" "$r2_w" "$r2_k" raw
+  cpu_row "x10, raw input" "$r10_p" "$r10_s" "$r10_x" "$r10_c" "$r10_w" "$r10_k" raw
+fi
 
 # 2. Launch to first frame: the first time the hair colour of the character
 # shows on the screen inside the character's box (x2: 80 x 128 at 96, 32),

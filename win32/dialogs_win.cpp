@@ -12,7 +12,7 @@
 
 namespace {
 
-// Back to the ANSI code page the settings file and PlaySoundA use; false when
+// Back to the ANSI code page the settings file keeps the path in; false when
 // some character of the path has no place in it.
 bool ToAnsi(const wchar_t* wide, char* out, uint32_t size) {
   // With UTF-8 as the ANSI code page (the "Beta: Use Unicode UTF-8" option)
@@ -33,7 +33,8 @@ bool ToAnsi(const wchar_t* wide, char* out, uint32_t size) {
 
 bool ChooseWaveFileDialog(HWND owner, const char* title_utf8, char* path, uint32_t size) {
   wchar_t file[MAX_PATH * 2] = {};
-  MultiByteToWideChar(CP_ACP, 0, path, -1, file, MAX_PATH * 2);
+  const std::wstring start = WaveFilePath(path);
+  if (start.size() < MAX_PATH * 2) start.copy(file, start.size());
   OPENFILENAMEW ofn = {};
   // The lite edition keeps the older, shorter form of the structure.
   ofn.lStructSize = kEdition == Edition::Lite ? OPENFILENAME_SIZE_VERSION_400W : sizeof ofn;
@@ -43,7 +44,9 @@ bool ChooseWaveFileDialog(HWND owner, const char* title_utf8, char* path, uint32
   ofn.nMaxFile = 512;
   const std::wstring title = WidePath(title_utf8);
   ofn.lpstrTitle = title.c_str();
-  ofn.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY;
+  // A mistyped name is refused by the dialog itself, not saved to fail at
+  // the alarm.
+  ofn.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST;
   ofn.lpstrDefExt = L"wav";
   if (!GetOpenFileNameW(&ofn)) {
     // A hand-edited name with characters no file name may hold makes the
@@ -63,6 +66,15 @@ bool ChooseWaveFileDialog(HWND owner, const char* title_utf8, char* path, uint32
   if (std::strlen(chosen) >= size) return false;
   std::strcpy(path, chosen);
   return true;
+}
+
+std::wstring WaveFilePath(const char* ansi) {
+  const int n = MultiByteToWideChar(CP_ACP, 0, ansi, -1, nullptr, 0);
+  if (n <= 0) return std::wstring();
+  std::wstring wide(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, ansi, -1, &wide[0], n);
+  wide.resize(static_cast<size_t>(n - 1));
+  return wide;
 }
 
 void ShowAboutBox(HWND owner) {

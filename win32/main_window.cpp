@@ -39,6 +39,12 @@ void OnRightUp(App& app) {
   if (ReleaseRight(app)) OpenCharacterMenu(app);
 }
 
+// Reports still queued when the listening stopped are not moves at rest.
+// Each goes on to DefWindowProc, which frees what the system kept for it.
+void OnInput(Win32Platform& p) {
+  if (p.pointer_listening) PointerMoved(*p.app);
+}
+
 // Back from sleep or hibernation: an alarm missed meanwhile rings now, not
 // at the next wake.
 void OnPowerBroadcast(App& app, WPARAM event) {
@@ -77,6 +83,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM
       MonitorsChanged(app);
       return 0;
     case WM_POWERBROADCAST: OnPowerBroadcast(app, wparam); return TRUE;
+    case WM_INPUT: OnInput(*p); break;
   }
   return DefWindowProcA(window, message, wparam, lparam);
 }

@@ -16,23 +16,32 @@
 #include "win32/startup_link_win.h"
 #include "win32/tray_win.h"
 
-// The built-in sounds always loop. Without SND_FILENAME the user's text is
-// tried as a sound-event name first, then as a file; a missing file gives the
-// system's default sound. The module handle goes with SND_RESOURCE only.
+// SND_FILENAME takes the user's text as a file's name only, never a sound
+// event's; SND_NODEFAULT keeps a sound that cannot play from becoming the
+// system's default one. The module handle goes with SND_RESOURCE only.
 void Win32Platform::PlayAlarmSound(AlarmSound sound, const char* path, bool loop) {
-  const DWORD flags = SND_ASYNC | (loop ? SND_LOOP : 0);
+  const DWORD flags = SND_ASYNC | SND_NODEFAULT | (loop ? SND_LOOP : 0);
   switch (sound) {
     case AlarmSound::Laugh:
-      PlaySoundA(MAKEINTRESOURCEA(IDW_SOUND_LAUGH), module, flags | SND_RESOURCE);
+      PlaySoundW(MAKEINTRESOURCEW(IDW_SOUND_LAUGH), module, flags | SND_RESOURCE);
       break;
     case AlarmSound::Ok:
-      PlaySoundA(MAKEINTRESOURCEA(IDW_SOUND_OK), module, flags | SND_RESOURCE);
+      PlaySoundW(MAKEINTRESOURCEW(IDW_SOUND_OK), module, flags | SND_RESOURCE);
       break;
-    case AlarmSound::File: PlaySoundA(path, nullptr, flags); break;
+    case AlarmSound::File:
+      // Wide, so that the path reaches the file as the dialog found it.
+      // PlaySound answers FALSE when it cannot find the file; the laugh then
+      // plays rather than nothing. (Wine answers an asynchronous call TRUE
+      // before it looks for the file.)
+      if (!PlaySoundW(WaveFilePath(path).c_str(), nullptr, flags | SND_FILENAME)) {
+        PlaySoundW(MAKEINTRESOURCEW(IDW_SOUND_LAUGH), module,
+                   SND_ASYNC | SND_NODEFAULT | SND_LOOP | SND_RESOURCE);
+      }
+      break;
   }
 }
 
-void Win32Platform::StopSound() { PlaySoundA(nullptr, nullptr, 0); }
+void Win32Platform::StopSound() { PlaySoundW(nullptr, nullptr, 0); }
 
 void Win32Platform::SetAlarmTimer(uint32_t interval_ms) {
   if (main_window) SetTimer(main_window, TIMER_ALARM_LENGTH, interval_ms, nullptr);
@@ -124,13 +133,26 @@ void Win32Platform::StopTimer(uint32_t id) {
   if (id == TIMER_FRAME) armed_delay = 0;
 }
 
+namespace {
+
+template <typename Call>
+Call Find(const char* module, const char* name) {
+  HMODULE loaded = GetModuleHandleA(module);
+  FARPROC found = loaded ? GetProcAddress(loaded, name) : nullptr;
+  return reinterpret_cast<Call>(reinterpret_cast<void*>(found));
+}
+
+}  // namespace
+
 // SetCoalescableTimer (Windows 8 and later) lets the system fire the timer up
 // to the tolerance late, together with other timers due about then, so the
-// processor leaves its idle state once for several. Older systems lack it.
-void Win32Platform::FindCoalescableTimer() {
-  HMODULE user32 = GetModuleHandleA("user32.dll");
-  FARPROC found = user32 ? GetProcAddress(user32, "SetCoalescableTimer") : nullptr;
-  set_coalescable_timer = reinterpret_cast<SetCoalescableTimerCall>(reinterpret_cast<void*>(found));
+// processor leaves its idle state once for several. SHQueryUserNotificationState
+// (Vista and later) tells whether the taskbar sees a full-screen application.
+// Looked up rather than imported, so that the program starts where they lack.
+void Win32Platform::FindNewerCalls() {
+  set_coalescable_timer = Find<SetCoalescableTimerCall>("user32.dll", "SetCoalescableTimer");
+  query_notification_state =
+      Find<QueryNotificationStateCall>("shell32.dll", "SHQueryUserNotificationState");
 }
 
 // A window timer repeats; each wake arms the next in its place.
@@ -164,9 +186,26 @@ ScreenPoint Win32Platform::CursorPosition() {
   return {p.x, p.y};
 }
 
-// Raw input (RIDEV_INPUTSINK) could tell of moves over other programs'
-// windows; until that path is built the pointer is read on the beat here.
-bool Win32Platform::WatchPointer(bool) { return false; }
+// Raw input with RIDEV_INPUTSINK hears the mouse over any window, in the
+// foreground or not; its first report at rest is the move (main_window.cpp).
+// It is heard only at rest: a moving pointer is read at every frame anyway,
+// and a fast mouse reports hundreds of times a second. Where registering
+// fails, the pointer is read on the beat from then on.
+bool Win32Platform::WatchPointer(bool on) {
+  if (!raw_pointer || !main_window) return false;
+  if (on == pointer_listening) return true;
+  RAWINPUTDEVICE mouse = {};
+  mouse.usUsagePage = 0x01;  // generic desktop controls
+  mouse.usUsage = 0x02;      // mouse
+  mouse.dwFlags = on ? RIDEV_INPUTSINK : RIDEV_REMOVE;
+  mouse.hwndTarget = on ? main_window : nullptr;
+  if (!RegisterRawInputDevices(&mouse, 1, sizeof mouse) && on) {
+    raw_pointer = false;
+    return false;
+  }
+  pointer_listening = on;
+  return true;
+}
 
 // One reading of UTC turned local with the bias GetLocalTime uses, so that
 // the offset belongs to the very time shown.
@@ -242,32 +281,62 @@ void Win32Platform::ShowWindowNow(AppWindow window, bool shown) {
 
 namespace {
 
-// The desktop and the taskbars never count as an application in front.
-bool DesktopOrTaskbar(HWND window) {
-  if (window == GetDesktopWindow() || window == GetShellWindow()) return true;
-  char name[32] = {};
-  GetClassNameA(window, name, sizeof name);
-  for (const char* shell : {"Progman", "WorkerW", "Shell_TrayWnd", "Shell_SecondaryTrayWnd"}) {
-    if (std::strcmp(name, shell) == 0) return true;
-  }
-  return false;
+DWORD ProcessOf(HWND window) {
+  DWORD process = 0;
+  if (window) GetWindowThreadProcessId(window, &process);
+  return process;
 }
 
+// The taskbar's process (explorer's on Windows), found by its desktop window
+// or by the taskbar itself.
+DWORD TaskbarProcess() {
+  const DWORD shell = ProcessOf(GetShellWindow());
+  return shell ? shell : ProcessOf(FindWindowA("Shell_TrayWnd", nullptr));
+}
+
+ScreenRect ToScreenRect(const RECT& r) { return {r.left, r.top, r.right - r.left, r.bottom - r.top}; }
+
 }  // namespace
+
+// The taskbar steps its notifications aside for a full-screen application, a
+// game in exclusive mode or a presentation: the mascot does as it does.
+TaskbarVerdict Win32Platform::AskTaskbar() {
+  // Wine's answer is always QUNS_ACCEPTS_NOTIFICATIONS, whatever is in front;
+  // Windows' taskbar really judges, and is asked there.
+  QUERY_USER_NOTIFICATION_STATE state = {};
+  if (under_wine || !query_notification_state || FAILED(query_notification_state(&state))) {
+    return TaskbarVerdict::Unknown;
+  }
+  switch (state) {
+    case QUNS_BUSY:
+    case QUNS_RUNNING_D3D_FULL_SCREEN:
+    case QUNS_PRESENTATION_MODE: return TaskbarVerdict::FullScreen;
+    default: return TaskbarVerdict::NotFullScreen;
+  }
+}
 
 // Asked once a second: the cheap questions come first, and the monitor is
 // the one recorded when the character last moved or the displays changed.
 bool Win32Platform::FullScreenAppInFront() {
-  HWND front = GetForegroundWindow();
+  if (!main_window) return false;
+  const ScreenRect monitor = ToScreenRect(main_monitor);
+  const TaskbarVerdict taskbar = AskTaskbar();
+  FrontWindow front;
+  HWND window = GetForegroundWindow();
   RECT r = {};
-  if (!front || !main_window || !GetWindowRect(front, &r)) return false;
-  const RECT& m = main_monitor;
-  if (m.right <= m.left) return false;  // no monitor known yet
-  if (r.left > m.left || r.top > m.top || r.right < m.right || r.bottom < m.bottom) return false;
-  if (!IsWindowVisible(front) || IsZoomed(front)) return false;
-  DWORD process = 0;
-  GetWindowThreadProcessId(front, &process);
-  return process != GetCurrentProcessId() && !DesktopOrTaskbar(front);
+  if (taskbar == TaskbarVerdict::Unknown && window && GetWindowRect(window, &r)) {
+    front.bounds = ToScreenRect(r);
+    // The rest matters only for a window over the whole monitor.
+    if (CoversMonitor(front.bounds, monitor)) {
+      front.shown = IsWindowVisible(window) != FALSE;
+      front.maximised = IsZoomed(window) != FALSE;
+      front.captioned = (GetWindowLongPtrA(window, GWL_STYLE) & WS_CAPTION) == WS_CAPTION;
+      const DWORD process = ProcessOf(window);
+      front.ours = process == GetCurrentProcessId();
+      front.taskbars = window == GetDesktopWindow() || process == TaskbarProcess();
+    }
+  }
+  return FullScreenInFront(taskbar, front, monitor);
 }
 
 void Win32Platform::RefreshMainMonitor() {
@@ -289,8 +358,15 @@ void Win32Platform::StoreWindows() {
   ShowWindow(main_window, SW_HIDE);
 }
 
-// Back from minimised, and active.
-void Win32Platform::RestoreWindows() { OpenIcon(shadow_window); }
+// Back from minimised without showing anything: the shell then shows each
+// window as the settings say, so that a shadow kept hidden never flashes on
+// the screen. The shadow's procedure keeps this restore hidden and inactive.
+void Win32Platform::RestoreWindows() {
+  if (!IsIconic(shadow_window)) return;
+  restoring_hidden = true;
+  ShowWindow(shadow_window, SW_SHOWNOACTIVATE);
+  restoring_hidden = false;
+}
 
 void Win32Platform::BringToFront(AppWindow window) { SetForegroundWindow(Handle(window)); }
 

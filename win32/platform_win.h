@@ -5,12 +5,14 @@
 
 #include "shell/app.h"
 #include "shell/shell_platform.h"
+#include "shell/windows.h"
 
 // The shell's and the behaviour's system calls on Win32, and every handle the
 // Win32 half holds. The module is filled at start-up, each window as it is
 // created; until then calls aimed at a missing window do nothing.
 struct Win32Platform final : ShellPlatform {
   using SetCoalescableTimerCall = UINT_PTR(WINAPI*)(HWND, UINT_PTR, UINT, TIMERPROC, ULONG);
+  using QueryNotificationStateCall = HRESULT(WINAPI*)(QUERY_USER_NOTIFICATION_STATE*);
 
   App* app = nullptr;              // the program these calls carry out
   HINSTANCE module = nullptr;      // this program: its bitmaps, sounds, icons and menu
@@ -19,12 +21,16 @@ struct Win32Platform final : ShellPlatform {
   NOTIFYICONDATAA tray_icon = {};  // filled when the icon is added, kept for its removal
   UINT taskbar_created = 0;        // the taskbar's restart broadcast
   bool under_wine = false;         // Wine's stacking needs a hand (shadow_window.cpp)
+  bool restoring_hidden = false;   // the shadow leaves the minimised state unshown
+  bool raw_pointer = false;        // raw input may tell of the pointer's moves
+  bool pointer_listening = false;  // raw input from the mouse comes to the main window
   HDC paint_dc = nullptr;          // the main window's paint context while it paints
   ScreenRect screen = {};          // the virtual screen as last read
   std::vector<Monitor> monitors;   // each monitor, as last read
   ScreenRect main_bounds = {};     // the main window's rectangle as last moved or sized
   RECT main_monitor = {};          // the monitor the character stands on, with main_bounds
   SetCoalescableTimerCall set_coalescable_timer = nullptr;  // null before Windows 8
+  QueryNotificationStateCall query_notification_state = nullptr;  // null before Vista
   uint32_t armed_delay = 0;        // the frame timer's interval as last set; 0: not set
   uint32_t armed_tolerance = 0;
   Surface shown_part;              // the last part of the picture shown, enlarged
@@ -71,8 +77,11 @@ struct Win32Platform final : ShellPlatform {
   bool StartsAtLogin() override;
   void SetStartAtLogin(bool on, const std::string& start_dir) override;
 
-  // Looks up the coalescable timer once at start-up.
-  void FindCoalescableTimer();
+  // The taskbar's judgement of a full-screen application, where it is asked.
+  TaskbarVerdict AskTaskbar();
+
+  // Looks up once at start-up the calls that older systems lack.
+  void FindNewerCalls();
 
   // Reads the virtual screen again; done at start and whenever the display
   // changes, since under Wine each metric read costs several server calls and

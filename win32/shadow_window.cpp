@@ -66,6 +66,15 @@ void KeepUnderMain(const Win32Platform& p, LPARAM lparam) {
   pos->hwndInsertAfter = p.main_window;
 }
 
+// Restoring a minimised window shows it: here the show is taken out of the
+// change, as the documentation of WM_WINDOWPOSCHANGING allows, so that only
+// the state changes.
+void KeepHidden(const Win32Platform& p, LPARAM lparam) {
+  if (!p.restoring_hidden) return;
+  auto* pos = reinterpret_cast<WINDOWPOS*>(lparam);
+  pos->flags = (pos->flags & ~SWP_SHOWWINDOW) | SWP_NOACTIVATE;
+}
+
 }  // namespace
 
 LRESULT CALLBACK ShadowWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -80,7 +89,10 @@ LRESULT CALLBACK ShadowWindowProc(HWND window, UINT message, WPARAM wparam, LPAR
     case WM_ENDSESSION: OnEndSession(window, wparam); return 0;
     case WM_APP_TRAY: OnTray(app, lparam); return 0;
     case WM_COMMAND: HandleCommand(app, LOWORD(wparam)); return 0;
-    case WM_WINDOWPOSCHANGING: KeepUnderMain(*p, lparam); break;
+    case WM_WINDOWPOSCHANGING:
+      KeepHidden(*p, lparam);
+      KeepUnderMain(*p, lparam);
+      break;
   }
   // A restarted taskbar has lost the icon; it announces itself with this.
   if (message == p->taskbar_created && message != 0) {

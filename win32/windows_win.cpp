@@ -10,6 +10,12 @@ namespace {
 
 constexpr DWORD kExStyle = kEdition == Edition::Lite ? WS_EX_TOOLWINDOW
                                                      : WS_EX_LAYERED | WS_EX_TOOLWINDOW;
+// A layered window is hit where it shows, and the shadow's fringe would take
+// clicks meant for the window under it; only WS_EX_TRANSPARENT lets them
+// through. The tray icon's messages and the menu's commands still come: they
+// are sent to the window, not found by hit testing.
+constexpr DWORD kShadowExStyle = kEdition == Edition::Lite ? kExStyle
+                                                           : kExStyle | WS_EX_TRANSPARENT;
 
 bool RegisterWindowClass(HINSTANCE module, const char* name, WNDPROC procedure) {
   WNDCLASSEXA wc = {};
@@ -25,8 +31,9 @@ bool RegisterWindowClass(HINSTANCE module, const char* name, WNDPROC procedure) 
   return RegisterClassExA(&wc) != 0;
 }
 
-HWND Make(Win32Platform& p, const char* class_name, const ScreenRect& at, HWND owner) {
-  return CreateWindowExA(kExStyle, class_name, kNames.title, WS_POPUP, at.left, at.top, at.width,
+HWND Make(Win32Platform& p, DWORD ex_style, const char* class_name, const ScreenRect& at,
+          HWND owner) {
+  return CreateWindowExA(ex_style, class_name, kNames.title, WS_POPUP, at.left, at.top, at.width,
                          at.height, owner, nullptr, p.module, &p);
 }
 
@@ -34,9 +41,9 @@ HWND Make(Win32Platform& p, const char* class_name, const ScreenRect& at, HWND o
 
 bool Win32Platform::CreateWindows(const ScreenRect& main, const ScreenRect& shadow) {
   if (!RegisterWindowClass(module, kNames.shadow_class, ShadowWindowProc)) return false;
-  Make(*this, kNames.shadow_class, shadow, nullptr);
+  Make(*this, kShadowExStyle, kNames.shadow_class, shadow, nullptr);
   if (!RegisterWindowClass(module, kNames.main_class, MainWindowProc)) return false;
-  Make(*this, kNames.main_class, main, shadow_window);
+  Make(*this, kExStyle, kNames.main_class, main, shadow_window);
   return main_window && shadow_window;
 }
 

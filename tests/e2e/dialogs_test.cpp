@@ -77,6 +77,30 @@ TEST_P(DialogsTest, WaveFileChosenOrCancelled) {
   EXPECT_EQ(ReadFileBytes(JoinPath(dir, kConfName)), saved.Text());
 }
 
+// A mistyped name names no file: the dialog says so and stays open, and the
+// sound stays as it was.
+TEST_P(DialogsTest, WaveFileThatDoesNotExistIsRefused) {
+  const std::string dir = TestDir();
+  Conf conf;
+  Running app = Launch(edition(), dir, conf);
+  ASSERT_TRUE(app.main);
+  HWND dialog = OpenWaveDialog(app, app.main, kWaveFile);
+  ASSERT_TRUE(dialog) << "no open-file dialog";
+  for (const char* typed : {"chmie.wav", "sounds\\chime.wav"}) {
+    SCOPED_TRACE(typed);
+    const std::wstring path = Wide(FullPath(JoinPath(dir, typed)));
+    Send(GetDlgItem(dialog, kFileNameBox), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    Post(dialog, WM_COMMAND, IDOK);
+    HWND box = WaitForOwnedDialog(app.process, dialog, 3000);
+    ASSERT_TRUE(IsWindow(dialog)) << "the dialog took a file that does not exist";
+    ASSERT_TRUE(box) << "no word that the file does not exist";
+    EXPECT_TRUE(AnswerDialog(box, IDOK));
+  }
+  EXPECT_TRUE(AnswerDialog(dialog, IDCANCEL));
+  EXPECT_EQ(CloseAndWait(app), 0);
+  EXPECT_EQ(ReadFileBytes(JoinPath(dir, kConfName)), conf.Text());
+}
+
 // A name the settings file's code page cannot spell must not come back as a
 // path to some other file, or to none.
 TEST(WaveFileNameTest, NameOutsideTheCodePageStillNamesTheFile) {

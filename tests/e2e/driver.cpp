@@ -459,6 +459,12 @@ std::wstring MessageBoxText(HWND box) {
   return text;
 }
 
+HWND WaitForOwnedDialog(const Process& process, HWND owner, DWORD timeout_ms) {
+  return WaitForWindowWhere(process, "#32770", timeout_ms, [&](HWND hwnd) {
+    return IsWindowVisible(hwnd) && GetWindow(hwnd, GW_OWNER) == owner;
+  });
+}
+
 bool AnswerDialog(HWND dialog, int button) {
   Post(dialog, WM_COMMAND, button);
   return WaitUntil([&] { return !IsWindow(dialog); }, 5000);
@@ -612,6 +618,88 @@ int DirectoryWatch::Arrivals(const std::string& name, DWORD settle_ms) {
     if (arrival && lstrcmpiW(Wide(event.second).c_str(), Wide(name).c_str()) == 0) ++count;
   }
   return count;
+}
+
+ScopedEnvironment::ScopedEnvironment(const char* name, const char* value) : name_(name) {
+  if (const char* old = std::getenv(name)) old_ = old;
+  SetEnvironmentVariableA(name, value);
+}
+
+ScopedEnvironment::~ScopedEnvironment() {
+  SetEnvironmentVariableA(name_.c_str(), old_ ? old_->c_str() : nullptr);
+}
+
+// ---- What the X server maps (x_events.sh) -------------------------------
+
+unsigned long XWindowOf(HWND window) {
+  // The property Wine's X11 driver keeps on every top-level window it made.
+  return static_cast<unsigned long>(
+      reinterpret_cast<uintptr_t>(GetPropA(window, "__wine_x11_whole_window")));
+}
+
+MapRecord::MapRecord() {
+  const char* record = std::getenv("KURIMARO_E2E_XEVENTS");
+  if (!record) return;
+  path_ = std::string("Z:") + record;  // Wine's drive for the Unix root
+  std::replace(path_.begin(), path_.end(), '/', '\\');
+  // One pixel in a corner, shown only to bound a stretch.
+  marker_ = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, "STATIC", "map marker", WS_POPUP,
+                            0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+  ok_ = marker_ && Mark();
+}
+
+MapRecord::~MapRecord() {
+  if (marker_) DestroyWindow(marker_);
+}
+
+// xev writes each map as
+//   MapNotify event, serial 18, synthetic NO, window 0x50d,
+//       event 0x50d, window 0xe00001, override YES
+// where the second "window" is the one mapped.
+std::vector<unsigned long> MapRecord::Maps() const {
+  std::vector<unsigned long> maps;
+  const std::string text = ReadFileBytes(path_);
+  for (size_t at = text.find("MapNotify event"); at != std::string::npos;
+       at = text.find("MapNotify event", at + 1)) {
+    const size_t line = text.find('\n', at);
+    const size_t end = line == std::string::npos ? line : text.find('\n', line + 1);
+    if (end == std::string::npos) break;  // the second line is not written yet
+    const size_t window = text.find("window 0x", line);
+    if (window == std::string::npos || window > end) continue;
+    maps.push_back(std::strtoul(text.c_str() + window + 9, nullptr, 16));
+  }
+  return maps;
+}
+
+bool MapRecord::Mark() {
+  // Shown again until the record holds it: xev may not be listening yet.
+  for (int attempt = 0; attempt < 10; ++attempt) {
+    ShowWindow(marker_, SW_HIDE);
+    ShowWindow(marker_, SW_SHOWNA);
+    const unsigned long marker = XWindowOf(marker_);
+    const bool seen = WaitUntil([&] {
+      const std::vector<unsigned long> maps = Maps();
+      for (size_t i = maps.size(); i > marked_; --i) {
+        if (maps[i - 1] == marker) {
+          marked_ = i;
+          return true;
+        }
+      }
+      return false;
+    }, 500);
+    if (seen) {
+      ShowWindow(marker_, SW_HIDE);
+      return true;
+    }
+  }
+  return false;
+}
+
+std::vector<unsigned long> MapRecord::MappedSinceMark() {
+  const size_t from = marked_;
+  if (!Mark()) return {};
+  const std::vector<unsigned long> maps = Maps();
+  return std::vector<unsigned long>(maps.begin() + from, maps.begin() + marked_ - 1);
 }
 
 // ---- Sound ------------------------------------------------------------------

@@ -208,6 +208,8 @@ HWND WaitForDialog(const Process& process, const std::wstring& title, DWORD time
 std::wstring WindowTextW(HWND window);
 // A message box's text (its control 0xFFFF).
 std::wstring MessageBoxText(HWND box);
+// A shown dialog or message box of the process owned by that window.
+HWND WaitForOwnedDialog(const Process& process, HWND owner, DWORD timeout_ms);
 // Presses a dialog's button (IDOK, IDCANCEL); true once the dialog has gone.
 bool AnswerDialog(HWND dialog, int button);
 
@@ -253,6 +255,49 @@ class DirectoryWatch {
   OVERLAPPED overlapped_ = {};
   alignas(DWORD) char buffer_[16384];
   std::vector<std::pair<DWORD, std::string>> events_;
+};
+
+// An environment variable set for the programs started while this lives.
+class ScopedEnvironment {
+ public:
+  ScopedEnvironment(const char* name, const char* value);
+  ~ScopedEnvironment();
+  ScopedEnvironment(const ScopedEnvironment&) = delete;
+  ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+ private:
+  std::string name_;
+  std::optional<std::string> old_;
+};
+
+// ---- What the X server maps (x_events.sh) -------------------------------
+
+// The X window Wine's X11 driver made for a top-level window; 0 when none.
+unsigned long XWindowOf(HWND window);
+
+// The X server's reports of windows mapped, as tests/e2e/x_events.sh records
+// them. Each stretch is bounded by a window of the driver's own mapped and
+// found in the record, since the record lags the server a little.
+class MapRecord {
+ public:
+  MapRecord();
+  ~MapRecord();
+  MapRecord(const MapRecord&) = delete;
+  MapRecord& operator=(const MapRecord&) = delete;
+  // False when the driver runs without x_events.sh or the record stays empty.
+  bool ok() const { return ok_; }
+  // Begins a stretch; false when the record did not show the bound.
+  bool Mark();
+  // The X windows mapped since the last mark, in order; ends the stretch and
+  // begins the next.
+  std::vector<unsigned long> MappedSinceMark();
+
+ private:
+  std::vector<unsigned long> Maps() const;  // every map recorded, in order
+  std::string path_;
+  HWND marker_ = nullptr;
+  size_t marked_ = 0;  // maps recorded up to and with the last bound
+  bool ok_ = false;
 };
 
 // ---- Sound ------------------------------------------------------------------

@@ -42,14 +42,32 @@ TEST_P(FullScreenTest, FullScreenApplicationHidesTheMascotUntilItCloses) {
       << "a window that is not full screen hid the mascot";
   DestroyWindow(large);
 
-  HWND full = OpenWindow(WS_POPUP | WS_VISIBLE, screen);
-  EXPECT_TRUE(WaitPumping([&] {
-    return !IsWindowVisible(app.main) && !IsWindowVisible(app.shadow);
-  }, 2000)) << "still shown over a full-screen application";
-  DestroyWindow(full);
-  EXPECT_TRUE(WaitPumping([&] {
-    return IsWindowVisible(app.main) && IsWindowVisible(app.shadow) == layered;
-  }, 2000)) << "not back after the full-screen application closed";
+  // Maximised, a window with a title bar leaves the taskbar be (here, with
+  // no taskbar, it covers the screen); a caption-less one is a game's.
+  HWND titled = OpenWindow(WS_OVERLAPPEDWINDOW | WS_VISIBLE, {0, 0, 640, 480});
+  ShowWindow(titled, SW_MAXIMIZE);
+  EXPECT_FALSE(WaitPumping([&] { return !IsWindowVisible(app.main); }, 2500))
+      << "a maximised window with a title bar hid the mascot";
+  DestroyWindow(titled);
+
+  struct Row {
+    const char* what;
+    RECT at;
+    int show;
+  };
+  for (const Row& row : {Row{"full screen", screen, SW_SHOW},
+                         Row{"maximised, caption-less", {0, 0, 640, 480}, SW_MAXIMIZE}}) {
+    SCOPED_TRACE(row.what);
+    HWND full = OpenWindow(WS_POPUP | WS_VISIBLE, row.at);
+    ShowWindow(full, row.show);
+    EXPECT_TRUE(WaitPumping([&] {
+      return !IsWindowVisible(app.main) && !IsWindowVisible(app.shadow);
+    }, 2000)) << "still shown over a full-screen application";
+    DestroyWindow(full);
+    EXPECT_TRUE(WaitPumping([&] {
+      return IsWindowVisible(app.main) && IsWindowVisible(app.shadow) == layered;
+    }, 2000)) << "not back after the full-screen application closed";
+  }
   EXPECT_EQ(CloseAndWait(app), 0);
   EXPECT_EQ(ReadConf(dir).hide, 0) << "stepping aside is not storing";
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "edition_test.h"
+#include "shell/windows.h"
 
 using namespace e2e;
 
@@ -127,5 +128,74 @@ TEST_P(PupilsTest, PupilsLookTowardsThePointer) {
 }
 
 E2E_FOR_BOTH_EDITIONS(PupilsTest);
+
+// Waits until the clock stands 50 to 70 ms past a quarter of a second: a
+// pointer at rest read on the beat was read just then, and is read next some
+// 200 ms later.
+void WaitPastABeat() {
+  WaitUntil([] {
+    const uint32_t past = LocalNow().wMilliseconds % kPointerRestRead;
+    return past >= 50 && past < 70;
+  }, 1000);
+}
+
+// Told of the first move by raw input (KURIMARO_POINTER=raw takes it under
+// Wine, which tells only of moves over its own windows), a pointer that
+// moves after a rest reaches the pupils at once, not at the next glance.
+TEST(RawPointerTest, AMoveAfterARestReachesThePupilsAtOnce) {
+  ScopedEnvironment raw("KURIMARO_POINTER", "raw");
+  Artwork art(kFull);
+  ASSERT_TRUE(art.ok());
+  const int s = 3;
+  Conf conf;
+  conf.viewscale = s;
+  conf.x = 200;
+  conf.y = 200;
+  Running app = Launch(kFull, TestDir(), conf);
+  ASSERT_TRUE(app.main);
+  const RECT rect = ReadWindow(app.main).rect;
+  const Outline inside = art.Mask(0, s);
+  // Over his own window, up and left of the eyes in the bubble, then down
+  // and right of them on his coat.
+  const POINT in_bubble = {12 * s, 12 * s};
+  const POINT on_coat = {70 * s, 70 * s};
+  ASSERT_TRUE(inside.Contains(in_bubble.x, in_bubble.y));
+  ASSERT_TRUE(inside.Contains(on_coat.x, on_coat.y));
+  Moment moment;
+  moment.settings = SettingsOf(conf);
+  moment.origin = {rect.left, rect.top};
+  moment.pose = 1;
+  const Surface blink = art.Picture(moment);  // the lenses shut, wherever the pointer
+  moment.pose = 0;
+  // A blink in the way hides the pupils for a moment: that move is made again.
+  int move = 0;
+  for (int tries = 0; move < 4 && tries < 8; ++tries) {
+    const POINT at = move % 2 ? on_coat : in_bubble;
+    moment.pointer = {rect.left + at.x, rect.top + at.y};
+    const Surface expected = art.Picture(moment);
+    if (move > 0) {
+      Sleep(kPointerActive + 500);  // at rest: only a report wakes him
+      WaitPastABeat();
+    }
+    const DWORD start = GetTickCount();
+    PutCursor(moment.pointer);
+    std::string difference;
+    bool blinked = false;
+    const bool seen = WaitUntil([&] {
+      const Surface shot = Capture(rect);
+      blinked = blinked || PictureDifference(shot, blink, inside, s, kLenses).empty();
+      difference = PictureDifference(shot, expected, inside, s, kLenses);
+      return difference.empty();
+    }, 1500);
+    const DWORD took = GetTickCount() - start;
+    ASSERT_TRUE(seen) << difference;
+    // Well before the beat's next glance.
+    if (move > 0 && took > 150 && blinked) continue;
+    if (move > 0) EXPECT_LE(took, 150u) << "move " << move;
+    ++move;
+  }
+  EXPECT_EQ(move, 4) << "blinks kept getting in the way";
+  EXPECT_EQ(CloseAndWait(app), 0);
+}
 
 }  // namespace

@@ -80,4 +80,47 @@ TEST_P(RegionsTest, BothWindowsTakeFrameZerosOutlineAtEveryScale) {
 
 E2E_FOR_BOTH_EDITIONS(RegionsTest);
 
+// The shadow only darkens what lies under it: a click on its fringe goes to
+// the window beneath, one on the character to the character.
+TEST(ShadowClickTest, TheShadowsFringeBelongsToTheWindowBeneath) {
+  const int s = 4;
+  Conf conf;
+  conf.viewscale = s;
+  // Another application's window under the mascot, which stays topmost.
+  // (SS_NOTIFY: a plain static control lets every point through itself.)
+  HWND beneath = CreateWindowExA(0, "STATIC", "beneath", WS_POPUP | WS_VISIBLE | SS_NOTIFY, 40,
+                                 40, 500, 460, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_TRUE(beneath);
+  Running app = Launch(kFull, TestDir(), conf);
+  ASSERT_TRUE(app.main);
+  const Outline main = ReadOutline(app.main);
+  const Outline shadow = ReadOutline(app.shadow);
+  ASSERT_GT(shadow.width, 0) << "the shadow window has no region";
+  const RECT at = ReadWindow(app.main).rect;
+  const int offset = 3 * s;
+  int fringe = 0;
+  int wrong = 0;
+  std::string first;
+  for (int y = 0; y < shadow.height; ++y) {
+    for (int x = 0; x < shadow.width; ++x) {
+      if (!shadow.Contains(x, y) || main.Contains(x + offset, y + offset)) continue;
+      ++fringe;
+      const POINT p = {at.left + offset + x, at.top + offset + y};
+      HWND found = WindowFromPoint(p);
+      if (found != beneath && wrong++ == 0) {
+        first = "(" + std::to_string(p.x) + ", " + std::to_string(p.y) + ") is " +
+                ReadWindow(found).class_name;
+      }
+    }
+  }
+  EXPECT_GT(fringe, 100);
+  EXPECT_EQ(wrong, 0) << "of " << fringe << " fringe points, first " << first;
+  // Between his lenses is his.
+  const POINT face = {67 * s, 32 * s};
+  ASSERT_TRUE(main.Contains(face.x, face.y));
+  EXPECT_EQ(WindowFromPoint({at.left + face.x, at.top + face.y}), app.main);
+  EXPECT_EQ(CloseAndWait(app), 0);
+  DestroyWindow(beneath);
+}
+
 }  // namespace

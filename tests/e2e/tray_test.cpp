@@ -5,6 +5,8 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
+
 using namespace e2e;
 
 namespace {
@@ -185,6 +187,51 @@ TEST(TrayShadowTest, ShadowFollowsASizeAndAMoveMadeWhileStored) {
     ExpectShadowFollows(app, 4);
   }
   EXPECT_EQ(CloseAndWait(app), 0);
+}
+
+// Only what the settings show reaches the screen, at the start and on the
+// way out of the tray: a window shown and hidden again would flash.
+TEST(TrayMapsTest, OnlyTheWindowsTheSettingsShowAreMapped) {
+  MapRecord record;
+  if (!record.ok()) GTEST_SKIP() << "nothing records the X server's maps: run through x_events.sh";
+  struct Row {
+    const Program* edition;
+    int shadow;
+    bool shadow_mapped;
+  };
+  for (const Row& row : {Row{&kLite, 1, false}, Row{&kFull, 0, false}, Row{&kFull, 1, true}}) {
+    SCOPED_TRACE(std::string(row.edition->name) + (row.shadow ? " with" : " without") +
+                 " the shadow");
+    Conf conf;
+    conf.shadow = row.shadow;
+    ASSERT_TRUE(record.Mark());
+    Running app = Launch(*row.edition, TestDir(row.edition->name + std::to_string(row.shadow)),
+                         conf);
+    ASSERT_TRUE(app.main);
+    const unsigned long main = XWindowOf(app.main);
+    const unsigned long shadow = XWindowOf(app.shadow);
+    ASSERT_NE(main, 0u) << "no X window for the character";
+    ASSERT_NE(shadow, 0u) << "no X window for the shadow";
+    std::vector<unsigned long> want = {main};
+    if (row.shadow_mapped) want.push_back(shadow);
+    auto ours = [&](std::vector<unsigned long> maps) {
+      // The tray icon's windows are Wine's own and may map as they like.
+      maps.erase(std::remove_if(maps.begin(), maps.end(),
+                                [&](unsigned long w) { return w != main && w != shadow; }),
+                 maps.end());
+      return maps;
+    };
+    Sleep(300);  // the record lags the server
+    EXPECT_EQ(ours(record.MappedSinceMark()), want) << "at the start";
+    ASSERT_TRUE(Send(app.main, WM_COMMAND, kTray));
+    ExpectStored(app);
+    ASSERT_TRUE(record.Mark());
+    ASSERT_TRUE(DoubleClickIcon(app));
+    ExpectShown(app, row.shadow_mapped);
+    Sleep(300);
+    EXPECT_EQ(ours(record.MappedSinceMark()), want) << "out of the tray";
+    EXPECT_EQ(CloseAndWait(app), 0);
+  }
 }
 
 bool DeleteIcon(HWND shadow) {
