@@ -52,6 +52,17 @@ int64_t LatestDue(const BehaviourState& state, int64_t from, int64_t now) {
 
 }  // namespace
 
+void StartAlarmCheck(BehaviourState& state, const AlarmClock& clock, uint32_t tick) {
+  AlarmCheckState& c = state.alarm_check;
+  const int64_t today = DayNumber(clock.year, clock.month, clock.day);
+  c.checked = true;
+  c.local = today * kDaySeconds + clock.second - 1;  // its own second is still to look at
+  c.utc = c.local - clock.utc_offset;
+  c.tick = tick - 1000;
+  c.day = today;
+  c.done.reset();
+}
+
 void CheckAlarm(BehaviourState& state, const Settings& settings, BehaviourPlatform& platform,
                 const AlarmClock& clock) {
   AlarmCheckState& c = state.alarm_check;

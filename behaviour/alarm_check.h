@@ -39,3 +39,8 @@ inline constexpr int32_t kClockStepLimit = 60;
 // jump, an hour repeated rings none again. Allocates nothing.
 void CheckAlarm(BehaviourState& state, const Settings& settings, BehaviourPlatform& platform,
                 const AlarmClock& clock);
+
+// The program's start counts as a check that rang nothing, so that an entry
+// whose time comes before the first real check (the machine suspended just
+// after the start) is still rung then.
+void StartAlarmCheck(BehaviourState& state, const AlarmClock& clock, uint32_t tick);

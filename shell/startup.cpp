@@ -1,5 +1,6 @@
 #include "shell/startup.h"
 
+#include "behaviour/alarm_check.h"
 #include "behaviour/alarm_list.h"
 #include "render/sprites.h"
 #include "resources/resource_ids.h"
@@ -19,6 +20,10 @@ bool StartApp(App& app) {
   const std::string alarms = JoinStartDir(app.start_dir.c_str(), kAlarmFileName);
   CreateFileIfMissing(alarms.c_str());
   LoadAlarmList(app.behaviour, alarms.c_str(), platform);
+  const LocalTime time = platform.LocalNow();
+  StartAlarmCheck(app.behaviour,
+                  {time.year, time.month, time.day, SecondOfDay(time), time.utc_offset},
+                  platform.TickCount());
 
   const ScreenRect screen = platform.VirtualScreen();
   app.screen_width = screen.width;
