@@ -699,7 +699,11 @@ std::vector<unsigned long> MapRecord::MappedSinceMark() {
   const size_t from = marked_;
   if (!Mark()) return {};
   const std::vector<unsigned long> maps = Maps();
-  return std::vector<unsigned long>(maps.begin() + from, maps.begin() + marked_ - 1);
+  std::vector<unsigned long> mapped;
+  for (size_t i = from; i < marked_; ++i) {
+    if (maps[i] != XWindowOf(marker_)) mapped.push_back(maps[i]);  // a bound shown once more
+  }
+  return mapped;
 }
 
 // ---- Sound ------------------------------------------------------------------
