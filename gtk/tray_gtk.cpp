@@ -96,7 +96,8 @@ void CreateStatusIcon(TrayState& tray) {
       tray.icon ? gtk_status_icon_new_from_pixbuf(tray.icon) : gtk_status_icon_new();
   gtk_status_icon_set_tooltip_text(tray.status_icon, kTip);
   gtk_status_icon_set_title(tray.status_icon, kTip);
-  gtk_status_icon_set_name(tray.status_icon, kNames.res_name);
+  // Not named: naming an icon that a tray has realized unrealizes it under
+  // GTK's feet; its plug takes the program's name and class anyway.
   gtk_status_icon_set_visible(tray.status_icon, !tray.indicator_connected);
   g_signal_connect(tray.status_icon, "notify::embedded", G_CALLBACK(OnEmbeddedChanged), &tray);
   g_signal_connect(tray.status_icon, "button-press-event", G_CALLBACK(OnIconPress), &tray);
@@ -146,6 +147,8 @@ void RefreshIndicatorMenu(TrayState& tray) {
   g_signal_connect(activate, "activate", G_CALLBACK(OnIndicatorActivated), &tray);
   gtk_menu_shell_append(GTK_MENU_SHELL(menu), activate);
   gtk_widget_show(activate);
+  // The old target goes with the old menu: the library would look at it.
+  app_indicator_set_secondary_activate_target(tray.indicator, nullptr);
   app_indicator_set_menu(tray.indicator, GTK_MENU(menu));
   app_indicator_set_secondary_activate_target(tray.indicator, activate);
 }
