@@ -109,7 +109,7 @@ GtkWidget* BuildContextMenu(const std::vector<MenuItemState>& items, Language la
 }
 
 void RunContextMenu(const std::vector<MenuItemState>& items, Language language, bool from_tray,
-                    MenuChosen chosen, void* data) {
+                    MenuChosen chosen, void* data, std::vector<GtkWidget*>& open) {
   GtkWidget* menu = BuildContextMenu(items, language, true, chosen, data);
   g_object_ref_sink(menu);
   GMainLoop* loop = g_main_loop_new(nullptr, FALSE);
@@ -124,7 +124,11 @@ void RunContextMenu(const std::vector<MenuItemState>& items, Language language, 
   gtk_menu_popup_at_rect(GTK_MENU(menu), root, &at, GDK_GRAVITY_NORTH_WEST,
                          from_tray ? GDK_GRAVITY_SOUTH_EAST : GDK_GRAVITY_SOUTH_WEST, nullptr);
   // Held until it closes, as the character stands still meanwhile.
-  if (gtk_widget_get_visible(menu)) g_main_loop_run(loop);
+  if (gtk_widget_get_visible(menu)) {
+    open.push_back(menu);
+    g_main_loop_run(loop);
+    open.pop_back();
+  }
   g_main_loop_unref(loop);
   gtk_widget_destroy(menu);
   g_object_unref(menu);

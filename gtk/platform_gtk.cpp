@@ -145,6 +145,7 @@ void GtkPlatform::ReapplyShadowShape() {
 
 // One GLib source per id, replaced when started again, as SetTimer does.
 void GtkPlatform::StartTimer(uint32_t id, uint32_t interval_ms) {
+  if (ended) return;
   StopTimer(id);
   TimerSource& timer = timers[id];
   timer = {this, id, 0};
@@ -300,13 +301,14 @@ void GtkPlatform::StackShadowUnderMain() {
 
 void GtkPlatform::TrackMenu(AppWindow owner, Language language,
                             const std::vector<MenuItemState>& items) {
-  RunContextMenu(items, language, owner == AppWindow::Shadow, MenuCommandChosen, &tray);
+  RunContextMenu(items, language, owner == AppWindow::Shadow, MenuCommandChosen, &tray,
+                 open_loops);
 }
 
 bool GtkPlatform::ChooseWaveFile(const char* title, char* path, uint32_t size) {
-  return ChooseWaveFileDialog(main_window, title, path, size);
+  return ChooseWaveFileDialog(main_window, title, path, size, open_loops);
 }
 
-void GtkPlatform::ShowAbout() { ShowAboutBox(main_window); }
+void GtkPlatform::ShowAbout() { ShowAboutBox(main_window, open_loops); }
 
 void GtkPlatform::OpenDocument(const char* path, const char*) { OpenWithDefaultApplication(path); }

@@ -4,6 +4,7 @@
 
 #include <ctime>
 #include <map>
+#include <vector>
 
 #include "gtk/sound_gtk.h"
 #include "gtk/tray_gtk.h"
@@ -37,6 +38,7 @@ struct GtkPlatform final : ShellPlatform {
   Surface band;                        // a few enlarged rows of the picture on their way
   time_t zone_checked = 0;             // the second the time zone was last looked at
   std::map<uint32_t, TimerSource> timers;  // each running timer by id
+  std::vector<GtkWidget*> open_loops;  // menus and boxes whose own loop runs now, innermost last
   bool ended = false;                  // the settings were written and the windows went
   SoundState sound;
   TrayState tray;
@@ -88,8 +90,9 @@ struct GtkPlatform final : ShellPlatform {
   void ReapplyShadowShape();
   // The shadow directly under the character.
   void StackShadowUnderMain();
-  // The one way out: the settings are written once, the windows and the
-  // tray icon go and the main loop ends. Safe to call again.
+  // The one way out: the settings are written once, open menus and boxes
+  // close, the windows and the tray icon go and the main loop ends. Safe to
+  // call again.
   void EndProgram();
 
   GtkWidget* Widget(AppWindow window) const {

@@ -184,11 +184,17 @@ bool GtkPlatform::CreateWindows(const ScreenRect& main, const ScreenRect& shadow
   return true;
 }
 
+// A menu's or a box's own loop would hold the program until the user
+// answered it; each is told to end, as a click outside or a close would.
 void GtkPlatform::EndProgram() {
   if (ended) return;
   ended = true;
   Closing(*app);
   while (!timers.empty()) StopTimer(timers.begin()->first);
+  for (auto open = open_loops.rbegin(); open != open_loops.rend(); ++open) {
+    if (GTK_IS_MENU_SHELL(*open)) gtk_menu_shell_deactivate(GTK_MENU_SHELL(*open));
+    else if (GTK_IS_DIALOG(*open)) gtk_dialog_response(GTK_DIALOG(*open), GTK_RESPONSE_CLOSE);
+  }
   StopPlaying(sound);
   FreeTray(tray);
   if (main_window) gtk_widget_destroy(main_window);

@@ -219,17 +219,21 @@ int CloseAndWait(Running& running) {
   return WaitExit(running.process);
 }
 
-bool ChooseFromMenu(const Running& running, uint16_t command, const std::set<uint16_t>& greyed,
-                    int x, int y) {
-  const std::vector<MenuEntry>& menu = ContextMenu();
-  size_t target = 0;
-  while (target < menu.size() && menu[target].id != command) ++target;
-  if (target == menu.size()) return false;
-  // The popups that lead to the command, outermost first, then the command.
-  std::vector<size_t> path = {target};
-  for (size_t i = target; i-- > 0;) {
-    if (menu[i].depth < menu[path.front()].depth) path.insert(path.begin(), i);
-  }
+XWin WaitForBox(const Running& r, int timeout_ms) {
+  XWin box = 0;
+  WaitUntil([&] {
+    for (XWin w : ClientsOf(r.process.pid)) {
+      if (w != r.main && w != r.shadow && Viewable(w) && Held(w) &&
+          w != DockedTrayIcon(r.process.pid)) {
+        box = w;
+      }
+    }
+    return box != 0;
+  }, timeout_ms);
+  return box;
+}
+
+bool OpenMenu(const Running& running, int x, int y) {
   if (x < 0) BodyPoint(Bounds(running.main).w / 88, x, y);
   const Rect at = Bounds(running.main);
   // The menu chosen from before may still be on its way out, and a window
@@ -244,6 +248,21 @@ bool ChooseFromMenu(const Running& running, uint16_t command, const std::set<uin
   if (!WaitUntil([] { return !PopupWindows().empty(); }, 10000)) return false;
   // The menu takes the keyboard as it maps.
   std::this_thread::sleep_for(std::chrono::milliseconds(150));
+  return true;
+}
+
+bool ChooseFromMenu(const Running& running, uint16_t command, const std::set<uint16_t>& greyed,
+                    int x, int y) {
+  const std::vector<MenuEntry>& menu = ContextMenu();
+  size_t target = 0;
+  while (target < menu.size() && menu[target].id != command) ++target;
+  if (target == menu.size()) return false;
+  // The popups that lead to the command, outermost first, then the command.
+  std::vector<size_t> path = {target};
+  for (size_t i = target; i-- > 0;) {
+    if (menu[i].depth < menu[path.front()].depth) path.insert(path.begin(), i);
+  }
+  if (!OpenMenu(running, x, y)) return false;
   for (size_t level = 0; level < path.size(); ++level) {
     // The top menu opens with nothing selected; a submenu with its first item.
     const int downs = KeyIndex(menu, path[level], greyed) + (level == 0 ? 1 : 0);

@@ -139,7 +139,13 @@ Running Launch(const Program& program, const std::string& dir,
                const std::vector<std::string>& env = {});
 // Closes the character's window the way the window manager does; exit code.
 int CloseAndWait(Running& running);
+// A shown window of the program that the window manager holds, other than
+// its own: a dialog or box, not the menu on its way out; 0 when none came.
+XWin WaitForBox(const Running& running, int timeout_ms = 10000);
 
+// Opens the character's menu with a right click at (x, y) of the window (a
+// point of his body when not given); false when no menu came.
+bool OpenMenu(const Running& running, int x = -1, int y = -1);
 // Opens the character's menu with a right click at (x, y) of the window,
 // goes to the command by keys and chooses it. greyed: the commands the menu
 // shows grey, which the keys pass over. False when no menu came.

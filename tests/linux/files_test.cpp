@@ -131,15 +131,26 @@ TEST_F(Files, BadInput) {
 }
 
 // Each way the program can be ended from outside writes the settings as they
-// are and leaves nothing in its directory but its two files: the signals a
-// terminal or the system sends, and the X connection closed under it as at
-// the end of the desktop session.
+// are, within a second, and leaves nothing in its directory but its two
+// files: the signals a terminal or the system sends, also while his menu or
+// a box waits for the user (as at log-out), and the X connection closed
+// under it as at the end of the desktop session.
 TEST_F(Files, EveryEndingWritesTheSettings) {
-  const std::vector<std::pair<std::string, std::function<void(const Running&)>>> endings = {
-      {"SIGTERM", [](const Running& r) { kill(r.process.pid, SIGTERM); }},
-      {"SIGINT", [](const Running& r) { kill(r.process.pid, SIGINT); }},
-      {"SIGHUP", [](const Running& r) { kill(r.process.pid, SIGHUP); }},
-      {"the display lost", [](const Running& r) { CloseConnectionOf(r.main); }},
+  auto term = [](const Running& r) { return kill(r.process.pid, SIGTERM) == 0; };
+  const std::vector<std::pair<std::string, std::function<bool(const Running&)>>> endings = {
+      {"SIGTERM", term},
+      {"SIGINT", [](const Running& r) { return kill(r.process.pid, SIGINT) == 0; }},
+      {"SIGHUP", [](const Running& r) { return kill(r.process.pid, SIGHUP) == 0; }},
+      {"SIGTERM with the menu open", [&](const Running& r) { return OpenMenu(r) && term(r); }},
+      {"SIGTERM with the about box open",
+       [&](const Running& r) {
+         return ChooseFromMenu(r, ID_ABOUT, {ID_TRAY}) && WaitForBox(r) != 0 && term(r);
+       }},
+      {"the display lost",
+       [](const Running& r) {
+         CloseConnectionOf(r.main);
+         return true;
+       }},
   };
   for (const auto& [name, end] : endings) {
     SCOPED_TRACE(name);
@@ -148,8 +159,8 @@ TEST_F(Files, EveryEndingWritesTheSettings) {
     ASSERT_NE(r.main, 0u);
     ASSERT_TRUE(ChooseFromMenu(r, ID_SIZE_X1 + 2));
     ASSERT_TRUE(WaitUntil([&] { return Bounds(r.main).w == 264; }));
-    end(r);
-    EXPECT_EQ(WaitExit(r.process), 0);
+    ASSERT_TRUE(end(r));
+    EXPECT_EQ(WaitExit(r.process, 1000), 0);
     EXPECT_NE(ReadFileBytes(dir + "/" + kConfName).find("$viewscale = 3\r\n"), std::string::npos);
     std::set<std::string> left;
     for (const auto& entry : std::filesystem::directory_iterator(dir)) {

@@ -14,22 +14,6 @@ namespace {
 
 class Menu : public Linux {};
 
-// A shown window of the process that the window manager holds, other than
-// its two own: a dialog or box, not the menu on its way out.
-XWin WaitForBox(const Running& r, int timeout_ms = 10000) {
-  XWin box = 0;
-  WaitUntil([&] {
-    for (XWin w : ClientsOf(r.process.pid)) {
-      if (w != r.main && w != r.shadow && Viewable(w) && Held(w) &&
-          w != DockedTrayIcon(r.process.pid)) {
-        box = w;
-      }
-    }
-    return box != 0;
-  }, timeout_ms);
-  return box;
-}
-
 // Destroyed, not merely unmapped: until then the box holds the program's grab.
 bool Gone(const Running& r, XWin box) {
   for (XWin w : ClientsOf(r.process.pid)) {
