@@ -158,8 +158,8 @@ TEST(CommandsTest, ShadowAndTrayFollowTheStoredState) {
     shell.log.clear();
     TrayDoubleClicked(rig.app);
     EXPECT_FALSE(rig.settings.in_tray);
-    const Log full = {"show main", "restore windows", "region shadow", "place shadow",
-                      "show shadow", "front main"};
+    const Log full = {"show main", "restore windows", "shape shadow", "show shadow",
+                      "front main"};
     // The lite edition rebuilds its pictures first and takes their outline.
     const Log lite_restore = {"region main", "show",        "show main",
                               "restore windows", "hide shadow", "front main"};

@@ -26,7 +26,7 @@ std::set<int> FramesUntilStill(const Running& r, int scale, int timeout_ms) {
   std::set<int> seen;
   bool danced = false;
   WaitUntil([&] {
-    const int frame = FrameOf(Shape(r.main), scale);
+    const int frame = FrameOf(Shape(r.main, true), scale);
     seen.insert(frame);
     danced = danced || frame >= 2;
     return danced && frame == 0;
@@ -176,17 +176,17 @@ TEST_F(Alarm, DancesAndStops) {
   // The file saved with an alarm ahead is read at the next second.
   const int second = SecondOfDayNow() + 3;
   WriteAlarms(dir + "/" + kAlarmName, {second});
-  ASSERT_TRUE(WaitUntil([&] { return FrameOf(Shape(r.main), 2) >= 2; }, 10000));
+  ASSERT_TRUE(WaitUntil([&] { return FrameOf(Shape(r.main, true), 2) >= 2; }, 10000));
   int bx = 0, by = 0;
   BodyPoint(2, bx, by);
   const Rect at = Bounds(r.main);
   MovePointer(at.x + bx, at.y + by);
   Click(1, 2);
-  EXPECT_TRUE(WaitUntil([&] { return FrameOf(Shape(r.main), 2) == 0; }, 2000));
+  EXPECT_TRUE(WaitUntil([&] { return FrameOf(Shape(r.main, true), 2) == 0; }, 2000));
 
   // Saved again, the same alarm now lies behind: no dance for a while.
   WriteAlarms(dir + "/" + kAlarmName, {second});
-  const bool danced = WaitUntil([&] { return FrameOf(Shape(r.main), 2) >= 2; }, 2500);
+  const bool danced = WaitUntil([&] { return FrameOf(Shape(r.main, true), 2) >= 2; }, 2500);
   EXPECT_FALSE(danced);
   EXPECT_EQ(CloseAndWait(r), 0);
 }
@@ -194,13 +194,30 @@ TEST_F(Alarm, DancesAndStops) {
 // The machine asleep through an alarm's second, the program stopped as a
 // suspended machine's programs are: the alarm rings when it wakes.
 TEST_F(Alarm, MissedWhileAsleepRingsOnWaking) {
-  Running r = LaunchWithAlarmAhead(Dir(), 4);
+  const std::string dir = Dir();
+  Conf conf;
+  conf.alerm = 1;
+  conf.al_time = 0;
+  const std::vector<int> alarms = {SecondOfDayNow() + 4};
+  WriteAlarms(dir + "/" + kAlarmName, alarms);
+  Running r = Launch(kFull, dir, conf);
   ASSERT_NE(r.main, 0u);
+  // Stopped only after a wake, which checks the alarms before it paints: the
+  // first picture comes from the window's first paint, the pupils that follow
+  // a move after it from a wake.
+  const Rect at = Bounds(r.main);
+  for (const auto& [px, py] : {std::pair{1270, 1010}, std::pair{5, 5}}) {
+    MovePointer(px, py);
+    ASSERT_TRUE(WaitUntil([&] {
+      return CompareInside(Grab(r.main, 176, 160), ExpectedPicture(conf, px, py, at.x, at.y, alarms),
+                           FrameMask(0, 2)).empty();
+    }));
+  }
   ASSERT_EQ(kill(r.process.pid, SIGSTOP), 0);
   std::this_thread::sleep_for(std::chrono::seconds(9));  // past the alarm's second and its window
-  ASSERT_EQ(FrameOf(Shape(r.main), 2), FrameOf(FrameMask(0, 2), 2));
+  ASSERT_EQ(FrameOf(Shape(r.main, true), 2), FrameOf(FrameMask(0, 2), 2));
   ASSERT_EQ(kill(r.process.pid, SIGCONT), 0);
-  EXPECT_TRUE(WaitUntil([&] { return FrameOf(Shape(r.main), 2) >= 2; }, 3000));
+  EXPECT_TRUE(WaitUntil([&] { return FrameOf(Shape(r.main, true), 2) >= 2; }, 3000));
   EXPECT_EQ(CloseAndWait(r), 0);
 }
 

@@ -37,8 +37,8 @@ TEST_F(Files, SettingsBytesAcrossSystems) {
     WriteFileBytes(dir + "/" + kConfName, kWindowsFile);
     Running r = Launch(kFull, dir);
     ASSERT_NE(r.main, 0u);
-    EXPECT_EQ(Bounds(r.main), (Rect{300, 200, 264, 240}));
-    EXPECT_FALSE(r.shadow && Viewable(r.shadow));
+    EXPECT_EQ(Bounds(r.main), WindowRect(kFull, 300, 200, 3));
+    EXPECT_TRUE(WaitUntil([&] { return Shape(r.main) == WindowShape(kFull, 0, 3, Shade::Off); }));
     EXPECT_FALSE(HasNetWmState(r.main, "_NET_WM_STATE_ABOVE"));
     EXPECT_EQ(CloseAndWait(r), 0);
     EXPECT_EQ(ReadFileBytes(dir + "/" + kConfName), kWindowsFile);
@@ -48,7 +48,7 @@ TEST_F(Files, SettingsBytesAcrossSystems) {
     Running r = Launch(kFull, dir);
     ASSERT_NE(r.main, 0u);
     ASSERT_TRUE(ChooseFromMenu(r, ID_SIZE_X1 + 3));
-    ASSERT_TRUE(WaitUntil([&] { return Bounds(r.main).w == 352; }));
+    ASSERT_TRUE(WaitUntil([&] { return Bounds(r.main) == WindowRect(kFull, 100, 100, 4); }));
     for (int command : {ID_SHADOW, ID_TOPMOST, ID_HOUR24, ID_PLAY_30S}) {
       ASSERT_TRUE(ChooseFromMenu(r, static_cast<uint16_t>(command)));
     }
@@ -74,8 +74,8 @@ TEST_F(Files, SingleInstance) {
         codes.push_back(*code);
         continue;
       }
-      // The box, told by its type: the winner shows its shadow before its
-      // character, so a start without a character may still be the winner.
+      // The box, told by its type: a start without a character shown yet
+      // may still be the winner.
       for (XWin w : ClientsOf(p.pid)) {
         if (Viewable(w) && IsDialog(w)) AskToClose(w);
       }
@@ -88,7 +88,7 @@ TEST_F(Files, SingleInstance) {
     if (p.pid <= 0) continue;
     ++alive;
     // The one that won may still be making its windows.
-    Running r{p, 0, 0};
+    Running r{p, 0};
     EXPECT_TRUE(WaitUntil([&] { return (r.main = FindWindow(p.pid, "character")) != 0; }));
     EXPECT_EQ(CloseAndWait(r), 0);
   }
@@ -112,7 +112,7 @@ TEST_F(Files, BadInput) {
     WriteFileBytes(dir + "/file", "");
     Running r = Launch(kFull, dir + "/file/settings");
     ASSERT_NE(r.main, 0u);
-    EXPECT_EQ(Bounds(r.main), (Rect{100, 100, 176, 160}));
+    EXPECT_EQ(Bounds(r.main), WindowRect(kFull, 100, 100, 2));
     EXPECT_EQ(CloseAndWait(r), 0);
   }
   {
@@ -122,8 +122,8 @@ TEST_F(Files, BadInput) {
     WriteFileBytes(dir + "/" + kConfName, std::string("\xff\xfe$viewscale = banana\r\n\0\0", 25));
     Running r = Launch(kFull, dir);
     ASSERT_NE(r.main, 0u);
-    EXPECT_EQ(Bounds(r.main), (Rect{0, 0, 88, 80}));
-    EXPECT_TRUE(WaitUntil([&] { return Shape(r.main) == FrameMask(0, 1); }));
+    EXPECT_EQ(Bounds(r.main), WindowRect(kFull, 0, 0, 1));
+    EXPECT_TRUE(WaitUntil([&] { return FrameOf(Shape(r.main, true), 1) == 0; }));
     EXPECT_EQ(CloseAndWait(r), 0);
     EXPECT_EQ(ReadFileBytes(dir + "/" + kAlarmName), alarms);
     EXPECT_NE(ReadFileBytes(dir + "/" + kConfName).find("$viewscale = 1\r\n"), std::string::npos);
@@ -158,7 +158,7 @@ TEST_F(Files, EveryEndingWritesTheSettings) {
     Running r = Launch(kFull, dir);
     ASSERT_NE(r.main, 0u);
     ASSERT_TRUE(ChooseFromMenu(r, ID_SIZE_X1 + 2));
-    ASSERT_TRUE(WaitUntil([&] { return Bounds(r.main).w == 264; }));
+    ASSERT_TRUE(WaitUntil([&] { return Bounds(r.main) == WindowRect(kFull, 100, 100, 3); }));
     ASSERT_TRUE(end(r));
     EXPECT_EQ(WaitExit(r.process, 1000), 0);
     EXPECT_NE(ReadFileBytes(dir + "/" + kConfName).find("$viewscale = 3\r\n"), std::string::npos);

@@ -37,8 +37,8 @@ void DoubleClickIcon(const Running& r) {
   Click(1, 2);
 }
 
-bool Stored(const Running& r) { return !Viewable(r.main) && !Viewable(r.shadow); }
-bool Shown(const Running& r) { return Viewable(r.main) && Viewable(r.shadow); }
+bool Stored(const Running& r) { return !Viewable(r.main); }
+bool Shown(const Running& r) { return Viewable(r.main); }
 
 constexpr const char kWatcherXml[] = R"(<node>
   <interface name="org.kde.StatusNotifierWatcher">
@@ -55,12 +55,8 @@ constexpr const char kWatcherXml[] = R"(<node>
 class Watcher {
  public:
   Watcher() {
-    const std::string socket = MakeWorkDir("Menu.watcher") + "/bus";
-    address_ = "unix:path=" + socket;
-    bus_ = StartTool({"dbus-daemon", "--session", "--nofork", "--nopidfile",
-                      "--address=" + address_});
-    struct stat info;
-    if (!WaitUntil([&] { return stat(socket.c_str(), &info) == 0; })) return;
+    bus_ = StartSessionBus(MakeWorkDir("Menu.watcher"), address_);
+    if (address_.empty()) return;
     loop_ = g_main_loop_new(context_, FALSE);
     thread_ = std::thread([this] { Serve(); });
   }
@@ -179,15 +175,15 @@ TEST_F(Menu, CommandsTakeEffect) {
   ASSERT_NE(r.main, 0u);
 
   ASSERT_TRUE(ChooseFromMenu(r, ID_SIZE_X1 + 2));
-  EXPECT_TRUE(WaitUntil([&] { return Bounds(r.main) == Rect{100, 100, 264, 240}; }))
+  EXPECT_TRUE(WaitUntil([&] { return Bounds(r.main) == WindowRect(kFull, 100, 100, 3); }))
       << Bounds(r.main);
-  EXPECT_TRUE(WaitUntil([&] { return Shape(r.main) == FrameMask(0, 3); }));
-  EXPECT_TRUE(WaitUntil([&] { return Bounds(r.shadow) == Rect{109, 109, 264, 240}; }));
+  auto shaped = [&](Shade shade) { return Shape(r.main) == WindowShape(kFull, 0, 3, shade); };
+  EXPECT_TRUE(WaitUntil([&] { return shaped(Shade::Stippled); }));
 
   ASSERT_TRUE(ChooseFromMenu(r, ID_SHADOW));
-  EXPECT_TRUE(WaitUntil([&] { return !Viewable(r.shadow); }));
+  EXPECT_TRUE(WaitUntil([&] { return shaped(Shade::Off); }));
   ASSERT_TRUE(ChooseFromMenu(r, ID_SHADOW));
-  EXPECT_TRUE(WaitUntil([&] { return Viewable(r.shadow); }));
+  EXPECT_TRUE(WaitUntil([&] { return shaped(Shade::Stippled); }));
 
   EXPECT_TRUE(WaitUntil([&] { return HasNetWmState(r.main, "_NET_WM_STATE_ABOVE"); }));
   ASSERT_TRUE(ChooseFromMenu(r, ID_TOPMOST));
@@ -208,7 +204,7 @@ TEST_F(Menu, CommandsTakeEffect) {
   const Rect at = Bounds(r.main);
   std::string last;
   EXPECT_TRUE(WaitUntil([&] {
-    last = CompareInside(Grab(r.main), ExpectedPicture(rows, 5, 5, at.x, at.y, alarms),
+    last = CompareInside(Grab(r.main, 264, 240), ExpectedPicture(rows, 5, 5, at.x, at.y, alarms),
                          FrameMask(0, 3));
     return last.empty();
   })) << last;
@@ -254,7 +250,7 @@ TEST_F(Menu, EditAlarmTimesOpensTheFileForTheUser) {
   Running r = Launch(kFull, dir, std::nullopt,
                      {"XDG_DATA_HOME=" + user, "XDG_CONFIG_HOME=" + user, "GDK_SCALE=2"});
   ASSERT_NE(r.main, 0u);
-  EXPECT_EQ(Bounds(r.main).w, 176) << "the program's own scale";
+  EXPECT_EQ(Bounds(r.main), WindowRect(kFull, 100, 100, 2)) << "his own scale, in device pixels";
   ASSERT_TRUE(ChooseFromMenu(r, ID_EDIT_ALARMS));
   std::string opened;
   EXPECT_TRUE(WaitUntil([&] { return !(opened = ReadFileBytes(recorder + ".out")).empty(); }));
@@ -263,10 +259,11 @@ TEST_F(Menu, EditAlarmTimesOpensTheFileForTheUser) {
 }
 
 // The icon docks in a tray host that starts after the program; stored, the
-// windows leave the screen and the icon's double click brings them back. A
+// character leaves the screen and the icon's double click brings him back. A
 // host that goes brings a stored program back; one that comes again gets the
 // icon and the program leaves the screen again. With no host, a program out
-// of the tray has "store" grey: the keys pass over it to the about box.
+// of the tray has "store" grey: the keys pass over it to the about box. A
+// program started under a host docks at once.
 TEST_F(Menu, TrayHost) {
   const std::vector<std::string> host_argv = {"trayer", "--edge", "bottom", "--align", "right",
                                               "--widthtype", "request", "--height", "24"};
@@ -300,6 +297,15 @@ TEST_F(Menu, TrayHost) {
   // The box is modal: a close of the character waits for it to go.
   EXPECT_TRUE(WaitUntil([&] { return Gone(r, about); }));
   EXPECT_EQ(CloseAndWait(r), 0);
+
+  // Started with a host already there, the icon docks at once, and GTK has
+  // nothing to complain of as it does.
+  host = StartTool(host_argv);
+  ASSERT_TRUE(WaitUntil(TrayHostRunning));
+  Running again = Launch(kFull, Dir());
+  ASSERT_NE(again.main, 0u);
+  EXPECT_TRUE(WaitUntil([&] { return DockedTrayIcon(again.process.pid) != 0; }));
+  EXPECT_EQ(CloseAndWait(again), 0);
 }
 
 // A panel of the StatusNotifierItem kind takes the icon; it has no double
