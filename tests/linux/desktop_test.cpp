@@ -87,6 +87,13 @@ class Desktop {
   bool ready_ = false;
 };
 
+// The menus still on the screen, for a failure's message.
+std::string PopupsLeft() {
+  std::ostringstream out;
+  for (XWin w : PopupWindows()) out << Bounds(w) << " " << WmClassName(w) << "; ";
+  return out.str();
+}
+
 bool OnTopOfHisShadow(const Running& r, Shade shade) {
   std::string last;
   const bool shows = WaitUntil([&] { return (last = ScreenShows(r, 2, shade)).empty(); }, 5000);
@@ -115,15 +122,7 @@ int FiveStarts(Desktop& desktop, Shade shade) {
     on_top += top;
     EXPECT_TRUE(OpenMenu(r));
     Key("Escape");
-    EXPECT_TRUE(WaitUntil([] { return PopupWindows().empty(); })) << [] {
-      std::string s;
-      for (XWin w : PopupWindows()) {
-        std::ostringstream o;
-        o << Bounds(w) << " " << WmClassName(w) << " " << WindowTitle(w) << "; ";
-        s += o.str();
-      }
-      return s;
-    }();
+    EXPECT_TRUE(WaitUntil([] { return PopupWindows().empty(); })) << PopupsLeft();
     EXPECT_EQ(CloseAndWait(r), 0);
   }
   return on_top;
@@ -131,18 +130,17 @@ int FiveStarts(Desktop& desktop, Shade shade) {
 
 }  // namespace
 
-// openbox keeps a restack's sibling, but after a restart it flipped the
-// order of two windows; without a compositor the shadow is a black
-// checkerboard.
+// openbox keeps a restack's sibling, but flips the stacking of two windows
+// after a restart; without a compositor the shadow is a black checkerboard.
 TEST_F(Desktops, Openbox) {
   Desktop desktop("openbox", {"openbox", "--sm-disable"});
   ASSERT_TRUE(desktop.ready());
   EXPECT_EQ(FiveStarts(desktop, Shade::Stippled), 5);
 }
 
-// Xfce's window manager stacked a second window as it liked at every start;
-// its compositor, on by default, blends the shadow, and switched off in
-// Xfce's settings leaves the checkerboard.
+// Xfce's window manager stacks a second window as it likes at start; its
+// compositor, on by default, blends the shadow, and switched off in Xfce's
+// settings leaves the checkerboard.
 TEST_F(Desktops, Xfwm4WithAndWithoutItsCompositor) {
   Desktop desktop("xfwm4", {"xfwm4"});
   ASSERT_TRUE(desktop.ready());
@@ -155,8 +153,8 @@ TEST_F(Desktops, Xfwm4WithAndWithoutItsCompositor) {
   EXPECT_EQ(FiveStarts(desktop, Shade::Stippled), 5);
 }
 
-// GNOME's window manager, compositing on X11, lowered a restacked window to
-// the bottom of its layer.
+// GNOME's window manager, compositing on X11, ignores a restack's sibling
+// and lowers the window to the bottom of its layer.
 TEST_F(Desktops, Mutter) {
   Desktop desktop("mutter", {"mutter", "--x11", "--sm-disable"});
   ASSERT_TRUE(desktop.ready());
