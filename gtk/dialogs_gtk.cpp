@@ -9,19 +9,28 @@
 
 namespace {
 
-void ShowBox(GtkWidget* owner, const char* caption, const std::string& text) {
+gint Run(GtkWidget* dialog, std::vector<GtkWidget*>& open) {
+  open.push_back(dialog);
+  const gint response = gtk_dialog_run(GTK_DIALOG(dialog));
+  open.pop_back();
+  return response;
+}
+
+void ShowBox(GtkWidget* owner, const char* caption, const std::string& text,
+             std::vector<GtkWidget*>& open) {
   GtkWidget* box = gtk_message_dialog_new(owner ? GTK_WINDOW(owner) : nullptr,
                                           GTK_DIALOG_MODAL, GTK_MESSAGE_OTHER, GTK_BUTTONS_OK,
                                           "%s", text.c_str());
   gtk_window_set_title(GTK_WINDOW(box), caption);
   gtk_window_set_keep_above(GTK_WINDOW(box), TRUE);
-  gtk_dialog_run(GTK_DIALOG(box));
+  Run(box, open);
   gtk_widget_destroy(box);
 }
 
 }  // namespace
 
-bool ChooseWaveFileDialog(GtkWidget* owner, const char* title, char* path, uint32_t size) {
+bool ChooseWaveFileDialog(GtkWidget* owner, const char* title, char* path, uint32_t size,
+                          std::vector<GtkWidget*>& open) {
   GtkWindow* parent = owner ? GTK_WINDOW(owner) : nullptr;
   GtkWidget* dialog = gtk_file_chooser_dialog_new(title, parent,
                                                   GTK_FILE_CHOOSER_ACTION_OPEN, "_Cancel",
@@ -36,7 +45,7 @@ bool ChooseWaveFileDialog(GtkWidget* owner, const char* title, char* path, uint3
   // The current file is the starting point when it is a path of this system.
   if (path[0] == '/') gtk_file_chooser_set_filename(GTK_FILE_CHOOSER(dialog), path);
   bool chosen = false;
-  if (gtk_dialog_run(GTK_DIALOG(dialog)) == GTK_RESPONSE_ACCEPT) {
+  if (Run(dialog, open) == GTK_RESPONSE_ACCEPT) {
     gchar* file = gtk_file_chooser_get_filename(GTK_FILE_CHOOSER(dialog));
     if (file && std::strlen(file) < size) {
       std::memcpy(path, file, std::strlen(file) + 1);
@@ -48,13 +57,15 @@ bool ChooseWaveFileDialog(GtkWidget* owner, const char* title, char* path, uint3
   return chosen;
 }
 
-void ShowAboutBox(GtkWidget* owner) {
+void ShowAboutBox(GtkWidget* owner, std::vector<GtkWidget*>& open) {
   // The version is the build's.
-  ShowBox(owner, kNames.title, AboutText(kNames.title, KURIMARO_VERSION_TEXT));
+  ShowBox(owner, kNames.title, AboutText(kNames.title, KURIMARO_VERSION_TEXT), open);
 }
 
+// Before the program runs: nothing can end it meanwhile but the user.
 void ShowAlreadyRunningBox(Language language) {
-  ShowBox(nullptr, kNames.title, TextOf(Text::AlreadyRunning, language));
+  std::vector<GtkWidget*> open;
+  ShowBox(nullptr, kNames.title, TextOf(Text::AlreadyRunning, language), open);
 }
 
 void OpenWithDefaultApplication(const char* path) {

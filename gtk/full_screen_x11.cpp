@@ -34,20 +34,21 @@ bool IsFullScreen(Display* x, Window w) {
   return false;
 }
 
-// The monitor under the middle of the window.
-GdkMonitor* MonitorOf(GdkDisplay* display, Display* x, Window w) {
+// The monitor under the middle of the window; GDK's pixels are X's divided by scale.
+GdkMonitor* MonitorOf(GdkDisplay* display, int scale, Display* x, Window w) {
   XWindowAttributes a;
   if (!XGetWindowAttributes(x, w, &a)) return nullptr;
   int left = 0;
   int top = 0;
   Window child = None;
   XTranslateCoordinates(x, w, DefaultRootWindow(x), 0, 0, &left, &top, &child);
-  return gdk_display_get_monitor_at_point(display, left + a.width / 2, top + a.height / 2);
+  return gdk_display_get_monitor_at_point(display, (left + a.width / 2) / scale,
+                                          (top + a.height / 2) / scale);
 }
 
 }  // namespace
 
-bool FullScreenWindowActiveAt(GdkDisplay* display, int at_x, int at_y) {
+bool FullScreenWindowActiveAt(GdkDisplay* display, int scale, int at_x, int at_y) {
   if (!GDK_IS_X11_DISPLAY(display)) return false;
   Display* x = GDK_DISPLAY_XDISPLAY(display);
   const std::vector<unsigned long> active =
@@ -59,7 +60,8 @@ bool FullScreenWindowActiveAt(GdkDisplay* display, int at_x, int at_y) {
   // The window may go while it is read.
   gdk_x11_display_error_trap_push(display);
   const bool full = IsFullScreen(x, w);
-  GdkMonitor* monitor = full ? MonitorOf(display, x, w) : nullptr;
+  GdkMonitor* monitor = full ? MonitorOf(display, scale, x, w) : nullptr;
   gdk_x11_display_error_trap_pop_ignored(display);
-  return monitor && monitor == gdk_display_get_monitor_at_point(display, at_x, at_y);
+  return monitor &&
+         monitor == gdk_display_get_monitor_at_point(display, at_x / scale, at_y / scale);
 }

@@ -105,9 +105,9 @@ bool StartGtk() {
     const char* value;
     std::optional<std::string> was;
   };
+  // The desktop's scale is left to GTK: the menu and the boxes follow it,
+  // and the character is drawn in device pixels whatever it is.
   Variable variables[] = {
-      // The mascot has its own scale; the desktop's would blur its pixels.
-      {"GDK_SCALE", "1", {}},
       // Nothing is drawn with OpenGL: probing for it would load the graphics
       // driver, tens of megabytes, for nothing.
       {"GDK_GL", "disable", {}},

@@ -24,6 +24,10 @@ gboolean DispatchCommand(gpointer command) {
 // A menu that runs its own loop hands the command over when it closes; the
 // indicator's menu has no loop of ours, so its command goes at once.
 void OnItemActivated(GtkMenuItem* item, gpointer id) {
+  // Choosing a radio item activates the one it takes the check from as well.
+  if (GTK_IS_RADIO_MENU_ITEM(item) && !gtk_check_menu_item_get_active(GTK_CHECK_MENU_ITEM(item))) {
+    return;
+  }
   const auto* target = static_cast<const Target*>(g_object_get_data(G_OBJECT(item), "target"));
   if (target) g_idle_add(DispatchCommand, new Command{*target, GPOINTER_TO_UINT(id)});
 }
@@ -35,20 +39,26 @@ const MenuItemState* Find(const std::vector<MenuItemState>& items, uint16_t id) 
   return nullptr;
 }
 
+// A rewritten item shows its state as the description says: a check of
+// its own, one of its popup's radio items, or a plain item whose label and
+// grey change. group: the radio group of the popup being built.
 GtkWidget* MakeItem(const MenuEntry& entry, const std::vector<MenuItemState>& items,
-                    Language language) {
+                    Language language, GSList*& group) {
   const MenuItemState* state = entry.rewritten ? Find(items, entry.id) : nullptr;
+  if (!state) return gtk_menu_item_new_with_label(entry.Label(language));
   GtkWidget* item = nullptr;
-  if (state) {
-    // Every rewritten item may carry a check, as on Windows.
-    item = gtk_check_menu_item_new_with_label(state->label.c_str());
-    // Set before the handler is connected: setting it activates the item.
-    gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(item), state->checked);
-    gtk_widget_set_sensitive(item, !state->grayed);
-  } else {
-    item = gtk_menu_item_new_with_label(entry.Label(language));
+  switch (entry.mark) {
+    case MenuMark::None: item = gtk_menu_item_new_with_label(state->label.c_str()); break;
+    case MenuMark::Check: item = gtk_check_menu_item_new_with_label(state->label.c_str()); break;
+    case MenuMark::Choice:
+      item = gtk_radio_menu_item_new_with_label(group, state->label.c_str());
+      group = gtk_radio_menu_item_get_group(GTK_RADIO_MENU_ITEM(item));
+      break;
   }
-  g_signal_connect(item, "activate", G_CALLBACK(OnItemActivated), GUINT_TO_POINTER(entry.id));
+  if (GTK_IS_CHECK_MENU_ITEM(item) && state->checked) {
+    gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(item), TRUE);
+  }
+  gtk_widget_set_sensitive(item, !state->grayed);
   return item;
 }
 
@@ -62,9 +72,12 @@ GtkWidget* BuildContextMenu(const std::vector<MenuItemState>& items, Language la
   auto* target = new Target{chosen, data};
   g_object_set_data_full(G_OBJECT(root), "target", target,
                          [](gpointer t) { delete static_cast<Target*>(t); });
-  std::vector<GtkWidget*> menus = {root};  // the open menu of each depth
+  std::vector<GtkWidget*> menus = {root};     // the open menu of each depth
+  std::vector<GSList*> groups = {nullptr};    // its radio group
+  std::vector<std::pair<GtkWidget*, uint16_t>> commands;
   for (const MenuEntry& entry : ContextMenu()) {
     menus.resize(static_cast<size_t>(entry.depth) + 1);
+    groups.resize(menus.size());
     GtkWidget* parent = menus.back();
     GtkWidget* item = nullptr;
     switch (entry.kind) {
@@ -74,20 +87,29 @@ GtkWidget* BuildContextMenu(const std::vector<MenuItemState>& items, Language la
         GtkWidget* sub = gtk_menu_new();
         gtk_menu_item_set_submenu(GTK_MENU_ITEM(item), sub);
         menus.push_back(sub);
+        groups.push_back(nullptr);
         break;
       }
-      case MenuKind::Item: item = MakeItem(entry, items, language); break;
+      case MenuKind::Item:
+        item = MakeItem(entry, items, language, groups[static_cast<size_t>(entry.depth)]);
+        commands.emplace_back(item, entry.id);
+        break;
     }
     if (!sensitive && entry.kind != MenuKind::Separator) gtk_widget_set_sensitive(item, FALSE);
     g_object_set_data(G_OBJECT(item), "target", target);
     gtk_menu_shell_append(GTK_MENU_SHELL(parent), item);
+  }
+  // Connected once every check is set: setting one activates it, and a
+  // radio item set takes the check from the one before it.
+  for (const auto& [item, id] : commands) {
+    g_signal_connect(item, "activate", G_CALLBACK(OnItemActivated), GUINT_TO_POINTER(id));
   }
   gtk_widget_show_all(root);
   return root;
 }
 
 void RunContextMenu(const std::vector<MenuItemState>& items, Language language, bool from_tray,
-                    MenuChosen chosen, void* data) {
+                    MenuChosen chosen, void* data, std::vector<GtkWidget*>& open) {
   GtkWidget* menu = BuildContextMenu(items, language, true, chosen, data);
   g_object_ref_sink(menu);
   GMainLoop* loop = g_main_loop_new(nullptr, FALSE);
@@ -102,7 +124,11 @@ void RunContextMenu(const std::vector<MenuItemState>& items, Language language, 
   gtk_menu_popup_at_rect(GTK_MENU(menu), root, &at, GDK_GRAVITY_NORTH_WEST,
                          from_tray ? GDK_GRAVITY_SOUTH_EAST : GDK_GRAVITY_SOUTH_WEST, nullptr);
   // Held until it closes, as the character stands still meanwhile.
-  if (gtk_widget_get_visible(menu)) g_main_loop_run(loop);
+  if (gtk_widget_get_visible(menu)) {
+    open.push_back(menu);
+    g_main_loop_run(loop);
+    open.pop_back();
+  }
   g_main_loop_unref(loop);
   gtk_widget_destroy(menu);
   g_object_unref(menu);

@@ -19,6 +19,7 @@ GtkWidget* BuildContextMenu(const std::vector<MenuItemState>& items, Language la
 // Shows the menu at the pointer and returns once it has closed; a chosen
 // command is then handled from the main loop, as a command that comes later.
 // From the character the menu rises from the pointer to its right; from the
-// tray icon to its left, away from the screen's edge.
+// tray icon to its left, away from the screen's edge. It stands in open
+// while it runs its loop.
 void RunContextMenu(const std::vector<MenuItemState>& items, Language language, bool from_tray,
-                    MenuChosen chosen, void* data);
+                    MenuChosen chosen, void* data, std::vector<GtkWidget*>& open);

@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <ctime>
 
@@ -26,25 +28,9 @@ gboolean OnTimerSource(gpointer timer) {
   return G_SOURCE_CONTINUE;
 }
 
-cairo_region_t* CairoRegion(const Region& region) {
-  cairo_region_t* out = cairo_region_create();
-  for (const PixelBox& r : region) {
-    const cairo_rectangle_int_t rect = {r.left, r.top, r.right - r.left, r.bottom - r.top};
-    cairo_region_union_rectangle(out, &rect);
-  }
-  return out;
-}
-
-// Every other scaled pixel of the picture: a shadow that needs no blending
-// and still reads as pixel art.
-cairo_region_t* Checkerboard(int32_t scale) {
-  std::vector<cairo_rectangle_int_t> blocks;
-  for (int32_t y = 0; y < kPictureHeight; ++y) {
-    for (int32_t x = y % 2; x < kPictureWidth; x += 2) {
-      blocks.push_back({x * scale, y * scale, scale, scale});
-    }
-  }
-  return cairo_region_create_rectangles(blocks.data(), static_cast<int>(blocks.size()));
+// Division that rounds down, for screen pixels left of or above the first monitor.
+int32_t FloorDiv(int32_t value, int32_t by) {
+  return value >= 0 ? value / by : -((-value + by - 1) / by);
 }
 
 gboolean EndProgramLater(gpointer platform) {
@@ -98,63 +84,78 @@ ByteView GtkPlatform::Bitmap(int resource_id) {
   return {file.data, file.size};
 }
 
-ScreenRect GtkPlatform::WindowBounds(AppWindow window) {
-  return window == AppWindow::Main ? main_bounds : shadow_bounds;
-}
+ScreenRect GtkPlatform::WindowBounds(AppWindow) { return main_bounds; }
 
-// The server moves the window later; the rules read the new place at once,
-// as a Win32 move is done when it returns.
-void GtkPlatform::PlaceWindow(AppWindow window, const ScreenRect& b, bool repaint) {
-  GtkWidget* widget = Widget(window);
-  if (!widget) return;
-  ScreenRect& known = window == AppWindow::Main ? main_bounds : shadow_bounds;
-  const bool resized = known.width != b.width || known.height != b.height;
-  const bool moved = known.left != b.left || known.top != b.top;
-  if (resized) {
-    gtk_widget_set_size_request(widget, b.width, b.height);
-    gtk_window_resize(GTK_WINDOW(widget), b.width, b.height);
-  }
-  gtk_window_move(GTK_WINDOW(widget), b.left, b.top);
-  known = b;
-  if (window == AppWindow::Main) {
-    if (resized && repaint) full_paint_due = true;
-    if (moved || resized) MainMoved(*app);
-  }
-  if (repaint) gtk_widget_queue_draw(widget);
-}
-
-void GtkPlatform::ApplyRegion(AppWindow window, const Region& region, bool) {
-  if (window == AppWindow::Shadow) {
-    shadow_region = region;
-    shadow_scale = app->sprites.scale;
-    ReapplyShadowShape();
-    return;
-  }
+// The window holds his picture and, right of and below it, his shadow's
+// offset; GDK takes it in its own pixels, rounded up to whole ones, and
+// places it on whole ones, so at a desktop scale of 2 he moves in steps of 2
+// device pixels. The server moves the window later; the rules read the new
+// place at once, as a Win32 move is done when it returns.
+void GtkPlatform::PlaceWindow(AppWindow, const ScreenRect& b, bool repaint) {
   if (!main_window) return;
-  cairo_region_t* shape = CairoRegion(region);
-  gtk_widget_shape_combine_region(main_window, shape);
-  cairo_region_destroy(shape);
+  const int32_t g = desktop_scale;
+  const int32_t shadow = look.offset * (b.width / kPictureWidth);
+  const int32_t width = (b.width + shadow + g - 1) / g;
+  const int32_t height = (b.height + shadow + g - 1) / g;
+  const ScreenRect known = main_bounds;
+  const bool resized = known.width != b.width || known.height != b.height;
+  if (resized) {
+    gtk_widget_set_size_request(main_window, width, height);
+    gtk_window_resize(GTK_WINDOW(main_window), width, height);
+  }
+  const int32_t left = FloorDiv(b.left, g);
+  const int32_t top = FloorDiv(b.top, g);
+  gtk_window_move(GTK_WINDOW(main_window), left, top);
+  main_bounds = {left * g, top * g, b.width, b.height};
+  if (resized && repaint) full_paint_due = true;
+  if (!(main_bounds == known)) MainMoved(*app);
+  if (repaint) gtk_widget_queue_draw(main_window);
 }
 
-void GtkPlatform::ReapplyShadowShape() {
-  if (!shadow_window) return;
-  cairo_region_t* shape = CairoRegion(shadow_region);
-  if (!composited) {
-    cairo_region_t* checker = Checkerboard(shadow_scale > 0 ? shadow_scale : 1);
-    cairo_region_intersect(shape, checker);
-    cairo_region_destroy(checker);
+void GtkPlatform::ApplyRegion(AppWindow, const Region& region, bool) {
+  outline = region;
+  SetOutline(look.his, region, app->sprites.scale);
+  ApplyShape();
+  Repaint();
+}
+
+void GtkPlatform::ApplyShape() {
+  if (!main_window) return;
+  ShapeWindow(gtk_widget_get_window(main_window),
+              LookShape(look, app->sprites.scale, argb && composited), outline);
+}
+
+// What changed goes to the window, which shows the look as it was composed.
+void GtkPlatform::Repaint() {
+  const Surface before = look.pixels;
+  ComposeLook(look, app->shown_picture, {0, 0, look.pixels.width, look.pixels.height});
+  const PixelBox changed = DifferingBox(before, look.pixels);
+  if (main_window && !drawing && !changed.empty()) {
+    PutPicture(gtk_widget_get_window(main_window), look.pixels, app->sprites.scale, changed, band);
   }
-  gtk_widget_shape_combine_region(shadow_window, shape);
-  cairo_region_destroy(shape);
-  // Clicks fall through the shadow to whatever lies under it.
-  cairo_region_t* none = cairo_region_create();
-  gtk_widget_input_shape_combine_region(shadow_window, none);
-  cairo_region_destroy(none);
-  gtk_widget_queue_draw(shadow_window);
+}
+
+// The shadow is drawn in the character's own window, at the offset in cells
+// its place had from his when the window was made; it moves with him.
+void GtkPlatform::ShapeShadow(const Region& shadow_outline, const ScreenRect&) {
+  SetOutline(look.shade, shadow_outline, app->sprites.scale);
+  ApplyShape();
+  Repaint();
+}
+
+// It moves with the window it is part of.
+void GtkPlatform::PlaceShadow(const ScreenRect&) {}
+
+void GtkPlatform::ShowShadow(bool shown) {
+  if (look.shadow == shown) return;
+  look.shadow = shown;
+  ApplyShape();
+  Repaint();
 }
 
 // One GLib source per id, replaced when started again, as SetTimer does.
 void GtkPlatform::StartTimer(uint32_t id, uint32_t interval_ms) {
+  if (ended) return;
   StopTimer(id);
   TimerSource& timer = timers[id];
   timer = {this, id, 0};
@@ -169,7 +170,7 @@ void GtkPlatform::ArmWake(uint32_t delay_ms, uint32_t) { StartTimer(TIMER_FRAME,
 // stands aside its window is unmapped.
 bool GtkPlatform::FullScreenAppInFront() {
   if (!main_window) return false;
-  return FullScreenWindowActiveAt(gtk_widget_get_display(main_window),
+  return FullScreenWindowActiveAt(gtk_widget_get_display(main_window), desktop_scale,
                                   main_bounds.left + main_bounds.width / 2,
                                   main_bounds.top + main_bounds.height / 2);
 }
@@ -191,12 +192,14 @@ void GtkPlatform::CaptureMouse() {
 
 void GtkPlatform::ReleaseMouse() { gdk_seat_ungrab(Seat()); }
 
+// GDK gives the device pixel divided by its scale, exactly.
 ScreenPoint GtkPlatform::CursorPosition() {
-  gint x = 0;
-  gint y = 0;
+  gdouble x = 0;
+  gdouble y = 0;
   GdkDevice* pointer = gdk_seat_get_pointer(Seat());
-  if (pointer) gdk_device_get_position(pointer, nullptr, &x, &y);
-  return {x, y};
+  if (pointer) gdk_device_get_position_double(pointer, nullptr, &x, &y);
+  return {static_cast<int32_t>(std::lround(x * desktop_scale)),
+          static_cast<int32_t>(std::lround(y * desktop_scale))};
 }
 
 bool GtkPlatform::WatchPointer(bool on) {
@@ -232,6 +235,12 @@ void GtkPlatform::RefreshVirtualScreen() {
   GdkDisplay* display = gdk_display_get_default();
   const int count = display ? gdk_display_get_n_monitors(display) : 0;
   if (count == 0) return;
+  // One scale for the whole screen on X11.
+  desktop_scale = std::max(1, gdk_window_get_scale_factor(gdk_get_default_root_window()));
+  const int32_t g = desktop_scale;
+  const auto Device = [g](const GdkRectangle& r) {
+    return ScreenRect{r.x * g, r.y * g, r.width * g, r.height * g};
+  };
   GdkRectangle all = {};
   monitors.clear();
   for (int i = 0; i < count; ++i) {
@@ -240,91 +249,76 @@ void GtkPlatform::RefreshVirtualScreen() {
     GdkRectangle work;
     gdk_monitor_get_geometry(monitor, &one);
     gdk_monitor_get_workarea(monitor, &work);
-    monitors.push_back({{one.x, one.y, one.width, one.height},
-                        {work.x, work.y, work.width, work.height}});
+    monitors.push_back({Device(one), Device(work)});
     if (i == 0) all = one;
     else gdk_rectangle_union(&all, &one, &all);
   }
-  screen = {all.x, all.y, all.width, all.height};
+  screen = Device(all);
 }
 
 // Straight to the window, as on Windows: GTK's paint would cost a frame of
 // its own and an off-screen copy for the few pixels of a blink or a colon.
 // Where that cannot be, the draw handler paints the changed box from the
-// picture last shown; nothing is sent while the handler itself composes.
+// look; nothing is sent while the handler itself composes.
 void GtkPlatform::ShowPicture(const Surface& picture, int32_t scale, const PixelBox& area) {
+  ComposeLook(look, picture, area);
   if (drawing || !main_window) return;
-  if (PutPicture(gtk_widget_get_window(main_window), picture, scale, area, band)) return;
-  gtk_widget_queue_draw_area(main_window, area.left * scale, area.top * scale,
-                             (area.right - area.left) * scale, (area.bottom - area.top) * scale);
-}
-
-void GtkPlatform::FillShadow() {
-  if (shadow_window) gtk_widget_queue_draw(shadow_window);
+  if (PutPicture(gtk_widget_get_window(main_window), look.pixels, scale, area, band)) return;
+  const int32_t g = desktop_scale;
+  const int32_t left = area.left * scale / g;
+  const int32_t top = area.top * scale / g;
+  gtk_widget_queue_draw_area(main_window, left, top, (area.right * scale + g - 1) / g - left,
+                             (area.bottom * scale + g - 1) / g - top);
 }
 
 // Later, from the main loop, as a close message is: the caller may be a
 // handler of the very windows that go.
 void GtkPlatform::CloseProgram() { g_idle_add(EndProgramLater, this); }
 
-void GtkPlatform::ShowWindowNow(AppWindow window, bool shown) {
-  GtkWidget* widget = Widget(window);
-  if (!widget) return;
+void GtkPlatform::ShowWindowNow(AppWindow, bool shown) {
+  if (!main_window) return;
   if (!shown) {
-    gtk_widget_hide(widget);
+    gtk_widget_hide(main_window);
     return;
   }
   // A window shown again goes back where the rules last put it.
-  const ScreenRect b = WindowBounds(window);
-  gtk_window_move(GTK_WINDOW(widget), b.left, b.top);
-  gtk_widget_show(widget);
-  StackShadowUnderMain();
+  gtk_window_move(GTK_WINDOW(main_window), main_bounds.left / desktop_scale,
+                  main_bounds.top / desktop_scale);
+  gtk_widget_show(main_window);
 }
 
-// X has no owner to minimise: both windows leave the screen, the tray icon stays.
+// X has no owner to minimise: the window leaves the screen, the tray icon stays.
 void GtkPlatform::StoreWindows() {
-  if (shadow_window) gtk_widget_hide(shadow_window);
   if (main_window) gtk_widget_hide(main_window);
 }
 
-// Nothing was minimised; the rules show each window and bring the character
-// to the front themselves.
+// Nothing was minimised; the rules show the window and bring it to the front
+// themselves.
 void GtkPlatform::RestoreWindows() {}
 
 void GtkPlatform::BringToFront(AppWindow) {
   if (main_window && gtk_widget_get_visible(main_window)) {
     gtk_window_present(GTK_WINDOW(main_window));
   }
-  StackShadowUnderMain();
 }
 
 bool GtkPlatform::AddTrayIcon() { return TrayShown(tray); }
 
 void GtkPlatform::ApplyTopmost(bool topmost) {
-  if (shadow_window) gtk_window_set_keep_above(GTK_WINDOW(shadow_window), topmost);
   if (main_window) gtk_window_set_keep_above(GTK_WINDOW(main_window), topmost);
-  StackShadowUnderMain();
-}
-
-void GtkPlatform::StackShadowUnderMain() {
-  GdkWindow* shadow = shadow_window ? gtk_widget_get_window(shadow_window) : nullptr;
-  GdkWindow* main = main_window ? gtk_widget_get_window(main_window) : nullptr;
-  if (!shadow || !main) return;
-  if (gtk_widget_get_visible(shadow_window) && gtk_widget_get_visible(main_window)) {
-    gdk_window_restack(shadow, main, FALSE);
-  }
 }
 
 void GtkPlatform::TrackMenu(AppWindow owner, Language language,
                             const std::vector<MenuItemState>& items) {
-  RunContextMenu(items, language, owner == AppWindow::Shadow, MenuCommandChosen, &tray);
+  RunContextMenu(items, language, owner == AppWindow::Shadow, MenuCommandChosen, &tray,
+                 open_loops);
 }
 
 bool GtkPlatform::ChooseWaveFile(const char* title, char* path, uint32_t size) {
-  return ChooseWaveFileDialog(main_window, title, path, size);
+  return ChooseWaveFileDialog(main_window, title, path, size, open_loops);
 }
 
-void GtkPlatform::ShowAbout() { ShowAboutBox(main_window); }
+void GtkPlatform::ShowAbout() { ShowAboutBox(main_window, open_loops); }
 
 void GtkPlatform::OpenDocument(const char* path, const char*) { OpenWithDefaultApplication(path); }
 

@@ -4,9 +4,11 @@
 
 #include <ctime>
 #include <map>
+#include <vector>
 
 #include "gtk/sound_gtk.h"
 #include "gtk/tray_gtk.h"
+#include "gtk/window_look.h"
 #include "shell/app.h"
 #include "shell/shell_platform.h"
 
@@ -20,25 +22,28 @@ struct TimerSource {
 };
 
 // The shell's and the behaviour's system calls under GTK on X11, and all
-// the GTK half holds. The windows are filled in as they are made; until
-// then calls aimed at a missing window do nothing.
+// the GTK half holds. The character's window is filled in as it is made;
+// until then calls aimed at it do nothing. The rules' screen and window
+// pixels are the X server's device pixels; GDK's own are those divided by
+// the desktop's scale.
 struct GtkPlatform final : ShellPlatform {
   App* app = nullptr;                  // the program these calls carry out
-  GtkWidget* main_window = nullptr;    // the character and clock
-  GtkWidget* shadow_window = nullptr;  // the drop shadow, under the character
-  ScreenRect main_bounds = {};         // as last placed or reported by the server
-  ScreenRect shadow_bounds = {};
+  GtkWidget* main_window = nullptr;    // the character, his clock and his shadow
+  ScreenRect main_bounds = {};         // his picture's part of it, as last placed or reported
   ScreenRect screen = {};              // the union of the monitors as last read
   std::vector<Monitor> monitors;       // each of them, as last read
-  Region shadow_region;                // the outline last given to the shadow
-  int32_t shadow_scale = 0;            // the scale that outline was built at
+  int32_t desktop_scale = 1;           // device pixels per GDK pixel
+  WindowLook look;                     // what the window shows, cell by cell
+  Region outline;                      // his, as last given: the window's input shape
+  bool argb = false;                   // the window has an alpha channel to blend with
   bool composited = false;             // a compositor blends the shadow
   bool drawing = false;                // inside the character's draw handler
   bool full_paint_due = true;          // the picture must be composed afresh
   Surface band;                        // a few enlarged rows of the picture on their way
   time_t zone_checked = 0;             // the second the time zone was last looked at
   std::map<uint32_t, TimerSource> timers;  // each running timer by id
-  bool ended = false;                  // the settings were written and the windows went
+  std::vector<GtkWidget*> open_loops;  // menus and boxes whose own loop runs now, innermost last
+  bool ended = false;                  // the settings were written and the window went
   SoundState sound;
   TrayState tray;
 
@@ -69,7 +74,9 @@ struct GtkPlatform final : ShellPlatform {
   ScreenRect VirtualScreen() override;
   std::vector<Monitor> Monitors() override { return monitors; }
   void ShowPicture(const Surface& picture, int32_t scale, const PixelBox& area) override;
-  void FillShadow() override;
+  void ShapeShadow(const Region& outline, const ScreenRect& at) override;
+  void PlaceShadow(const ScreenRect& at) override;
+  void ShowShadow(bool shown) override;
   void CloseProgram() override;
   void ShowWindowNow(AppWindow window, bool shown) override;
   void StoreWindows() override;
@@ -85,18 +92,16 @@ struct GtkPlatform final : ShellPlatform {
   bool StartsAtLogin() override;
   void SetStartAtLogin(bool on, const std::string& start_dir) override;
 
-  // Reads the monitors again; at start and whenever they change.
+  // Reads the monitors and the desktop's scale again; at start and whenever
+  // they change.
   void RefreshVirtualScreen();
-  // The shadow's outline again for the compositor as it is now: the whole
-  // outline for a blend, a checkerboard of it without one.
-  void ReapplyShadowShape();
-  // The shadow directly under the character.
-  void StackShadowUnderMain();
-  // The one way out: the settings are written once, the windows and the
-  // tray icon go and the main loop ends. Safe to call again.
+  // The window's shape again, as the outlines, the shadow and the compositor
+  // are now.
+  void ApplyShape();
+  // The whole window composed and put again, where it is on the screen.
+  void Repaint();
+  // The one way out: the settings are written once, open menus and boxes
+  // close, the window and the tray icon go and the main loop ends. Safe to
+  // call again.
   void EndProgram();
-
-  GtkWidget* Widget(AppWindow window) const {
-    return window == AppWindow::Main ? main_window : shadow_window;
-  }
 };

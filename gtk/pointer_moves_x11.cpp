@@ -45,7 +45,9 @@ gboolean OnEvents(gint, GIOCondition, gpointer) {
 bool Open(GdkDisplay* display) {
   Display* x = XOpenDisplay(gdk_display_get_name(display));
   if (!x) return false;
-  int event = 0, error = 0, major = 2, minor = 0;
+  // 2.1 and later get raw events while another client holds the grab, as
+  // every press-and-drag and every open menu does; 2.0 clients only then.
+  int event = 0, error = 0, major = 2, minor = 2;
   if (!XQueryExtension(x, "XInputExtension", &g_watch.opcode, &event, &error) ||
       XIQueryVersion(x, &major, &minor) != Success) {
     XCloseDisplay(x);

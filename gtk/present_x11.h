@@ -3,7 +3,11 @@
 #include <gdk/gdk.h>
 
 #include <algorithm>
+#include <vector>
 
+// Not render/region.h: its Region would clash with Xutil's, which the
+// X half of this file needs.
+#include "render/geometry.h"
 #include "render/surface.h"
 
 // The area of the picture (its own pixels, at scale 1) enlarged scale times,
@@ -23,9 +27,20 @@ void ForEachBand(const Surface& picture, int32_t scale, const PixelBox& area, Su
   }
 }
 
-// Puts the area of the picture, enlarged, straight on the window, as a paint
-// would but without waiting for GTK's next frame. False when the window is
-// not on the screen or its visual is not 24-bit RGB, and the caller lets GTK
-// paint instead.
+// Puts the area of the picture (premultiplied ARGB), enlarged, straight on
+// the window in device pixels, as a paint would but without waiting for
+// GTK's next frame and without GDK's scale. False when the window is not on
+// the screen or its visual is not 24-bit RGB or 32-bit ARGB, and the caller
+// lets GTK paint instead.
 bool PutPicture(GdkWindow* window, const Surface& picture, int32_t scale, const PixelBox& area,
                 Surface& band);
+
+// The window's bounding and input shapes, in device pixels, set on the X
+// window itself: GDK's own would take them in its scaled pixels, which
+// cannot hold an odd device pixel at a desktop scale of 2.
+void ShapeWindow(GdkWindow* window, const std::vector<PixelBox>& bounding,
+                 const std::vector<PixelBox>& input);
+
+// Exposed parts of the window clear to transparent, and the device pixels
+// beyond the whole cells (a window a GDK pixel larger) stay so.
+void ClearWindowBackground(GdkWindow* window);

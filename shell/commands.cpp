@@ -32,7 +32,7 @@ void ToggleShadow(App& app) {
   app.settings.shadow = !app.settings.shadow;
   // Stored in the tray or stepped aside, the return applies it.
   if (!app.settings.in_tray && !app.stepped_aside) {
-    app.platform.ShowWindowNow(AppWindow::Shadow, app.settings.shadow);
+    app.platform.ShowShadow(app.settings.shadow);
   }
 }
 

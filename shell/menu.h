@@ -14,6 +14,11 @@
 
 enum class MenuKind { Item, Popup, Separator };
 
+// How an item shows its state: plainly, with a check of its own, or as one
+// of a set of choices of which exactly one is taken. The choices of one
+// popup are its one set; a system with radio items shows them so.
+enum class MenuMark { None, Check, Choice };
+
 struct MenuEntry {
   int depth;          // 0: the shown menu's own entries; a popup's follow one deeper
   MenuKind kind;
@@ -21,6 +26,7 @@ struct MenuEntry {
   const char* japanese;  // UTF-8 labels as stored; "" for separators
   const char* english;
   bool rewritten;     // label, check and grey are set from the settings before every showing
+  MenuMark mark;      // how its check shows
 
   const char* Label(Language language) const {
     return language == Language::Japanese ? japanese : english;

@@ -13,6 +13,9 @@
 #include "shell/menu_state.h"
 #include "shell/texts.h"
 
+// The character's window and the shadow's. A system that draws the shadow in
+// the character's own window has only the first; Shadow then still names the
+// program as a whole where the tray reaches it (its menu, its activation).
 enum class AppWindow { Main, Shadow };
 
 // What the shell's rules ask of the window system, beyond what the behaviour
@@ -22,13 +25,24 @@ enum class AppWindow { Main, Shadow };
 struct ShellPlatform : BehaviourPlatform {
   // One of the three bitmaps the program is drawn from (resources/resource_ids.h).
   virtual ByteView Bitmap(int resource_id) = 0;
-  // Makes the shadow window and the character's window over it, both hidden,
-  // at these places; false when the system refused.
+  // Makes the character's window, hidden, at main, with the shadow at
+  // shadow; false when the system refused.
   virtual bool CreateWindows(const ScreenRect& main, const ScreenRect& shadow) = 0;
   virtual ScreenRect WindowBounds(AppWindow window) = 0;
   virtual void PlaceWindow(AppWindow window, const ScreenRect& bounds, bool repaint) = 0;
   // Gives the window a copy of region of its own (window pixels).
   virtual void ApplyRegion(AppWindow window, const Region& region, bool redraw) = 0;
+
+  // The drop shadow: the character's outline (window pixels) standing at
+  // at, drawn now; black, blended to half where the system can blend. Each
+  // system keeps it under the character its own way: in a window of its own
+  // that the system stacks under the character's, or in the character's own
+  // window, which no window manager can stack apart. It never takes a click.
+  virtual void ShapeShadow(const Region& outline, const ScreenRect& at) = 0;
+  // The shadow follows the character to at.
+  virtual void PlaceShadow(const ScreenRect& at) = 0;
+  // Shows or hides the shadow without taking the activation.
+  virtual void ShowShadow(bool shown) = 0;
 
   // Periodic timers of the main window, by id.
   virtual void StartTimer(uint32_t id, uint32_t interval_ms) = 0;
@@ -56,9 +70,7 @@ struct ShellPlatform : BehaviourPlatform {
   // times, to the same place of the main window. The program keeps no
   // enlarged picture: at x10 it would be megabytes for a few changed pixels.
   virtual void ShowPicture(const Surface& picture, int32_t scale, const PixelBox& area) = 0;
-  virtual void FillShadow() = 0;
-  // Ends the program the one orderly way: the shadow window closes and takes
-  // the main window with it.
+  // Ends the program the one orderly way, whatever menu or box is open.
   virtual void CloseProgram() = 0;
 
   // Shows or hides the window without taking the activation.
@@ -85,7 +97,7 @@ struct ShellPlatform : BehaviourPlatform {
   // True where the system itself tells when a tray host comes (through
   // TrayHostRestarted), so that a refused icon need not be asked for again.
   virtual bool TellsOfTrayHost() = 0;
-  // Both windows in or out of the topmost band.
+  // The character and its shadow in or out of the topmost band.
   virtual void ApplyTopmost(bool topmost) = 0;
 
   // The context menu in the language at the cursor with the items set as

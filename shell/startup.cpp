@@ -36,9 +36,10 @@ bool StartApp(App& app) {
   const ScreenPoint at =
       PlaceOnMonitors(platform.Monitors(), WindowAt(stored, app.settings.scale));
   const ScreenRect main = WindowAt(at, app.settings.scale);
-  if (!platform.CreateWindows(main, ShadowBounds(app, main))) return false;
+  const ScreenRect shadow = ShadowBounds(app, main);
+  if (!platform.CreateWindows(main, shadow)) return false;
 
-  platform.ApplyRegion(AppWindow::Shadow, app.sprites.frame_regions[0], true);
+  platform.ShapeShadow(app.sprites.frame_regions[0], shadow);
   platform.ApplyRegion(AppWindow::Main, app.sprites.frame_regions[0], true);
   app.shaped_pose = 0;
   // The first wake arms the ones after it.

@@ -22,7 +22,7 @@ ScreenRect ShadowBounds(const App& app, const ScreenRect& main) {
 
 void FollowMain(App& app) {
   const ScreenRect main = app.platform.WindowBounds(AppWindow::Main);
-  app.platform.PlaceWindow(AppWindow::Shadow, ShadowBounds(app, main), false);
+  app.platform.PlaceShadow(ShadowBounds(app, main));
 }
 
 bool PointerMoving(const App& app, uint32_t now) {
@@ -100,13 +100,8 @@ bool PaintDue(const App& app, int32_t second_of_day, bool pointer_moved) {
 void ReshapeShadow(App& app) {
   if (app.edition == Edition::Lite) return;  // never shown; keeps its first outline
   ShellPlatform& platform = app.platform;
-  platform.ApplyRegion(AppWindow::Shadow, PoseRegion(app), false);
-  const ScreenRect want = ShadowBounds(app, platform.WindowBounds(AppWindow::Main));
-  if (platform.WindowBounds(AppWindow::Shadow) == want) {
-    platform.FillShadow();
-  } else {
-    platform.PlaceWindow(AppWindow::Shadow, want, true);
-  }
+  const ScreenRect main = platform.WindowBounds(AppWindow::Main);
+  platform.ShapeShadow(PoseRegion(app), ShadowBounds(app, main));
 }
 
 void Reshape(App& app) {
@@ -150,7 +145,7 @@ void ShowWindows(App& app) {
   platform.ShowWindowNow(AppWindow::Main, true);
   platform.RestoreWindows();
   ReshapeShadow(app);
-  platform.ShowWindowNow(AppWindow::Shadow, app.edition == Edition::Full && app.settings.shadow);
+  platform.ShowShadow(app.edition == Edition::Full && app.settings.shadow);
   platform.BringToFront(AppWindow::Main);
 }
 
@@ -181,8 +176,7 @@ void StepAsideForFullScreen(App& app) {
   if (app.settings.in_tray) return;  // stored stays stored
   // The shadow before the character, so that it ends under it; neither takes
   // the activation from the application the user is in.
-  platform.ShowWindowNow(AppWindow::Shadow,
-                         !aside && app.edition == Edition::Full && app.settings.shadow);
+  platform.ShowShadow(!aside && app.edition == Edition::Full && app.settings.shadow);
   platform.ShowWindowNow(AppWindow::Main, !aside);
 }
 

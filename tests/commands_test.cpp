@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
+#include "shell/menu.h"
 #include "shell/menu_state.h"
 #include "shell/events.h"
 #include "shell/tray.h"
@@ -48,6 +50,16 @@ TEST(CommandsTest, MenuShowsTheSettingsWithTheLiteEditionsGreyItems) {
     EXPECT_TRUE(Item(items, ID_SOUND_LAUGH).checked && !Item(items, ID_SOUND_OK).checked);
     EXPECT_TRUE(Item(items, ID_PLAY_5S).checked && !Item(items, ID_PLAY_60S).checked);
     EXPECT_FALSE(Item(items, ID_TRAY).grayed);  // the way back is never greyed
+    // Each popup's choices, shown as radio items, have exactly one taken.
+    std::map<size_t, int> taken;  // by the popup's place in the menu
+    std::vector<size_t> popups;   // the open popup of each depth
+    const std::vector<MenuEntry>& menu = ContextMenu();
+    for (size_t i = 0; i < menu.size(); ++i) {
+      popups.resize(static_cast<size_t>(menu[i].depth));
+      if (menu[i].kind == MenuKind::Popup) popups.push_back(i);
+      if (menu[i].mark == MenuMark::Choice) taken[popups.back()] += Item(items, menu[i].id).checked;
+    }
+    EXPECT_EQ(taken, (std::map<size_t, int>{{7, 1}, {18, 1}, {25, 1}}));
   }
   s.in_tray = false;
   EXPECT_EQ(Item(MenuState(s, Edition::Full, Language::Japanese, true), ID_TRAY).label, "タスクトレイに格納");
@@ -146,8 +158,8 @@ TEST(CommandsTest, ShadowAndTrayFollowTheStoredState) {
     shell.log.clear();
     TrayDoubleClicked(rig.app);
     EXPECT_FALSE(rig.settings.in_tray);
-    const Log full = {"show main", "restore windows", "region shadow", "place shadow",
-                      "show shadow", "front main"};
+    const Log full = {"show main", "restore windows", "shape shadow", "show shadow",
+                      "front main"};
     // The lite edition rebuilds its pictures first and takes their outline.
     const Log lite_restore = {"region main", "show",        "show main",
                               "restore windows", "hide shadow", "front main"};

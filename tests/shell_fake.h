@@ -1,7 +1,8 @@
 #pragma once
 
-// A window system that keeps two rectangles and logs what the shell's rules
-// asked of it, and a rig of the records those rules work on.
+// A window system that keeps the character's and the shadow's rectangles and
+// logs what the shell's rules asked of it, and a rig of the records those
+// rules work on.
 
 #include <gtest/gtest.h>
 
@@ -97,7 +98,15 @@ struct FakeShell : FakePlatformFor<ShellPlatform> {
     }
     EnlargeBox(picture, scale, screen_picture, area);
   }
-  void FillShadow() override { log.push_back("fill shadow"); }
+  void ShapeShadow(const Region&, const ScreenRect& at) override {
+    shadow = at;
+    log.push_back("shape shadow");
+  }
+  void PlaceShadow(const ScreenRect& at) override {
+    shadow = at;
+    log.push_back("place shadow");
+  }
+  void ShowShadow(bool shown) override { log.push_back(shown ? "show shadow" : "hide shadow"); }
   void CloseProgram() override { log.push_back("close"); }
   void ShowWindowNow(AppWindow w, bool shown) override {
     log.push_back(std::string(shown ? "show " : "hide ") + Name(w));

@@ -195,7 +195,7 @@ TEST(ShellTest, ReshapeGivesTheMainWindowItsOutlineBeforeTheShadow) {
     rig.app.behaviour.pose = 3;
     Reshape(rig.app);
     EXPECT_EQ(rig.app.shaped_pose, 3);
-    const std::vector<std::string> full = {"region main", "show", "region shadow", "fill shadow"};
+    const std::vector<std::string> full = {"region main", "show", "shape shadow"};
     const std::vector<std::string> lite = {"region main", "show"};
     EXPECT_EQ(shell.log, edition == Edition::Full ? full : lite);
 
@@ -236,11 +236,11 @@ TEST(ShellTest, StartUpLoadsInOrderAndShowsAsTheSettingsSay) {
     EXPECT_EQ(rig.shell.shadow, (ScreenRect{1280 - 264 + off, 40 + off, 264, 240}));
     std::vector<std::string> want = {
         "bitmap 101",      "bitmap 102",   "bitmap 103",  "windows",
-        "region shadow",   "region main",  "start 200",   "tray icon",
+        "shape shadow",    "region main",  "start 200",   "tray icon",
         "stop 103",        "not topmost",  "show main",   "restore windows",
-        "region shadow",   "fill shadow",  edition == Edition::Full ? "show shadow" : "hide shadow",
+        "shape shadow",    edition == Edition::Full ? "show shadow" : "hide shadow",
         "front main"};
-    if (edition == Edition::Lite) want.erase(want.begin() + 12, want.begin() + 14);
+    if (edition == Edition::Lite) want.erase(want.begin() + 12);
     EXPECT_EQ(rig.shell.log, want);
   }
   std::filesystem::remove_all(dir);

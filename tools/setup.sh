@@ -14,7 +14,7 @@ packages=(
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   openbox x11-utils xdotool trayer libx11-dev libxext-dev libxi-dev libxtst-dev
   dbus-daemon dpkg-dev lintian desktop-file-utils appstream
-  faketime tzdata
+  faketime tzdata xfwm4 xfconf mutter
 )
 # Wine takes the interface language from the C library's locale; the end-to-end
 # tests run the programs in both.

@@ -265,13 +265,24 @@ void Win32Platform::ShowPicture(const Surface& picture, int32_t scale, const Pix
   ReleaseDC(main_window, dc);
 }
 
-void Win32Platform::FillShadow() {
+// The shadow is a window of its own, owned by the character's, which keeps
+// it under the character; a window moved with a repaint fills itself.
+void Win32Platform::ShapeShadow(const Region& outline, const ScreenRect& at) {
+  ApplyRegion(AppWindow::Shadow, outline, false);
+  if (!(WindowBounds(AppWindow::Shadow) == at)) {
+    PlaceWindow(AppWindow::Shadow, at, true);
+    return;
+  }
   HDC dc = GetDC(shadow_window);
   RECT client;
   GetClientRect(shadow_window, &client);
   FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
   ReleaseDC(shadow_window, dc);
 }
+
+void Win32Platform::PlaceShadow(const ScreenRect& at) { PlaceWindow(AppWindow::Shadow, at, false); }
+
+void Win32Platform::ShowShadow(bool shown) { ShowWindowNow(AppWindow::Shadow, shown); }
 
 void Win32Platform::CloseProgram() { PostMessageA(shadow_window, WM_CLOSE, 0, 0); }
 

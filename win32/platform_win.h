@@ -60,7 +60,9 @@ struct Win32Platform final : ShellPlatform {
   ScreenRect VirtualScreen() override;
   std::vector<Monitor> Monitors() override { return monitors; }
   void ShowPicture(const Surface& picture, int32_t scale, const PixelBox& area) override;
-  void FillShadow() override;
+  void ShapeShadow(const Region& outline, const ScreenRect& at) override;
+  void PlaceShadow(const ScreenRect& at) override;
+  void ShowShadow(bool shown) override;
   void CloseProgram() override;
   void ShowWindowNow(AppWindow window, bool shown) override;
   bool FullScreenAppInFront() override;

@@ -29,7 +29,7 @@ std::set<int> FramesUntilStill(const Running& r, int scale, int timeout_ms) {
   std::set<int> seen;
   bool danced = false;
   WaitUntil([&] {
-    const int frame = FrameOf(Shape(r.main), scale);
+    const int frame = FrameOf(Shape(r.main, true), scale);
     seen.insert(frame);
     danced = danced || frame >= 2;
     return danced && frame == 0;
@@ -98,9 +98,9 @@ std::time_t Utc(int year, int month, int day, int h, int m, int s) {
 // that clock reads until.
 std::vector<double> DanceStarts(const Running& r, const FakeClock& clock, std::time_t until) {
   std::vector<double> starts;
-  bool dancing = FrameOf(Shape(r.main), 2) >= 2;
+  bool dancing = FrameOf(Shape(r.main, true), 2) >= 2;
   while (clock.Now() < static_cast<double>(until)) {
-    const bool now = FrameOf(Shape(r.main), 2) >= 2;
+    const bool now = FrameOf(Shape(r.main, true), 2) >= 2;
     if (now && !dancing) starts.push_back(clock.Now());
     dancing = now;
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -109,7 +109,7 @@ std::vector<double> DanceStarts(const Running& r, const FakeClock& clock, std::t
 }
 
 bool StillAgain(const Running& r) {
-  return WaitUntil([&] { return FrameOf(Shape(r.main), 2) == 0; }, 7000);
+  return WaitUntil([&] { return FrameOf(Shape(r.main, true), 2) == 0; }, 7000);
 }
 
 // A sound server of the test's own, never the machine's: a null sink whose
@@ -255,18 +255,18 @@ TEST_F(Alarm, DancesAndStops) {
       WriteAlarms(path + ".new", {second});
       std::rename((path + ".new").c_str(), path.c_str());
     }
-    return FrameOf(Shape(r.main), 2) >= 2;
+    return FrameOf(Shape(r.main, true), 2) >= 2;
   }, 10000)) << "no alarm after " << saves << " saves";
   int bx = 0, by = 0;
   BodyPoint(2, bx, by);
   const Rect at = Bounds(r.main);
   MovePointer(at.x + bx, at.y + by);
   Click(1, 2);
-  EXPECT_TRUE(WaitUntil([&] { return FrameOf(Shape(r.main), 2) == 0; }, 2000));
+  EXPECT_TRUE(WaitUntil([&] { return FrameOf(Shape(r.main, true), 2) == 0; }, 2000));
 
   // Saved again, the same alarm now lies behind: no dance for a while.
   WriteAlarms(dir + "/" + kAlarmName, {second});
-  const bool danced = WaitUntil([&] { return FrameOf(Shape(r.main), 2) >= 2; }, 2500);
+  const bool danced = WaitUntil([&] { return FrameOf(Shape(r.main, true), 2) >= 2; }, 2500);
   EXPECT_FALSE(danced);
   EXPECT_EQ(CloseAndWait(r), 0);
 }
@@ -274,13 +274,30 @@ TEST_F(Alarm, DancesAndStops) {
 // The machine asleep through an alarm's second, the program stopped as a
 // suspended machine's programs are: the alarm rings when it wakes.
 TEST_F(Alarm, MissedWhileAsleepRingsOnWaking) {
-  Running r = LaunchWithAlarmAhead(Dir(), 4);
+  const std::string dir = Dir();
+  Conf conf;
+  conf.alerm = 1;
+  conf.al_time = 0;
+  const std::vector<int> alarms = {SecondOfDayNow() + 4};
+  WriteAlarms(dir + "/" + kAlarmName, alarms);
+  Running r = Launch(kFull, dir, conf);
   ASSERT_NE(r.main, 0u);
+  // Stopped only after a wake, which checks the alarms before it paints: the
+  // first picture comes from the window's first paint, the pupils that follow
+  // a move after it from a wake.
+  const Rect at = Bounds(r.main);
+  for (const auto& [px, py] : {std::pair{1270, 1010}, std::pair{5, 5}}) {
+    MovePointer(px, py);
+    ASSERT_TRUE(WaitUntil([&] {
+      return CompareInside(Grab(r.main, 176, 160), ExpectedPicture(conf, px, py, at.x, at.y, alarms),
+                           FrameMask(0, 2)).empty();
+    }));
+  }
   ASSERT_EQ(kill(r.process.pid, SIGSTOP), 0);
   std::this_thread::sleep_for(std::chrono::seconds(9));  // past the alarm's second and its window
-  ASSERT_EQ(FrameOf(Shape(r.main), 2), FrameOf(FrameMask(0, 2), 2));
+  ASSERT_EQ(FrameOf(Shape(r.main, true), 2), FrameOf(FrameMask(0, 2), 2));
   ASSERT_EQ(kill(r.process.pid, SIGCONT), 0);
-  EXPECT_TRUE(WaitUntil([&] { return FrameOf(Shape(r.main), 2) >= 2; }, 3000));
+  EXPECT_TRUE(WaitUntil([&] { return FrameOf(Shape(r.main, true), 2) >= 2; }, 3000));
   EXPECT_EQ(CloseAndWait(r), 0);
 }
 
@@ -380,7 +397,7 @@ TEST_F(Alarm, FifosNeverHoldItUp) {
     Running r = Launch(kFull, dir);
     ASSERT_NE(r.main, 0u) << "no window with a FIFO for the settings file";
     const Image before = Grab(r.main);
-    EXPECT_TRUE(WaitUntil([&] { return CompareInside(Grab(r.main), before, Shape(r.main)) != ""; },
+    EXPECT_TRUE(WaitUntil([&] { return CompareInside(Grab(r.main), before, Shape(r.main, true)) != ""; },
                           2500))
         << "the clock stood still";
     kill(r.process.pid, SIGTERM);
@@ -406,13 +423,13 @@ TEST_F(Alarm, FifosNeverHoldItUp) {
   WriteFileBytes(dir + "/" + kAlarmName, text);
   Running r = Launch(kFull, dir, conf, {heard.Env()});
   ASSERT_NE(r.main, 0u);
-  ASSERT_TRUE(WaitUntil([&] { return FrameOf(Shape(r.main), 2) >= 2; }, 6000))
+  ASSERT_TRUE(WaitUntil([&] { return FrameOf(Shape(r.main, true), 2) >= 2; }, 6000))
       << "the first alarm did not ring";
   const std::string fifo = dir + "/alerm.fifo";
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   ASSERT_EQ(std::rename(fifo.c_str(), (dir + "/" + kAlarmName).c_str()), 0);
   ASSERT_TRUE(StillAgain(r));
-  EXPECT_TRUE(WaitUntil([&] { return FrameOf(Shape(r.main), 2) >= 2; }, 6000))
+  EXPECT_TRUE(WaitUntil([&] { return FrameOf(Shape(r.main, true), 2) >= 2; }, 6000))
       << "the alarm after the FIFO came did not ring";
   kill(r.process.pid, SIGTERM);
   EXPECT_EQ(WaitExit(r.process, 2000), 0);

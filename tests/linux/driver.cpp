@@ -22,19 +22,15 @@ const Program kLite = {"kurimaro-lite", "kurimaro-lite", true};
 
 namespace {
 
-std::vector<pid_t> g_started;  // every process started and not yet reaped
+std::vector<pid_t> g_started;           // every process started and not yet reaped
+std::vector<std::string> g_program_errs;  // the stderr files of the programs started
+int g_starts = 0;                         // programs started, for their files' names
+
+}  // namespace
 
 std::string StateDir() {
   const char* state = std::getenv("KURIMARO_LINUX_STATE");
   return state ? state : "/tmp/kurimaro-linux-e2e";
-}
-
-}  // namespace
-
-std::string TestDisplay() {
-  std::string display = ReadFileBytes(StateDir() + "/display");
-  while (!display.empty() && display.back() == '\n') display.pop_back();
-  return display;
 }
 
 namespace {
@@ -74,12 +70,14 @@ pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::string>
 }
 
 // The desktop the programs see: the test display, and no session bus, so
-// that nothing of the host's desktop answers them.
+// that nothing of the host's desktop answers them. A desktop has one, which
+// GSettings keeps the file chooser's choices through; without one it would
+// try to start one at each, so they stay in memory.
 std::vector<std::string> BaseEnv() {
   const std::string runtime = StateDir() + "/run";
   mkdir(runtime.c_str(), 0700);
   return {"DISPLAY=" + TestDisplay(), "DBUS_SESSION_BUS_ADDRESS", "XDG_RUNTIME_DIR=" + runtime,
-          "NO_AT_BRIDGE=1"};
+          "NO_AT_BRIDGE=1", "GSETTINGS_BACKEND=memory"};
 }
 
 // The position of an entry among the entries the keys stop at in its own menu.
@@ -150,16 +148,46 @@ Process Start(const Program& program, const std::string& dir, const std::vector<
   std::vector<std::string> all = BaseEnv();
   all.insert(all.end(), env.begin(), env.end());
   Process p;
-  p.stderr_path = StateDir() + "/work/last.stderr";
+  p.stderr_path = StateDir() + "/work/start" + std::to_string(++g_starts) + ".stderr";
+  g_program_errs.push_back(p.stderr_path);
   p.pid = Spawn({KURIMARO_GTK_DIR "/" + std::string(program.file), "--dir", dir}, all,
                 p.stderr_path);
   return p;
 }
 
-Process StartTool(const std::vector<std::string>& argv) {
+Process StartTool(const std::vector<std::string>& argv, const std::vector<std::string>& env) {
+  std::vector<std::string> all = BaseEnv();
+  all.insert(all.end(), env.begin(), env.end());
   Process p;
-  p.pid = Spawn(argv, BaseEnv(), "");
+  p.pid = Spawn(argv, all, "");
   return p;
+}
+
+Process StartSessionBus(const std::string& dir, std::string& address,
+                        const std::vector<std::string>& env) {
+  const std::string socket = dir + "/bus";
+  address = "unix:path=" + socket;
+  Process bus = StartTool({"dbus-daemon", "--session", "--nofork", "--nopidfile",
+                           "--address=" + address}, env);
+  struct stat info;
+  if (!WaitUntil([&] { return stat(socket.c_str(), &info) == 0; })) address.clear();
+  return bus;
+}
+
+// GLib's own format: "(name:pid): Domain-WARNING **: ..." or "-CRITICAL **".
+std::string ProgramWarnings() {
+  std::string found;
+  for (const std::string& path : g_program_errs) {
+    std::istringstream lines(ReadFileBytes(path));
+    for (std::string line; std::getline(lines, line);) {
+      if (line.find("WARNING **") != std::string::npos ||
+          line.find("CRITICAL **") != std::string::npos) {
+        found += line + "\n";
+      }
+    }
+  }
+  g_program_errs.clear();
+  return found;
 }
 
 int WaitExit(Process& process, int timeout_ms) {
@@ -210,13 +238,42 @@ Running Launch(const Program& program, const std::string& dir, const std::option
     r.main = FindWindow(r.process.pid, "character");
     return r.main && Viewable(r.main);
   });
-  r.shadow = FindWindow(r.process.pid, "shadow");
   return r;
 }
 
 int CloseAndWait(Running& running) {
   AskToClose(running.main);
   return WaitExit(running.process);
+}
+
+XWin WaitForBox(const Running& r, int timeout_ms) {
+  XWin box = 0;
+  WaitUntil([&] {
+    for (XWin w : ClientsOf(r.process.pid)) {
+      if (w != r.main && Viewable(w) && Held(w) && w != DockedTrayIcon(r.process.pid)) box = w;
+    }
+    return box != 0;
+  }, timeout_ms);
+  return box;
+}
+
+bool OpenMenu(const Running& running, int x, int y) {
+  // His scale: the window is 88 cells wide, 91 with the shadow's offset.
+  if (x < 0) BodyPoint(Bounds(running.main).w / 88, x, y);
+  const Rect at = Bounds(running.main);
+  // The menu chosen from before may still be on its way out, and a window
+  // that has just changed size may take its new outline a moment later.
+  WaitUntil([] { return PopupWindows().empty(); }, 5000);
+  WaitUntil([&] {
+    const Mask outline = Shape(running.main, true);
+    return x < outline.w && y < outline.h && outline.bits[static_cast<size_t>(y * outline.w + x)];
+  }, 5000);
+  MovePointer(at.x + x, at.y + y);
+  Click(3);
+  if (!WaitUntil([] { return !PopupWindows().empty(); }, 10000)) return false;
+  // The menu takes the keyboard as it maps.
+  std::this_thread::sleep_for(std::chrono::milliseconds(150));
+  return true;
 }
 
 bool ChooseFromMenu(const Running& running, uint16_t command, const std::set<uint16_t>& greyed,
@@ -230,20 +287,7 @@ bool ChooseFromMenu(const Running& running, uint16_t command, const std::set<uin
   for (size_t i = target; i-- > 0;) {
     if (menu[i].depth < menu[path.front()].depth) path.insert(path.begin(), i);
   }
-  if (x < 0) BodyPoint(Bounds(running.main).w / 88, x, y);
-  const Rect at = Bounds(running.main);
-  // The menu chosen from before may still be on its way out, and a window
-  // that has just changed size may take its new outline a moment later.
-  WaitUntil([] { return PopupWindows().empty(); }, 5000);
-  WaitUntil([&] {
-    const Mask outline = Shape(running.main);
-    return x < outline.w && y < outline.h && outline.bits[static_cast<size_t>(y * outline.w + x)];
-  }, 5000);
-  MovePointer(at.x + x, at.y + y);
-  Click(3);
-  if (!WaitUntil([] { return !PopupWindows().empty(); }, 10000)) return false;
-  // The menu takes the keyboard as it maps.
-  std::this_thread::sleep_for(std::chrono::milliseconds(150));
+  if (!OpenMenu(running, x, y)) return false;
   for (size_t level = 0; level < path.size(); ++level) {
     // The top menu opens with nothing selected; a submenu with its first item.
     const int downs = KeyIndex(menu, path[level], greyed) + (level == 0 ? 1 : 0);

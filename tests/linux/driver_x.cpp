@@ -15,8 +15,30 @@ namespace lx {
 namespace {
 
 ::Display* g_display = nullptr;  // the test program's one connection
+std::string g_switched;          // the display a test switched to; "" for the shared one
+Window g_grabber = 0;            // the test's own window that holds the pointer
 
-// Opened on first use, on the run's display.
+}  // namespace
+
+const std::string& TestDisplay() {
+  static const std::string shared = [] {
+    std::string display = ReadFileBytes(StateDir() + "/display");
+    while (!display.empty() && display.back() == '\n') display.pop_back();
+    return display;
+  }();
+  return g_switched.empty() ? shared : g_switched;
+}
+
+void UseDisplay(const std::string& name) {
+  if (g_display) XCloseDisplay(g_display);
+  g_display = nullptr;
+  g_grabber = 0;
+  g_switched = name;
+}
+
+namespace {
+
+// Opened on first use, on the test's display.
 ::Display* X() {
   ::Display*& display = g_display;
   if (!display) {
@@ -132,20 +154,35 @@ Mask Shape(XWin w, bool input) {
   return m;
 }
 
-Image Grab(XWin w) {
-  const Rect b = Bounds(w);
+namespace {
+
+// The colour alone: a window with an alpha channel gives it too.
+Image GetImage(Window w, int left, int top, int width, int height) {
   Image out;
-  XImage* image = XGetImage(X(), w, 0, 0, b.w, b.h, AllPlanes, ZPixmap);
+  XImage* image = XGetImage(X(), w, left, top, static_cast<unsigned>(width),
+                            static_cast<unsigned>(height), AllPlanes, ZPixmap);
   if (!image) return out;
-  out.w = b.w;
-  out.h = b.h;
-  out.px.resize(static_cast<size_t>(b.w) * b.h);
-  for (int y = 0; y < b.h; ++y) {
-    for (int x = 0; x < b.w; ++x) out.px[static_cast<size_t>(y) * b.w + x] = XGetPixel(image, x, y) & 0xFFFFFF;
+  out.w = width;
+  out.h = height;
+  out.px.resize(static_cast<size_t>(width) * height);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      out.px[static_cast<size_t>(y) * width + x] = XGetPixel(image, x, y) & 0xFFFFFF;
+    }
   }
   XDestroyImage(image);
   return out;
 }
+
+}  // namespace
+
+Image Grab(XWin w, int width, int height) {
+  const Rect b = Bounds(w);
+  return GetImage(w, 0, 0, width > 0 ? width : b.w, height > 0 ? height : b.h);
+}
+
+// The root window's contents are the screen's, a compositor's overlay included.
+Image GrabScreen(const Rect& r) { return GetImage(DefaultRootWindow(X()), r.x, r.y, r.w, r.h); }
 
 namespace {
 
@@ -181,19 +218,58 @@ std::string WmClassName(XWin w) {
 
 std::string WindowTitle(XWin w) { return PropertyText(w, "_NET_WM_NAME"); }
 
+// A compositor's overlay window covers the whole screen, and window managers
+// keep windows of their own off it; no menu does either.
 std::vector<XWin> PopupWindows() {
   std::vector<XWin> out;
+  const int screen_w = DisplayWidth(X(), 0), screen_h = DisplayHeight(X(), 0);
   for (Window w : Children(DefaultRootWindow(X()))) {
     XWindowAttributes a;
-    if (XGetWindowAttributes(X(), w, &a) && a.override_redirect && a.map_state == IsViewable &&
-        a.width > 1 && a.height > 1) {
-      out.push_back(w);
+    if (!XGetWindowAttributes(X(), w, &a) || !a.override_redirect || a.map_state != IsViewable ||
+        a.width <= 1 || a.height <= 1) {
+      continue;
     }
+    const bool on_screen = a.x + a.width > 0 && a.y + a.height > 0 && a.x < screen_w &&
+                           a.y < screen_h;
+    if (on_screen && (a.width < screen_w || a.height < screen_h)) out.push_back(w);
   }
   return out;
 }
 
 bool CompositorRunning() { return XGetSelectionOwner(X(), A("_NET_WM_CM_S0")) != None; }
+
+bool TrayHostRunning() { return XGetSelectionOwner(X(), A("_NET_SYSTEM_TRAY_S0")) != None; }
+
+XWin WindowManagerWindow() { return XGetSelectionOwner(X(), A("WM_S0")); }
+
+// Compositors tile the pixmap that _XROOTPMAP_ID names; the server shows
+// the root window's background where none runs.
+Wallpaper::Wallpaper(uint32_t rgb) {
+  ::Display* x = X();
+  const Window root = DefaultRootWindow(x);
+  pixmap_ = XCreatePixmap(x, root, 64, 64, static_cast<unsigned>(DefaultDepth(x, 0)));
+  GC gc = XCreateGC(x, pixmap_, 0, nullptr);
+  XSetForeground(x, gc, rgb);
+  XFillRectangle(x, pixmap_, gc, 0, 0, 64, 64);
+  XFreeGC(x, gc);
+  for (const char* name : {"_XROOTPMAP_ID", "ESETROOT_PMAP_ID"}) {
+    XChangeProperty(x, root, A(name), XA_PIXMAP, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&pixmap_), 1);
+  }
+  XSetWindowBackgroundPixmap(x, root, pixmap_);
+  XClearWindow(x, root);
+  XSync(x, False);
+}
+
+Wallpaper::~Wallpaper() {
+  ::Display* x = X();
+  const Window root = DefaultRootWindow(x);
+  for (const char* name : {"_XROOTPMAP_ID", "ESETROOT_PMAP_ID"}) XDeleteProperty(x, root, A(name));
+  XSetWindowBackground(x, root, WhitePixel(x, 0));
+  XClearWindow(x, root);
+  XFreePixmap(x, pixmap_);
+  XSync(x, False);
+}
 
 XWin OpenOwnWindow(bool full_screen) {
   const Window w = XCreateSimpleWindow(X(), DefaultRootWindow(X()), 0, 0, 640, 480, 0, 0, 0x808080);
@@ -242,6 +318,27 @@ void CloseConnectionOf(XWin w) {
 void MovePointer(int x, int y) {
   XTestFakeMotionEvent(X(), -1, x, y, CurrentTime);
   XSync(X(), False);
+}
+
+// A grab on an unmapped window needs it viewable: a 1x1 one off the screen's
+// corner, as a menu's own window would hold it.
+void GrabPointer(bool hold) {
+  ::Display* x = X();
+  if (hold) {
+    if (!g_grabber) {
+      XSetWindowAttributes a = {};
+      a.override_redirect = True;
+      g_grabber = XCreateWindow(x, DefaultRootWindow(x), -10, -10, 1, 1, 0, CopyFromParent,
+                                InputOnly, CopyFromParent, CWOverrideRedirect, &a);
+      XMapWindow(x, g_grabber);
+      XSync(x, False);
+    }
+    XGrabPointer(x, g_grabber, False, PointerMotionMask | ButtonPressMask | ButtonReleaseMask,
+                 GrabModeAsync, GrabModeAsync, None, None, CurrentTime);
+  } else {
+    XUngrabPointer(x, CurrentTime);
+  }
+  XSync(x, False);
 }
 
 void Button(int button, bool down) {

@@ -38,8 +38,8 @@ TEST_F(Files, SettingsBytesAcrossSystems) {
     WriteFileBytes(dir + "/" + kConfName, kWindowsFile);
     Running r = Launch(kFull, dir);
     ASSERT_NE(r.main, 0u);
-    EXPECT_EQ(Bounds(r.main), (Rect{300, 200, 264, 240}));
-    EXPECT_FALSE(r.shadow && Viewable(r.shadow));
+    EXPECT_EQ(Bounds(r.main), WindowRect(kFull, 300, 200, 3));
+    EXPECT_TRUE(WaitUntil([&] { return Shape(r.main) == WindowShape(kFull, 0, 3, Shade::Off); }));
     EXPECT_FALSE(HasNetWmState(r.main, "_NET_WM_STATE_ABOVE"));
     EXPECT_EQ(CloseAndWait(r), 0);
     EXPECT_EQ(ReadFileBytes(dir + "/" + kConfName), kWindowsFile);
@@ -49,7 +49,7 @@ TEST_F(Files, SettingsBytesAcrossSystems) {
     Running r = Launch(kFull, dir);
     ASSERT_NE(r.main, 0u);
     ASSERT_TRUE(ChooseFromMenu(r, ID_SIZE_X1 + 3));
-    ASSERT_TRUE(WaitUntil([&] { return Bounds(r.main).w == 352; }));
+    ASSERT_TRUE(WaitUntil([&] { return Bounds(r.main) == WindowRect(kFull, 100, 100, 4); }));
     for (int command : {ID_SHADOW, ID_TOPMOST, ID_HOUR24, ID_PLAY_30S}) {
       ASSERT_TRUE(ChooseFromMenu(r, static_cast<uint16_t>(command)));
     }
@@ -75,8 +75,8 @@ TEST_F(Files, SingleInstance) {
         codes.push_back(*code);
         continue;
       }
-      // The box, told by its type: the winner shows its shadow before its
-      // character, so a start without a character may still be the winner.
+      // The box, told by its type: a start without a character shown yet
+      // may still be the winner.
       for (XWin w : ClientsOf(p.pid)) {
         if (Viewable(w) && IsDialog(w)) AskToClose(w);
       }
@@ -89,7 +89,7 @@ TEST_F(Files, SingleInstance) {
     if (p.pid <= 0) continue;
     ++alive;
     // The one that won may still be making its windows.
-    Running r{p, 0, 0};
+    Running r{p, 0};
     EXPECT_TRUE(WaitUntil([&] { return (r.main = FindWindow(p.pid, "character")) != 0; }));
     EXPECT_EQ(CloseAndWait(r), 0);
   }
@@ -113,7 +113,7 @@ TEST_F(Files, BadInput) {
     WriteFileBytes(dir + "/file", "");
     Running r = Launch(kFull, dir + "/file/settings");
     ASSERT_NE(r.main, 0u);
-    EXPECT_EQ(Bounds(r.main), (Rect{100, 100, 176, 160}));
+    EXPECT_EQ(Bounds(r.main), WindowRect(kFull, 100, 100, 2));
     EXPECT_EQ(CloseAndWait(r), 0);
   }
   {
@@ -123,8 +123,8 @@ TEST_F(Files, BadInput) {
     WriteFileBytes(dir + "/" + kConfName, std::string("\xff\xfe$viewscale = banana\r\n\0\0", 25));
     Running r = Launch(kFull, dir);
     ASSERT_NE(r.main, 0u);
-    EXPECT_EQ(Bounds(r.main), (Rect{0, 0, 88, 80}));
-    EXPECT_TRUE(WaitUntil([&] { return Shape(r.main) == FrameMask(0, 1); }));
+    EXPECT_EQ(Bounds(r.main), WindowRect(kFull, 0, 0, 1));
+    EXPECT_TRUE(WaitUntil([&] { return FrameOf(Shape(r.main, true), 1) == 0; }));
     EXPECT_EQ(CloseAndWait(r), 0);
     EXPECT_EQ(ReadFileBytes(dir + "/" + kAlarmName), alarms);
     EXPECT_NE(ReadFileBytes(dir + "/" + kConfName).find("$viewscale = 1\r\n"), std::string::npos);
@@ -150,7 +150,7 @@ TEST_F(Files, LinkedSettingsAndTheLock) {
   EXPECT_TRUE(fs::exists(runtime + "/kurimaro.lock"));
   EXPECT_FALSE(fs::exists(dir + "/.kurimaro.lock"));
   ASSERT_TRUE(ChooseFromMenu(r, ID_SIZE_X1 + 2));
-  ASSERT_TRUE(WaitUntil([&] { return Bounds(r.main).w == 264; }));
+  ASSERT_TRUE(WaitUntil([&] { return Bounds(r.main).w == WindowRect(kFull, 0, 0, 3).w; }));
   kill(r.process.pid, SIGTERM);
   EXPECT_EQ(WaitExit(r.process), 0);
   EXPECT_TRUE(fs::is_symlink(dir + "/" + kConfName));
@@ -171,15 +171,26 @@ TEST_F(Files, LinkedSettingsAndTheLock) {
 }
 
 // Each way the program can be ended from outside writes the settings as they
-// are and leaves nothing in its directory but its two files: the signals a
-// terminal or the system sends, and the X connection closed under it as at
-// the end of the desktop session.
+// are, within a second, and leaves nothing in its directory but its two
+// files: the signals a terminal or the system sends, also while his menu or
+// a box waits for the user (as at log-out), and the X connection closed
+// under it as at the end of the desktop session.
 TEST_F(Files, EveryEndingWritesTheSettings) {
-  const std::vector<std::pair<std::string, std::function<void(const Running&)>>> endings = {
-      {"SIGTERM", [](const Running& r) { kill(r.process.pid, SIGTERM); }},
-      {"SIGINT", [](const Running& r) { kill(r.process.pid, SIGINT); }},
-      {"SIGHUP", [](const Running& r) { kill(r.process.pid, SIGHUP); }},
-      {"the display lost", [](const Running& r) { CloseConnectionOf(r.main); }},
+  auto term = [](const Running& r) { return kill(r.process.pid, SIGTERM) == 0; };
+  const std::vector<std::pair<std::string, std::function<bool(const Running&)>>> endings = {
+      {"SIGTERM", term},
+      {"SIGINT", [](const Running& r) { return kill(r.process.pid, SIGINT) == 0; }},
+      {"SIGHUP", [](const Running& r) { return kill(r.process.pid, SIGHUP) == 0; }},
+      {"SIGTERM with the menu open", [&](const Running& r) { return OpenMenu(r) && term(r); }},
+      {"SIGTERM with the about box open",
+       [&](const Running& r) {
+         return ChooseFromMenu(r, ID_ABOUT, {ID_TRAY}) && WaitForBox(r) != 0 && term(r);
+       }},
+      {"the display lost",
+       [](const Running& r) {
+         CloseConnectionOf(r.main);
+         return true;
+       }},
   };
   for (const auto& [name, end] : endings) {
     SCOPED_TRACE(name);
@@ -187,9 +198,9 @@ TEST_F(Files, EveryEndingWritesTheSettings) {
     Running r = Launch(kFull, dir);
     ASSERT_NE(r.main, 0u);
     ASSERT_TRUE(ChooseFromMenu(r, ID_SIZE_X1 + 2));
-    ASSERT_TRUE(WaitUntil([&] { return Bounds(r.main).w == 264; }));
-    end(r);
-    EXPECT_EQ(WaitExit(r.process), 0);
+    ASSERT_TRUE(WaitUntil([&] { return Bounds(r.main) == WindowRect(kFull, 100, 100, 3); }));
+    ASSERT_TRUE(end(r));
+    EXPECT_EQ(WaitExit(r.process, 1000), 0);
     EXPECT_NE(ReadFileBytes(dir + "/" + kConfName).find("$viewscale = 3\r\n"), std::string::npos);
     std::set<std::string> left;
     for (const auto& entry : std::filesystem::directory_iterator(dir)) {
