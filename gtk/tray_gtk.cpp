@@ -44,7 +44,10 @@ gboolean OnIconRelease(GtkStatusIcon*, GdkEventButton* event, gpointer tray) {
   return TRUE;
 }
 
+// The library says so again whenever it is given a menu, and the change
+// gives it a new one: only a real change counts, or the two would go round.
 void OnIndicatorConnection(AppIndicator*, gboolean connected, gpointer tray) {
+  if (Tray(tray).indicator_connected == static_cast<bool>(connected)) return;
   Tray(tray).indicator_connected = connected;
   TrayChanged(Tray(tray));
 }
@@ -96,7 +99,8 @@ void CreateStatusIcon(TrayState& tray) {
       tray.icon ? gtk_status_icon_new_from_pixbuf(tray.icon) : gtk_status_icon_new();
   gtk_status_icon_set_tooltip_text(tray.status_icon, kTip);
   gtk_status_icon_set_title(tray.status_icon, kTip);
-  gtk_status_icon_set_name(tray.status_icon, kNames.res_name);
+  // Not named: naming an icon that a tray has realized unrealizes it under
+  // GTK's feet; its plug takes the program's name and class anyway.
   gtk_status_icon_set_visible(tray.status_icon, !tray.indicator_connected);
   g_signal_connect(tray.status_icon, "notify::embedded", G_CALLBACK(OnEmbeddedChanged), &tray);
   g_signal_connect(tray.status_icon, "button-press-event", G_CALLBACK(OnIconPress), &tray);
@@ -145,6 +149,8 @@ void RefreshIndicatorMenu(TrayState& tray) {
   g_signal_connect(activate, "activate", G_CALLBACK(OnIndicatorActivated), &tray);
   gtk_menu_shell_append(GTK_MENU_SHELL(menu), activate);
   gtk_widget_show(activate);
+  // The old target goes with the old menu: the library would look at it.
+  app_indicator_set_secondary_activate_target(tray.indicator, nullptr);
   app_indicator_set_menu(tray.indicator, GTK_MENU(menu));
   app_indicator_set_secondary_activate_target(tray.indicator, activate);
 }
@@ -161,8 +167,14 @@ void MenuCommandChosen(uint32_t id, void* tray) {
 }
 
 void FreeTray(TrayState& tray) {
-  if (tray.indicator) g_object_unref(tray.indicator);
+  // Going, the indicator says it is no longer shown; nothing is left to
+  // tell, and a new menu then would be given to an object half gone.
+  if (tray.indicator) {
+    g_signal_handlers_disconnect_by_data(tray.indicator, &tray);
+    g_object_unref(tray.indicator);
+  }
   tray.indicator = nullptr;
+  if (tray.status_icon) g_signal_handlers_disconnect_by_data(tray.status_icon, &tray);
   if (tray.status_icon) g_object_unref(tray.status_icon);
   tray.status_icon = nullptr;
   if (tray.icon) g_object_unref(tray.icon);
