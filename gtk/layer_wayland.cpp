@@ -1,0 +1,49 @@
+#include "gtk/layer_wayland.h"
+
+#include <gdk/gdkwayland.h>
+#include <gtk-layer-shell/gtk-layer-shell.h>
+
+bool LayerShellOffered() {
+  return GDK_IS_WAYLAND_DISPLAY(gdk_display_get_default()) && gtk_layer_is_supported();
+}
+
+void MakeLayerSurface(GtkWindow* window, bool topmost) {
+  gtk_layer_init_for_window(window);
+  gtk_layer_set_namespace(window, "kurimaro");
+  SetLayer(window, topmost);
+  gtk_layer_set_anchor(window, GTK_LAYER_SHELL_EDGE_LEFT, TRUE);
+  gtk_layer_set_anchor(window, GTK_LAYER_SHELL_EDGE_TOP, TRUE);
+  // Margins count from the output's edge, not from a panel's reserved zone,
+  // so that the saved place means the same with a panel or without.
+  gtk_layer_set_exclusive_zone(window, -1);
+  // He takes no keys; the menu and the boxes take their own.
+  gtk_layer_set_keyboard_interactivity(window, FALSE);
+}
+
+void PlaceLayerSurface(GtkWindow* window, int left, int top) {
+  if (gtk_layer_get_margin(window, GTK_LAYER_SHELL_EDGE_LEFT) != left) {
+    gtk_layer_set_margin(window, GTK_LAYER_SHELL_EDGE_LEFT, left);
+  }
+  if (gtk_layer_get_margin(window, GTK_LAYER_SHELL_EDGE_TOP) != top) {
+    gtk_layer_set_margin(window, GTK_LAYER_SHELL_EDGE_TOP, top);
+  }
+}
+
+void SetLayer(GtkWindow* window, bool topmost) {
+  gtk_layer_set_layer(window, topmost ? GTK_LAYER_SHELL_LAYER_TOP : GTK_LAYER_SHELL_LAYER_BOTTOM);
+}
+
+// GDK takes the region in its own pixels: a box is rounded out to whole ones.
+void SetInputRegion(GdkWindow* window, const std::vector<PixelBox>& input, int desktop_scale) {
+  if (!window) return;
+  const int g = desktop_scale > 0 ? desktop_scale : 1;
+  cairo_region_t* region = cairo_region_create();
+  for (const PixelBox& r : input) {
+    const cairo_rectangle_int_t box = {r.left / g, r.top / g,
+                                       (r.right + g - 1) / g - r.left / g,
+                                       (r.bottom + g - 1) / g - r.top / g};
+    cairo_region_union_rectangle(region, &box);
+  }
+  gdk_window_input_shape_combine_region(window, region, 0, 0);
+  cairo_region_destroy(region);
+}
