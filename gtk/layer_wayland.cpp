@@ -16,8 +16,9 @@ void MakeLayerSurface(GtkWindow* window, bool topmost) {
   // Margins count from the output's edge, not from a panel's reserved zone,
   // so that the saved place means the same with a panel or without.
   gtk_layer_set_exclusive_zone(window, -1);
-  // He takes no keys; the menu and the boxes take their own.
-  gtk_layer_set_keyboard_interactivity(window, FALSE);
+  // A click gives him the keyboard, as it activates a window on X11: his
+  // menu, a popup of his, gets the keys only from a surface that had them.
+  gtk_layer_set_keyboard_mode(window, GTK_LAYER_SHELL_KEYBOARD_MODE_ON_DEMAND);
 }
 
 void PlaceLayerSurface(GtkWindow* window, int left, int top) {
