@@ -3,8 +3,32 @@
 #include <gdk/gdkwayland.h>
 #include <gtk-layer-shell/gtk-layer-shell.h>
 
+namespace {
+
+void OnGlobal(void* found, wl_registry*, uint32_t, const char* interface, uint32_t) {
+  if (g_strcmp0(interface, "zwlr_layer_shell_v1") == 0) *static_cast<bool*>(found) = true;
+}
+
+void OnGlobalRemoved(void*, wl_registry*, uint32_t) {}
+
+// The compositor's globals read once: the library itself warns on stderr
+// where layer shell is missing, as on GNOME, where X11 is simply the path.
+bool Announced(wl_display* display) {
+  bool found = false;
+  static const wl_registry_listener listener = {OnGlobal, OnGlobalRemoved};
+  wl_registry* registry = wl_display_get_registry(display);
+  wl_registry_add_listener(registry, &listener, &found);
+  wl_display_roundtrip(display);
+  wl_registry_destroy(registry);
+  return found;
+}
+
+}  // namespace
+
 bool LayerShellOffered() {
-  return GDK_IS_WAYLAND_DISPLAY(gdk_display_get_default()) && gtk_layer_is_supported();
+  GdkDisplay* display = gdk_display_get_default();
+  if (!GDK_IS_WAYLAND_DISPLAY(display)) return false;
+  return Announced(gdk_wayland_display_get_wl_display(display)) && gtk_layer_is_supported();
 }
 
 void MakeLayerSurface(GtkWindow* window, bool topmost) {
