@@ -1,6 +1,7 @@
 // The character on Wayland desktops, each compositor nested in a virtual X
 // display of the test's own and driven through that display's pointer and
-// keys: sway, whose layer shell takes him natively, read back with grim.
+// keys: sway, whose layer shell takes him natively, read back with grim;
+// weston, which offers none, so that he takes the X11 path through XWayland.
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,6 +11,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "render/sprites.h"
 #include "resources/resource_ids.h"
 #include "tests/linux/fixture.h"
 
@@ -159,9 +161,9 @@ uint32_t Coat() {
 // the desktop unchanged outside his outline and his shadow's, the desktop
 // darkened to half under the shadow beside him, his coat white. "" when it
 // does, else what differs first.
-std::string ShowsHimOnTheDesktop(const Image& shot) {
-  const Mask his = InputShape(kFull, 0, kScale);
-  const Mask all = WindowShape(kFull, 0, kScale, Shade::Blended);
+std::string ShowsFrameOnTheDesktop(const Image& shot, int frame) {
+  const Mask his = InputShape(kFull, frame, kScale);
+  const Mask all = WindowShape(kFull, frame, kScale, Shade::Blended);
   if (shot.w != his.w || shot.h != his.h) return "nothing read";
   for (int y = 0; y < shot.h; ++y) {
     for (int x = 0; x < shot.w; ++x) {
@@ -177,6 +179,20 @@ std::string ShowsHimOnTheDesktop(const Image& shot) {
   BodyPoint(kScale, x, y);
   if (shot.At(x, y) != Coat()) return "his coat is not white";
   return "";
+}
+
+// He idles through frames of other outlines now and then: any of them.
+template <typename Shows>
+std::string InAnyFrame(const Image& shot, Shows shows) {
+  const std::string first = shows(shot, 0);
+  for (int frame = 1; frame < kFrameCount && !first.empty(); ++frame) {
+    if (shows(shot, frame).empty()) return "";
+  }
+  return first;
+}
+
+std::string ShowsHimOnTheDesktop(const Image& shot) {
+  return InAnyFrame(shot, ShowsFrameOnTheDesktop);
 }
 
 
@@ -200,8 +216,10 @@ Process StartOn(Sway& sway, const std::string& dir, const Conf& conf) {
   return p;
 }
 
-// A right click on his body; true once a menu shows beside him.
-bool RightClickHim(Sway& sway, const Rect& box) {
+// A right click on his body; true once a menu shows beside him, on the
+// screen as shot reads it.
+template <typename Shot>
+bool RightClickHim(Shot shot, const Rect& box) {
   int x = 0, y = 0;
   BodyPoint(kScale, x, y);
   MovePointer(box.x + x, box.y + y);
@@ -209,8 +227,7 @@ bool RightClickHim(Sway& sway, const Rect& box) {
   // The menu hangs down right from the pointer, past his box.
   const Rect beside = {box.x + box.w + 4, box.y + y + 8, 24, 24};
   return WaitUntil([&] {
-    const Image shot = sway.Shot(beside);
-    for (uint32_t px : shot.px) {
+    for (uint32_t px : shot(beside).px) {
       if (px != kWhite) return true;
     }
     return false;
@@ -245,7 +262,7 @@ TEST_F(Wayland, SwayShowsHimNativelyWithHisShadowAndMenu) {
   EXPECT_NE(StderrOf(p).find("kurimaro: wayland layer-shell\n"), std::string::npos)
       << StderrOf(p);
   const Rect box = BoxAt(conf.x, conf.y);
-  ASSERT_TRUE(RightClickHim(sway, box));
+  ASSERT_TRUE(RightClickHim([&](const Rect& r) { return sway.Shot(r); }, box));
   Key("Escape");
   EXPECT_TRUE(WaitUntil([&] { return ShowsHimOnTheDesktop(sway.Shot(box)).empty(); }, 5000))
       << "the menu stayed";
@@ -292,7 +309,7 @@ TEST_F(Wayland, SwayTopmostAboveAFocusedFloatingWindowAndUnderItWhenOff) {
   const Rect box = BoxAt(conf.x, conf.y);
   Process terminal = OpenTerminal(sway, box);
   EXPECT_EQ(CoatShown(sway, box), Coat()) << "under the window";
-  ASSERT_TRUE(RightClickHim(sway, box));
+  ASSERT_TRUE(RightClickHim([&](const Rect& r) { return sway.Shot(r); }, box));
   KeysToCommand(ID_TOPMOST);
   EXPECT_TRUE(WaitUntil([&] { return CoatShown(sway, box) == 0; }, 5000)) << "still over it";
   EXPECT_EQ(sway.Msg(std::string("[app_id=") + kTerminalId + "] focus"), 0);
@@ -323,5 +340,156 @@ TEST_F(Wayland, SwayFullScreenNativeWindowCoversHim) {
   EXPECT_EQ(sway.Msg(std::string("[app_id=") + kTerminalId + "] fullscreen disable"), 0);
   EXPECT_TRUE(WaitUntil([&] { return CoatShown(sway, box) == Coat(); }, 5000));
   Stop(terminal);
+  Stop(p);
+}
+
+namespace {
+
+// A weston session on an X display of its own, through its X11 backend,
+// with XWayland: its output is an 800x600 window at the display's top-left
+// corner, so the display's pixels and the output's are the same.
+class Weston {
+ public:
+  Weston() {
+    xvfb_ = StartDisplay(outer_);
+    UseDisplay(outer_);
+    char base[] = "/tmp/kurimaro-weston-XXXXXX";
+    if (!mkdtemp(base)) return;
+    base_ = base;
+    runtime_ = base_ + "/run";
+    mkdir(runtime_.c_str(), 0700);
+    const std::string config = base_ + "/weston.ini";
+    WriteFileBytes(config,
+                   "[core]\nidle-time=0\n"
+                   "[shell]\nbackground-color=0xffffffff\npanel-position=none\nlocking=false\n"
+                   "animation=none\nstartup-animation=none\n");
+    const std::string log = base_ + "/weston.log";
+    weston_ = StartTool({"weston", "--config=" + config, "--backend=x11-backend.so",
+                         "--xwayland", "--width=800", "--height=600", "--socket=wayland-test",
+                         "--log=" + log},
+                        {"HOME=" + base_, "XDG_RUNTIME_DIR=" + runtime_, "WAYLAND_DISPLAY"});
+    // It names the X display it listens on for XWayland's clients.
+    const std::string said = "xserver listening on display ";
+    ready_ = WaitUntil([&] {
+      const std::string text = ReadFileBytes(log);
+      const size_t at = text.find(said);
+      if (at == std::string::npos) return false;
+      xwayland_ = text.substr(at + said.size(), text.find('\n', at) - at - said.size());
+      return true;
+    });
+  }
+  ~Weston() {
+    Stop(weston_);
+    UseDisplay("");
+    Stop(xvfb_);
+    if (!base_.empty()) std::filesystem::remove_all(base_);
+  }
+  Weston(const Weston&) = delete;
+  Weston& operator=(const Weston&) = delete;
+
+  bool ready() const { return ready_; }
+  const std::string& outer() const { return outer_; }
+  const std::string& xwayland() const { return xwayland_; }
+  // A client of the session: Wayland's display, and XWayland's for X.
+  std::vector<std::string> env() const {
+    return {"WAYLAND_DISPLAY=wayland-test", "XDG_RUNTIME_DIR=" + runtime_,
+            "DISPLAY=" + xwayland_};
+  }
+
+ private:
+  std::string outer_, base_, runtime_, xwayland_;
+  Process xvfb_, weston_;
+  bool ready_ = false;
+};
+
+// weston ignores an X window's shape and draws its own soft shadow round
+// each undecorated one: outside his outline and his shadow, nothing of his
+// window may show dark (his black box did), and beyond that shadow's band
+// the white desktop shows. "" when so.
+std::string FrameCutOutUnderWeston(const Image& shot, int frame) {
+  constexpr int kWestonShadow = 36;  // its band inside the window's edges
+  const Mask all = WindowShape(kFull, frame, kScale, Shade::Blended);
+  if (shot.w != all.w || shot.h != all.h) return "nothing read";
+  for (int y = 0; y < shot.h; ++y) {
+    for (int x = 0; x < shot.w; ++x) {
+      const size_t i = static_cast<size_t>(y) * shot.w + x;
+      if (all.bits[i]) continue;
+      const uint32_t got = shot.px[i];
+      const bool inner = x >= kWestonShadow && y >= kWestonShadow && x < shot.w - kWestonShadow &&
+                         y < shot.h - kWestonShadow;
+      std::ostringstream at;
+      at << " at (" << x << ", " << y << "): " << std::hex << got;
+      if ((got & 0xFF) < 0x60) return "dark outside his outline" + at.str();
+      if (inner && got != kWhite) return "the desktop covered" + at.str();
+    }
+  }
+  int x = 0, y = 0;
+  BodyPoint(kScale, x, y);
+  if (shot.At(x, y) != Coat()) return "his coat is not white";
+  return "";
+}
+
+std::string CutOutUnderWeston(const Image& shot) {
+  return InAnyFrame(shot, FrameCutOutUnderWeston);
+}
+
+Image Crop(const Image& from, const Rect& r) {
+  Image out{r.w, r.h, std::vector<uint32_t>(static_cast<size_t>(r.w) * r.h)};
+  for (int y = 0; y < r.h; ++y) {
+    for (int x = 0; x < r.w; ++x) out.px[static_cast<size_t>(y) * r.w + x] = from.At(r.x + x, r.y + y);
+  }
+  return out;
+}
+
+// weston places an X window where it likes and tells XWayland another
+// place: his box is looked for on the output, where his coat shows and the
+// box round it is cut out; empty when there is none.
+Rect FindHimUnderWeston() {
+  const Image output = GrabScreen({0, 0, kOutputWidth, kOutputHeight});
+  const Rect size = BoxAt(0, 0);
+  int bx = 0, by = 0;
+  BodyPoint(kScale, bx, by);
+  if (output.px.empty()) return {};
+  for (int y = 0; y + size.h <= output.h; ++y) {
+    for (int x = 0; x + size.w <= output.w; ++x) {
+      if (output.At(x + bx, y + by) != Coat()) continue;
+      const Rect box = {x, y, size.w, size.h};
+      if (CutOutUnderWeston(Crop(output, box)).empty()) return box;
+    }
+  }
+  return {};
+}
+
+}  // namespace
+
+// Without layer shell he takes the X11 path through XWayland: his pixels
+// outside the outline are clear, so he shows cut out, and his menu opens.
+TEST_F(Wayland, WestonThroughXWaylandCutOutWithHisMenu) {
+  Weston weston;
+  ASSERT_TRUE(weston.ready());
+  const std::string dir = Dir();
+  WriteFileBytes(dir + "/" + kConfName, Conf{}.Text());
+  Process p = Start(kFull, dir, weston.env(), {"--verbose"});
+  EXPECT_TRUE(WaitUntil([&] { return StderrOf(p).find("kurimaro: x11\n") != std::string::npos; }))
+      << StderrOf(p);
+  UseDisplay(weston.xwayland());
+  EXPECT_TRUE(WaitUntil([&] {
+    const XWin main = FindWindow(p.pid, "character");
+    return main && Viewable(main);
+  }));
+  UseDisplay(weston.outer());
+  // weston shows a new X window once the pointer moves over its output.
+  MovePointer(kOutputWidth - 1, kOutputHeight - 1);
+  MovePointer(kOutputWidth - 2, kOutputHeight - 2);
+  Rect box;
+  ASSERT_TRUE(WaitUntil([&] { return (box = FindHimUnderWeston()).w > 0; }))
+      << "not shown cut out";
+  EXPECT_TRUE(RightClickHim([](const Rect& r) { return GrabScreen(r); }, box));
+  Key("Escape");
+  // weston draws the pointer into its output.
+  MovePointer(kOutputWidth - 1, kOutputHeight - 1);
+  std::string last;
+  EXPECT_TRUE(WaitUntil([&] { return (last = CutOutUnderWeston(GrabScreen(box))).empty(); }, 5000))
+      << "the menu stayed: " << last;
   Stop(p);
 }
