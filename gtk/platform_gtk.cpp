@@ -254,8 +254,12 @@ void GtkPlatform::RefreshVirtualScreen() {
   GdkDisplay* display = gdk_display_get_default();
   const int count = display ? gdk_display_get_n_monitors(display) : 0;
   if (count == 0) return;
-  // One scale for the whole screen on X11.
-  desktop_scale = std::max(1, gdk_window_get_scale_factor(gdk_get_default_root_window()));
+  // One scale for the whole screen on X11; on Wayland each output has its
+  // own, and his surface takes the one of the output it stands on.
+  const int scale = layer && main_window ? gtk_widget_get_scale_factor(main_window)
+                    : layer ? gdk_monitor_get_scale_factor(gdk_display_get_monitor(display, 0))
+                            : gdk_window_get_scale_factor(gdk_get_default_root_window());
+  desktop_scale = std::max(1, scale);
   const int32_t g = desktop_scale;
   const auto Device = [g](const GdkRectangle& r) {
     return ScreenRect{r.x * g, r.y * g, r.width * g, r.height * g};

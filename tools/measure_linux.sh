@@ -230,14 +230,18 @@ env -u WAYLAND_DISPLAY -u SWAYSOCK DISPLAY=":$m" HOME="$sway_dir" XDG_CONFIG_HOM
   "${as_user[@]}" sway -c "$sway_dir/config" >"$work/sway.log" 2>&1 &
 sway_pid=$!
 session_pids=("$sway_pid" "${session_pids[@]}")
-xwayland_pid=""
+# sway starts Xwayland detached from itself, on the first free display.
+xwayland_display="" xwayland_pid=""
 for _ in $(seq 100); do
-  xwayland_pid=$(pgrep -P "$sway_pid" -x Xwayland || true)
+  new_x=$(comm -13 <(echo "$x_before") <(ls /tmp/.X11-unix) | sed -n 's/^X//p' | head -1)
+  [ -n "$new_x" ] && xwayland_pid=$(pgrep -f "^Xwayland :$new_x " | head -1 || true)
   [ -n "$xwayland_pid" ] && [ -n "$(ls "$sway_dir/run" | grep -x 'wayland-[0-9]*' || true)" ] && break
   sleep 0.1
 done
-xwayland_display=":$(comm -13 <(echo "$x_before") <(ls /tmp/.X11-unix) | sed -n 's/^X//p' | head -1)"
+xwayland_display=":$new_x"
 wayland_socket=$(ls "$sway_dir/run" | grep -x 'wayland-[0-9]*' | head -1)
+# Xwayland lets in only sway's user; the programs run as this one.
+DISPLAY="$xwayland_display" "${as_user[@]}" xhost "+si:localuser:$(id -un)" >/dev/null
 # The pointer at rest in the far corner of sway's output, off him and xeyes.
 DISPLAY=":$m" xdotool mousemove 799 599
 sleep 2
@@ -264,6 +268,7 @@ idle_sway() {
 }
 sway_env=(env XDG_RUNTIME_DIR="$sway_dir/run" WAYLAND_DISPLAY="$wayland_socket" DISPLAY="$xwayland_display")
 write_conf "$work/sway" 2 0
+alone=$(idle_sway sleep $((idle_seconds + 30)))
 native=$(idle_sway "${sway_env[@]}" "$kurimaro" --dir "$work/sway")
 xwayland=$(idle_sway "${sway_env[@]}" "$kurimaro" --x11 --dir "$work/sway")
 eyes=$(idle_sway "${sway_env[@]}" xeyes)
@@ -280,6 +285,7 @@ sway_row() {
   read -r p k w s sw x xw <<<"$2"
   printf '  %-30s %8.3f %8.1f %8.1f %8.3f %8.1f %9.3f %8.1f\n' "$1" "$p" "$k" "$w" "$s" "$sw" "$x" "$xw"
 }
+sway_row "nothing (sway alone)" "$alone"
 sway_row "kurimaro x2, layer shell" "$native"
 sway_row "kurimaro x2, XWayland (--x11)" "$xwayland"
 sway_row "xeyes, XWayland" "$eyes"
