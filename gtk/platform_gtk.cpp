@@ -306,8 +306,10 @@ void GtkPlatform::ShowWindowNow(AppWindow, bool shown) {
   }
   // A window shown again goes back where the rules last put it; margins
   // stay with a layer surface.
-  if (!layer) gtk_window_move(GTK_WINDOW(main_window), main_bounds.left / desktop_scale,
-                  main_bounds.top / desktop_scale);
+  if (!layer) {
+    gtk_window_move(GTK_WINDOW(main_window), main_bounds.left / desktop_scale,
+                    main_bounds.top / desktop_scale);
+  }
   gtk_widget_show(main_window);
 }
 

@@ -22,10 +22,10 @@ struct TimerSource {
 };
 
 // The shell's and the behaviour's system calls under GTK, on X11 or on a
-// Wayland compositor with layer shell, and all
-// the GTK half holds. The character's window is filled in as it is made;
-// until then calls aimed at it do nothing. The rules' screen and window
-// pixels are the X server's device pixels; GDK's own are those divided by
+// Wayland compositor with layer shell, and all the GTK half holds. The
+// character's window is filled in as it is made; until then calls aimed at
+// it do nothing. The rules' screen and window pixels are device pixels (the
+// X server's, or the output's on Wayland); GDK's own are those divided by
 // the desktop's scale.
 struct GtkPlatform final : ShellPlatform {
   App* app = nullptr;                  // the program these calls carry out

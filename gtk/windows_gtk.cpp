@@ -93,7 +93,7 @@ void SeePointer(GtkPlatform& p, double x, double y) {
   const ScreenPoint origin =
       p.held ? p.held_from : ScreenPoint{p.main_bounds.left, p.main_bounds.top};
   p.pointer_seen = {origin.x + static_cast<int32_t>(std::lround(x * p.desktop_scale)),
-               origin.y + static_cast<int32_t>(std::lround(y * p.desktop_scale))};
+                    origin.y + static_cast<int32_t>(std::lround(y * p.desktop_scale))};
 }
 
 // The first move after the rules began to wait for one wakes them; the
