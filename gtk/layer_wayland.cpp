@@ -1,6 +1,7 @@
 #include "gtk/layer_wayland.h"
 
 #include <gdk/gdkwayland.h>
+#include <poll.h>
 #include <gtk-layer-shell/gtk-layer-shell.h>
 
 namespace {
@@ -22,6 +23,37 @@ bool Announced(wl_display* display) {
   wl_registry_destroy(registry);
   return found;
 }
+
+// Set once at start, as the X half's handler is.
+void (*g_compositor_lost)() = nullptr;
+
+struct HangUpSource {
+  GSource source;
+  int fd;
+};
+
+bool HungUp(int fd) {
+  pollfd p = {fd, 0, 0};
+  return poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR));
+}
+
+// GDK flushes its connection in its own prepare and ends the process when
+// that fails: the hang-up is looked for before, in a prepare of a higher
+// priority, after which GLib prepares no lower one.
+gboolean PrepareHangUp(GSource* source, gint* timeout) {
+  *timeout = -1;
+  return HungUp(reinterpret_cast<HangUpSource*>(source)->fd);
+}
+
+gboolean CheckHangUp(GSource* source) { return HungUp(reinterpret_cast<HangUpSource*>(source)->fd); }
+
+gboolean DispatchHangUp(GSource*, GSourceFunc, gpointer) {
+  if (g_compositor_lost) g_compositor_lost();
+  return G_SOURCE_REMOVE;
+}
+
+GSourceFuncs g_hang_up_funcs = {PrepareHangUp, CheckHangUp, DispatchHangUp, nullptr, nullptr,
+                                nullptr};
 
 }  // namespace
 
@@ -71,4 +103,16 @@ void SetInputRegion(GdkWindow* window, const std::vector<PixelBox>& input, int d
   }
   gdk_window_input_shape_combine_region(window, region, 0, 0);
   cairo_region_destroy(region);
+}
+
+void WhenCompositorLost(void (*handler)()) {
+  GdkDisplay* display = gdk_display_get_default();
+  if (!GDK_IS_WAYLAND_DISPLAY(display)) return;
+  g_compositor_lost = handler;
+  GSource* source = g_source_new(&g_hang_up_funcs, sizeof(HangUpSource));
+  reinterpret_cast<HangUpSource*>(source)->fd =
+      wl_display_get_fd(gdk_wayland_display_get_wl_display(display));
+  g_source_set_priority(source, G_PRIORITY_HIGH);
+  g_source_attach(source, nullptr);
+  g_source_unref(source);
 }

@@ -22,3 +22,7 @@ void SetLayer(GtkWindow* window, bool topmost);
 // Clicks land only inside these boxes (device pixels); elsewhere they go to
 // whatever lies beneath.
 void SetInputRegion(GdkWindow* window, const std::vector<PixelBox>& input, int desktop_scale);
+// Calls handler when the connection to the compositor breaks (the session
+// ended or the compositor went away), before GDK, which would end the
+// process at once; the handler must end it without Wayland calls.
+void WhenCompositorLost(void (*handler)());

@@ -58,9 +58,9 @@ gboolean OnEndSignal(gpointer program) {
   return G_SOURCE_CONTINUE;
 }
 
-// The X connection is gone: the session ended or the server went away. No
-// more X calls can be made, but the settings (with the position last known)
-// can still be written and the lock let go.
+// The X connection or the compositor's is gone: the session ended or the
+// server went away. No more calls can be made to it, but the settings (with
+// the position last known) can still be written and the lock let go.
 [[noreturn]] void OnDisplayLost() {
   Program& p = *g_lost;
   if (!p.platform.ended) {
@@ -194,8 +194,8 @@ int main(int argc, char** argv) {
 
   for (int sig : {SIGTERM, SIGINT, SIGHUP}) g_unix_signal_add(sig, OnEndSignal, &p);
   g_lost = &p;
-  // GDK's Wayland backend ends the program itself when its compositor goes.
-  if (!layer) WhenDisplayLost(OnDisplayLost);
+  if (layer) WhenCompositorLost(OnDisplayLost);
+  else WhenDisplayLost(OnDisplayLost);
   WatchForResume(p.app);
   gtk_main();
   Finish(p);

@@ -82,6 +82,8 @@ class Sway {
   Sway& operator=(const Sway&) = delete;
 
   bool ready() const { return ready_; }
+  // Ends the compositor, as the end of the session does.
+  void End() { Stop(sway_); }
   // What a client of the session is given.
   std::vector<std::string> env() const {
     return {"WAYLAND_DISPLAY=" + socket_, "XDG_RUNTIME_DIR=" + runtime_, "SWAYSOCK=" + ipc_};
@@ -282,7 +284,8 @@ TEST_F(Wayland, SwayShowsHimNativelyWithHisShadowAndMenu) {
 }
 
 // sway counts a held button's moves from where the surface stood at the
-// press: he still follows the pointer exactly, and the place is saved.
+// press: he still follows the pointer exactly, and the place is saved when
+// the session ends with the compositor going away.
 TEST_F(Wayland, SwayDragMovesHimByTheDragAndSavesThePlace) {
   Sway sway;
   ASSERT_TRUE(sway.ready());
@@ -305,7 +308,8 @@ TEST_F(Wayland, SwayDragMovesHimByTheDragAndSavesThePlace) {
   EXPECT_TRUE(WaitUntil([&] { return (last = ShowsHimOnTheDesktop(sway.Shot(moved))).empty(); },
                         5000))
       << last;
-  Stop(p);
+  sway.End();
+  EXPECT_EQ(WaitExit(p), 0);
   const Conf saved = ParseConf(ReadFileBytes(dir + "/" + kConfName));
   EXPECT_EQ(saved.x, conf.x + 60);
   EXPECT_EQ(saved.y, conf.y + 40);
