@@ -14,6 +14,7 @@
 #include "gtk/embedded.h"
 #include "gtk/files_gtk.h"
 #include "gtk/icons_gtk.h"
+#include "gtk/layer_wayland.h"
 #include "gtk/names_gtk.h"
 #include "gtk/platform_gtk.h"
 #include "gtk/resume_gtk.h"
@@ -24,12 +25,21 @@
 namespace {
 
 // --dir DIR: the program's files live in DIR instead of the user's
-// configuration directory. Anything else on the line is ignored.
+// configuration directory; --x11 takes the X11 path on a Wayland desktop;
+// --verbose tells on stderr which path was taken. Anything else on the line
+// is ignored.
 const char* DirOption(int argc, char** argv) {
   for (int i = 1; i + 1 < argc; ++i) {
     if (std::strcmp(argv[i], "--dir") == 0) return argv[i + 1];
   }
   return nullptr;
+}
+
+bool HasOption(int argc, char** argv, const char* option) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], option) == 0) return true;
+  }
+  return false;
 }
 
 // The program as main holds it: the lock, and the system half with its record.
@@ -48,9 +58,9 @@ gboolean OnEndSignal(gpointer program) {
   return G_SOURCE_CONTINUE;
 }
 
-// The X connection is gone: the session ended or the server went away. No
-// more X calls can be made, but the settings (with the position last known)
-// can still be written and the lock let go.
+// The X connection or the compositor's is gone: the session ended or the
+// server went away. No more calls can be made to it, but the settings (with
+// the position last known) can still be written and the lock let go.
 [[noreturn]] void OnDisplayLost() {
   Program& p = *g_lost;
   if (!p.platform.ended) {
@@ -97,9 +107,29 @@ Language UserLanguage() {
   return LanguageOfLocale(nullptr);
 }
 
+// Wayland's own backend where the compositor offers layer shell, which
+// places and stacks him as X does; X11 (XWayland on a Wayland desktop)
+// everywhere else, whose shapes and moves the program has always used.
+bool OpenDisplay(bool wayland, bool& layer) {
+  layer = false;
+  gdk_set_allowed_backends(wayland ? "wayland" : "x11");
+  const bool started = gtk_init_check(nullptr, nullptr);
+  if (!wayland) return started;
+  if (started && LayerShellOffered()) {
+    layer = true;
+    return true;
+  }
+  if (started) gdk_display_close(gdk_display_get_default());
+  gdk_set_allowed_backends("x11");
+  GdkDisplay* display = gdk_display_open(nullptr);
+  if (!display) return false;
+  gdk_display_manager_set_default_display(gdk_display_manager_get(), display);
+  return true;
+}
+
 // GTK's start with the variables it reads then set for this program alone;
 // they are put back afterwards, so that the editor it opens gets the user's.
-bool StartGtk() {
+bool StartGtk(bool wayland, bool& layer) {
   struct Variable {
     const char* name;
     const char* value;
@@ -116,7 +146,7 @@ bool StartGtk() {
     if (const char* was = g_getenv(v.name)) v.was = was;
     g_setenv(v.name, v.value, TRUE);
   }
-  const bool started = gtk_init_check(nullptr, nullptr);
+  const bool started = OpenDisplay(wayland, layer);
   for (const Variable& v : variables) {
     if (v.was) g_setenv(v.name, v.was->c_str(), TRUE);
     else g_unsetenv(v.name);
@@ -125,10 +155,11 @@ bool StartGtk() {
 }
 
 int main(int argc, char** argv) {
-  // Wayland desktops run it through XWayland: shapes and placing need X.
-  gdk_set_allowed_backends("x11");
   g_set_prgname(kNames.res_name);
-  if (!StartGtk()) {
+  const char* wayland_display = g_getenv("WAYLAND_DISPLAY");
+  const bool wayland = wayland_display && wayland_display[0] && !HasOption(argc, argv, "--x11");
+  bool layer = false;
+  if (!StartGtk(wayland, layer)) {
     const char* display = g_getenv("DISPLAY");
     std::fprintf(stderr, "%s: cannot open the X display %s\n", kNames.res_name,
                  display && display[0] ? display : "(DISPLAY is not set)");
@@ -136,7 +167,11 @@ int main(int argc, char** argv) {
   }
   // After the start of GTK, which sets a class made from the program's name.
   gdk_set_program_class(kNames.res_class);
+  if (HasOption(argc, argv, "--verbose")) {
+    std::fprintf(stderr, "%s: %s\n", kNames.res_name, layer ? "wayland layer-shell" : "x11");
+  }
   Program p;
+  p.platform.layer = layer;
   p.platform.app = &p.app;
   p.platform.tray.app = &p.app;
   p.app.language = UserLanguage();
@@ -159,7 +194,8 @@ int main(int argc, char** argv) {
 
   for (int sig : {SIGTERM, SIGINT, SIGHUP}) g_unix_signal_add(sig, OnEndSignal, &p);
   g_lost = &p;
-  WhenDisplayLost(OnDisplayLost);
+  if (layer) WhenCompositorLost(OnDisplayLost);
+  else WhenDisplayLost(OnDisplayLost);
   WatchForResume(p.app);
   gtk_main();
   Finish(p);

@@ -1,5 +1,7 @@
 #include "gtk/menu_gtk.h"
 
+#include <gdk/gdkwayland.h>
+
 #include "shell/menu.h"
 
 namespace {
@@ -114,15 +116,21 @@ void RunContextMenu(const std::vector<MenuItemState>& items, Language language, 
   g_object_ref_sink(menu);
   GMainLoop* loop = g_main_loop_new(nullptr, FALSE);
   g_signal_connect(menu, "deactivate", G_CALLBACK(QuitLoop), loop);
-  GdkWindow* root = gdk_get_default_root_window();
-  GdkSeat* seat = gdk_display_get_default_seat(gdk_display_get_default());
-  GdkDevice* pointer = gdk_seat_get_pointer(seat);
-  GdkRectangle at = {0, 0, 1, 1};
-  if (pointer) gdk_device_get_position(pointer, nullptr, &at.x, &at.y);
   g_object_set(menu, "anchor-hints", GDK_ANCHOR_FLIP | GDK_ANCHOR_SLIDE | GDK_ANCHOR_RESIZE,
                nullptr);
-  gtk_menu_popup_at_rect(GTK_MENU(menu), root, &at, GDK_GRAVITY_NORTH_WEST,
-                         from_tray ? GDK_GRAVITY_SOUTH_EAST : GDK_GRAVITY_SOUTH_WEST, nullptr);
+  if (!GDK_IS_WAYLAND_DISPLAY(gdk_display_get_default())) {
+    GdkWindow* root = gdk_get_default_root_window();
+    GdkSeat* seat = gdk_display_get_default_seat(gdk_display_get_default());
+    GdkDevice* pointer = gdk_seat_get_pointer(seat);
+    GdkRectangle at = {0, 0, 1, 1};
+    if (pointer) gdk_device_get_position(pointer, nullptr, &at.x, &at.y);
+    gtk_menu_popup_at_rect(GTK_MENU(menu), root, &at, GDK_GRAVITY_NORTH_WEST,
+                           from_tray ? GDK_GRAVITY_SOUTH_EAST : GDK_GRAVITY_SOUTH_WEST, nullptr);
+  } else {
+    // Wayland knows no root window and no global pointer: a popup hangs
+    // from the surface of the click that opened it.
+    gtk_menu_popup_at_pointer(GTK_MENU(menu), nullptr);
+  }
   // Held until it closes, as the character stands still meanwhile.
   if (gtk_widget_get_visible(menu)) {
     open.push_back(menu);

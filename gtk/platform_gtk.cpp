@@ -11,6 +11,7 @@
 #include "gtk/dialogs_gtk.h"
 #include "gtk/embedded.h"
 #include "gtk/full_screen_x11.h"
+#include "gtk/layer_wayland.h"
 #include "gtk/menu_gtk.h"
 #include "gtk/pointer_moves_x11.h"
 #include "gtk/present_x11.h"
@@ -105,7 +106,8 @@ void GtkPlatform::PlaceWindow(AppWindow, const ScreenRect& b, bool repaint) {
   }
   const int32_t left = FloorDiv(b.left, g);
   const int32_t top = FloorDiv(b.top, g);
-  gtk_window_move(GTK_WINDOW(main_window), left, top);
+  if (layer) PlaceLayerSurface(GTK_WINDOW(main_window), left, top);
+  else gtk_window_move(GTK_WINDOW(main_window), left, top);
   main_bounds = {left * g, top * g, b.width, b.height};
   if (resized && repaint) full_paint_due = true;
   if (!(main_bounds == known)) MainMoved(*app);
@@ -121,6 +123,11 @@ void GtkPlatform::ApplyRegion(AppWindow, const Region& region, bool) {
 
 void GtkPlatform::ApplyShape() {
   if (!main_window) return;
+  // A compositor shows only his pixels and the shadow's; the input alone is cut.
+  if (layer) {
+    SetInputRegion(gtk_widget_get_window(main_window), outline, desktop_scale);
+    return;
+  }
   ShapeWindow(gtk_widget_get_window(main_window),
               LookShape(look, app->sprites.scale, argb && composited), outline);
 }
@@ -182,7 +189,10 @@ void GtkPlatform::StopTimer(uint32_t id) {
   timers.erase(found);
 }
 
+// A Wayland compositor sends the moves of a held button to the surface
+// pressed without being asked.
 void GtkPlatform::CaptureMouse() {
+  if (layer) return;
   GdkWindow* window = main_window ? gtk_widget_get_window(main_window) : nullptr;
   if (window) {
     gdk_seat_grab(Seat(), window, GDK_SEAT_CAPABILITY_POINTER, FALSE, nullptr, nullptr, nullptr,
@@ -190,10 +200,13 @@ void GtkPlatform::CaptureMouse() {
   }
 }
 
-void GtkPlatform::ReleaseMouse() { gdk_seat_ungrab(Seat()); }
+void GtkPlatform::ReleaseMouse() {
+  if (!layer) gdk_seat_ungrab(Seat());
+}
 
 // GDK gives the device pixel divided by its scale, exactly.
 ScreenPoint GtkPlatform::CursorPosition() {
+  if (layer) return pointer_seen;
   gdouble x = 0;
   gdouble y = 0;
   GdkDevice* pointer = gdk_seat_get_pointer(Seat());
@@ -202,8 +215,14 @@ ScreenPoint GtkPlatform::CursorPosition() {
           static_cast<int32_t>(std::lround(y * desktop_scale))};
 }
 
+// On Wayland only moves over him arrive, each as an event of his window:
+// no wake at all while the pointer is elsewhere.
 bool GtkPlatform::WatchPointer(bool on) {
   if (!main_window) return false;
+  if (layer) {
+    pointer_watch = on;
+    return true;
+  }
   return SelectPointerMoves(gtk_widget_get_display(main_window), on, [](void* data) {
     auto* p = static_cast<GtkPlatform*>(data);
     if (!p->ended) PointerMoved(*p->app);
@@ -235,8 +254,12 @@ void GtkPlatform::RefreshVirtualScreen() {
   GdkDisplay* display = gdk_display_get_default();
   const int count = display ? gdk_display_get_n_monitors(display) : 0;
   if (count == 0) return;
-  // One scale for the whole screen on X11.
-  desktop_scale = std::max(1, gdk_window_get_scale_factor(gdk_get_default_root_window()));
+  // One scale for the whole screen on X11; on Wayland each output has its
+  // own, and his surface takes the one of the output it stands on.
+  const int scale = layer && main_window ? gtk_widget_get_scale_factor(main_window)
+                    : layer ? gdk_monitor_get_scale_factor(gdk_display_get_monitor(display, 0))
+                            : gdk_window_get_scale_factor(gdk_get_default_root_window());
+  desktop_scale = std::max(1, scale);
   const int32_t g = desktop_scale;
   const auto Device = [g](const GdkRectangle& r) {
     return ScreenRect{r.x * g, r.y * g, r.width * g, r.height * g};
@@ -281,9 +304,12 @@ void GtkPlatform::ShowWindowNow(AppWindow, bool shown) {
     gtk_widget_hide(main_window);
     return;
   }
-  // A window shown again goes back where the rules last put it.
-  gtk_window_move(GTK_WINDOW(main_window), main_bounds.left / desktop_scale,
-                  main_bounds.top / desktop_scale);
+  // A window shown again goes back where the rules last put it; margins
+  // stay with a layer surface.
+  if (!layer) {
+    gtk_window_move(GTK_WINDOW(main_window), main_bounds.left / desktop_scale,
+                    main_bounds.top / desktop_scale);
+  }
   gtk_widget_show(main_window);
 }
 
@@ -296,8 +322,9 @@ void GtkPlatform::StoreWindows() {
 // themselves.
 void GtkPlatform::RestoreWindows() {}
 
+// A layer surface stands in its layer; there is no front to bring it to.
 void GtkPlatform::BringToFront(AppWindow) {
-  if (main_window && gtk_widget_get_visible(main_window)) {
+  if (main_window && !layer && gtk_widget_get_visible(main_window)) {
     gtk_window_present(GTK_WINDOW(main_window));
   }
 }
@@ -305,7 +332,9 @@ void GtkPlatform::BringToFront(AppWindow) {
 bool GtkPlatform::AddTrayIcon() { return TrayShown(tray); }
 
 void GtkPlatform::ApplyTopmost(bool topmost) {
-  if (main_window) gtk_window_set_keep_above(GTK_WINDOW(main_window), topmost);
+  if (!main_window) return;
+  if (layer) SetLayer(GTK_WINDOW(main_window), topmost);
+  else gtk_window_set_keep_above(GTK_WINDOW(main_window), topmost);
 }
 
 void GtkPlatform::TrackMenu(AppWindow owner, Language language,

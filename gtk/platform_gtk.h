@@ -21,10 +21,11 @@ struct TimerSource {
   guint source;
 };
 
-// The shell's and the behaviour's system calls under GTK on X11, and all
-// the GTK half holds. The character's window is filled in as it is made;
-// until then calls aimed at it do nothing. The rules' screen and window
-// pixels are the X server's device pixels; GDK's own are those divided by
+// The shell's and the behaviour's system calls under GTK, on X11 or on a
+// Wayland compositor with layer shell, and all the GTK half holds. The
+// character's window is filled in as it is made; until then calls aimed at
+// it do nothing. The rules' screen and window pixels are device pixels (the
+// X server's, or the output's on Wayland); GDK's own are those divided by
 // the desktop's scale.
 struct GtkPlatform final : ShellPlatform {
   App* app = nullptr;                  // the program these calls carry out
@@ -44,6 +45,14 @@ struct GtkPlatform final : ShellPlatform {
   std::map<uint32_t, TimerSource> timers;  // each running timer by id
   std::vector<GtkWidget*> open_loops;  // menus and boxes whose own loop runs now, innermost last
   bool ended = false;                  // the settings were written and the window went
+  // On Wayland's layer shell the window is placed by its margins and never
+  // told where it is: main_bounds is the one record of his place, and the
+  // pointer is known only from its moves over him.
+  bool layer = false;                  // the window is a layer surface
+  ScreenPoint pointer_seen = {};       // where the pointer was last seen over him
+  ScreenPoint held_from = {};          // his place when a button went down
+  bool held = false;                   // a button is down
+  bool pointer_watch = false;          // the pointer's next move over him is told
   SoundState sound;
   TrayState tray;
 

@@ -34,12 +34,15 @@ GdkFilterReturn OnRootMessage(GdkXEvent* xevent, GdkEvent*, gpointer) {
 
 }  // namespace
 
+// Wayland has no XEmbed tray: there the status notifier is the only icon.
 bool TrayHostPresent() {
+  if (!GDK_IS_X11_DISPLAY(gdk_display_get_default())) return false;
   Display* x = GDK_DISPLAY_XDISPLAY(gdk_display_get_default());
   return XGetSelectionOwner(x, TraySelection(x)) != None;
 }
 
 void WatchForTrayHost(void (*arrived)(void*), void* data) {
+  if (!GDK_IS_X11_DISPLAY(gdk_display_get_default())) return;
   GdkWindow* root = gdk_get_default_root_window();
   gdk_window_set_events(root, static_cast<GdkEventMask>(gdk_window_get_events(root) |
                                                         GDK_STRUCTURE_MASK));

@@ -1,5 +1,6 @@
 // The GTK half's window of the character and his shadow: how it is made and
 // what its signals mean.
+#include "gtk/layer_wayland.h"
 #include "gtk/names_gtk.h"
 #include "gtk/platform_gtk.h"
 #include "gtk/present_x11.h"
@@ -8,6 +9,7 @@
 #include "shell/windows.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -35,6 +37,7 @@ GtkWidget* MakeWindow(const char* role) {
 // in GDK's pixels.
 gboolean OnConfigure(GtkWidget*, GdkEventConfigure* event, gpointer data) {
   GtkPlatform& p = Platform(data);
+  if (p.layer) return FALSE;  // it reports no place, only its size
   const int32_t g = p.desktop_scale;
   ScreenRect& known = p.main_bounds;
   const bool moved = known.left != event->x * g || known.top != event->y * g;
@@ -83,9 +86,32 @@ gboolean OnMainDraw(GtkWidget*, cairo_t* cr, gpointer data) {
   return TRUE;
 }
 
+// On a layer surface: the pointer at (x, y) of his window, in screen pixels.
+// While a button is held the compositor counts from where the window stood
+// at the press, however far it has been moved since.
+void SeePointer(GtkPlatform& p, double x, double y) {
+  const ScreenPoint origin =
+      p.held ? p.held_from : ScreenPoint{p.main_bounds.left, p.main_bounds.top};
+  p.pointer_seen = {origin.x + static_cast<int32_t>(std::lround(x * p.desktop_scale)),
+                    origin.y + static_cast<int32_t>(std::lround(y * p.desktop_scale))};
+}
+
+// The first move after the rules began to wait for one wakes them; the
+// ones after it are read at every frame until it rests.
+void TellPointerMoved(GtkPlatform& p) {
+  if (!p.pointer_watch || p.ended) return;
+  p.pointer_watch = false;
+  PointerMoved(*p.app);
+}
+
 gboolean OnMainPress(GtkWidget*, GdkEventButton* event, gpointer data) {
-  if (event->button != GDK_BUTTON_PRIMARY) return TRUE;
   GtkPlatform& p = Platform(data);
+  if (p.layer && event->type == GDK_BUTTON_PRESS) {
+    SeePointer(p, event->x, event->y);
+    p.held_from = {p.main_bounds.left, p.main_bounds.top};
+    p.held = true;
+  }
+  if (event->button != GDK_BUTTON_PRIMARY) return TRUE;
   App& app = *p.app;
   switch (event->type) {
     // Device pixels of the press, never negative inside the window.
@@ -100,7 +126,12 @@ gboolean OnMainPress(GtkWidget*, GdkEventButton* event, gpointer data) {
 }
 
 gboolean OnMainRelease(GtkWidget*, GdkEventButton* event, gpointer data) {
-  App& app = *Platform(data).app;
+  GtkPlatform& p = Platform(data);
+  App& app = *p.app;
+  if (p.layer) {
+    SeePointer(p, event->x, event->y);
+    p.held = false;
+  }
   switch (event->button) {
     case GDK_BUTTON_PRIMARY:
     case GDK_BUTTON_MIDDLE: ReleaseLeftOrMiddle(app); break;
@@ -112,9 +143,23 @@ gboolean OnMainRelease(GtkWidget*, GdkEventButton* event, gpointer data) {
   return TRUE;
 }
 
-gboolean OnMainMotion(GtkWidget*, GdkEventMotion*, gpointer data) {
-  MoveMouse(*Platform(data).app);
+gboolean OnMainMotion(GtkWidget*, GdkEventMotion* event, gpointer data) {
+  GtkPlatform& p = Platform(data);
+  if (p.layer) SeePointer(p, event->x, event->y);
+  MoveMouse(*p.app);
+  if (p.layer) TellPointerMoved(p);
   return TRUE;
+}
+
+// Only on a layer surface. When the pointer leaves, his eyes stay where it
+// went out: a man looks after what he saw go, and easing them back to the
+// middle would wake the program for frames nobody asked for.
+gboolean OnMainEnter(GtkWidget*, GdkEventCrossing* event, gpointer data) {
+  GtkPlatform& p = Platform(data);
+  if (!p.layer) return FALSE;
+  SeePointer(p, event->x, event->y);
+  TellPointerMoved(p);
+  return FALSE;
 }
 
 gboolean OnFocusOut(GtkWidget*, GdkEventFocus*, gpointer data) {
@@ -163,22 +208,25 @@ void MakeMainWindow(GtkPlatform& p, const ScreenRect& at) {
     p.argb = true;
   }
   p.composited = gdk_screen_is_composited(screen);
+  if (p.layer) MakeLayerSurface(GTK_WINDOW(main), true);
   gtk_widget_add_events(main, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK |
-                                  GDK_POINTER_MOTION_MASK | GDK_FOCUS_CHANGE_MASK |
-                                  GDK_STRUCTURE_MASK);
+                                  GDK_POINTER_MOTION_MASK | GDK_ENTER_NOTIFY_MASK |
+                                  GDK_FOCUS_CHANGE_MASK | GDK_STRUCTURE_MASK);
   g_signal_connect(main, "draw", G_CALLBACK(OnMainDraw), &p);
   g_signal_connect(main, "configure-event", G_CALLBACK(OnConfigure), &p);
   g_signal_connect(main, "button-press-event", G_CALLBACK(OnMainPress), &p);
   g_signal_connect(main, "button-release-event", G_CALLBACK(OnMainRelease), &p);
   g_signal_connect(main, "motion-notify-event", G_CALLBACK(OnMainMotion), &p);
+  g_signal_connect(main, "enter-notify-event", G_CALLBACK(OnMainEnter), &p);
   g_signal_connect(main, "focus-out-event", G_CALLBACK(OnFocusOut), &p);
   g_signal_connect(main, "delete-event", G_CALLBACK(OnDelete), &p);
   g_signal_connect(main, "notify::scale-factor", G_CALLBACK(OnScaleChanged), &p);
   g_signal_connect(screen, "composited-changed", G_CALLBACK(OnCompositedChanged), &p);
   g_signal_connect(screen, "monitors-changed", G_CALLBACK(OnMonitorsChanged), &p);
   g_signal_connect(screen, "size-changed", G_CALLBACK(OnMonitorsChanged), &p);
+  // A Wayland surface shows only buffers GTK has drawn and committed.
   G_GNUC_BEGIN_IGNORE_DEPRECATIONS
-  gtk_widget_set_double_buffered(main, FALSE);
+  if (!p.layer) gtk_widget_set_double_buffered(main, FALSE);
   G_GNUC_END_IGNORE_DEPRECATIONS
   p.main_window = main;
   p.PlaceWindow(AppWindow::Main, at, false);

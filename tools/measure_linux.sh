@@ -7,7 +7,11 @@
 #      window filled with one colour;
 #   3. resident memory at x10, beside a bare GTK program holding two windows
 #      of the x10 size;
-#   4. how late alarms start, over several trials.
+#   4. how late alarms start, over several trials;
+#   5. CPU and wake-ups while idling under sway (nested in a virtual display of
+#      its own): the native layer-shell path and the XWayland one (--x11),
+#      beside xeyes through XWayland, with the CPU and context switches of
+#      sway and of Xwayland over the same time.
 # A measurement, not a test: it is in neither CTest nor tools/test.sh.
 # IDLE_SECONDS, FRAME_RUNS and ALARM_TRIALS shorten a run for a quick look.
 set -euo pipefail
@@ -196,3 +200,93 @@ else
   printf '  %5s  %8s  %7s  %8s\n' trial alarm raw "less 500"
   awk -v trials="$alarm_trials" -f tools/measure/latency_table.awk <<<"$alarm_out"
 fi
+
+# 5. Idle under sway, nested through its X11 backend in an X display of its
+# own. sway refuses to run as root: there it runs as the user tools/setup.sh
+# makes for it.
+if ! command -v sway >/dev/null; then
+  echo; echo "5. Idle under sway: not measured, sway is not installed"; exit 0
+fi
+m=$((n + 1))
+while [ -e "/tmp/.X$m-lock" ] || [ -e "/tmp/.X11-unix/X$m" ]; do m=$((m + 1)); done
+Xvfb ":$m" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+outer_pid=$!
+session_pids+=("$outer_pid")
+for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$m" ] && break; sleep 0.1; done
+sway_dir=$(mktemp -d /tmp/kurimaro-measure-sway-XXXXXX)
+chmod 0755 "$sway_dir"
+mkdir -m 0700 "$sway_dir/run"
+printf '%s\n' "xwayland force" "seat seat0 fallback true" "focus_follows_mouse no" \
+  "output * bg #FFFFFF solid_color" "output * mode 800x600" >"$sway_dir/config"
+chmod 0644 "$sway_dir/config"
+as_user=()
+if [ "$(id -u)" -eq 0 ]; then
+  chown kurimaro-desktop "$sway_dir/run"
+  as_user=(setpriv --reuid=kurimaro-desktop --regid=kurimaro-desktop --clear-groups)
+fi
+x_before=$(ls /tmp/.X11-unix)
+env -u WAYLAND_DISPLAY -u SWAYSOCK DISPLAY=":$m" HOME="$sway_dir" XDG_CONFIG_HOME="$sway_dir" \
+  XDG_RUNTIME_DIR="$sway_dir/run" WLR_BACKENDS=x11 WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 \
+  "${as_user[@]}" sway -c "$sway_dir/config" >"$work/sway.log" 2>&1 &
+sway_pid=$!
+session_pids=("$sway_pid" "${session_pids[@]}")
+# sway starts Xwayland detached from itself, on the first free display.
+xwayland_display="" xwayland_pid=""
+for _ in $(seq 100); do
+  new_x=$(comm -13 <(echo "$x_before") <(ls /tmp/.X11-unix) | sed -n 's/^X//p' | head -1)
+  [ -n "$new_x" ] && xwayland_pid=$(pgrep -f "^Xwayland :$new_x " | head -1 || true)
+  [ -n "$xwayland_pid" ] && [ -n "$(ls "$sway_dir/run" | grep -x 'wayland-[0-9]*' || true)" ] && break
+  sleep 0.1
+done
+xwayland_display=":$new_x"
+wayland_socket=$(ls "$sway_dir/run" | grep -x 'wayland-[0-9]*' | head -1)
+# Xwayland lets in only sway's user; the programs run as this one.
+DISPLAY="$xwayland_display" "${as_user[@]}" xhost "+si:localuser:$(id -un)" >/dev/null
+# The pointer at rest in the far corner of sway's output, off him and xeyes.
+DISPLAY=":$m" xdotool mousemove 799 599
+sleep 2
+
+# The same as idle, with sway and Xwayland in the places of Xvfb and the
+# compositor, and their context switches a second after the rest.
+idle_sway() {
+  "$@" >/dev/null 2>&1 &
+  local pid=$!
+  sleep 3
+  if [ ! -e "/proc/$pid/stat" ]; then echo "gone"; return; fi
+  local p0 s0 x0 w0 sw0 xw0 p1 s1 x1 w1 sw1 xw1 k
+  p0=$(cpu_ns "$pid"); s0=$(cpu_ns "$sway_pid"); x0=$(cpu_ns "$xwayland_pid")
+  w0=$(switches "$pid"); sw0=$(switches "$sway_pid"); xw0=$(switches "$xwayland_pid")
+  sleep "$idle_seconds"
+  if [ ! -e "/proc/$pid/stat" ]; then echo "gone"; return; fi
+  p1=$(cpu_ns "$pid"); s1=$(cpu_ns "$sway_pid"); x1=$(cpu_ns "$xwayland_pid")
+  w1=$(switches "$pid"); sw1=$(switches "$sway_pid"); xw1=$(switches "$xwayland_pid")
+  k=$(wakeups "$pid" "$trace_seconds" "$work/trace.$pid")
+  stop "$pid"
+  awk -v p=$((p1 - p0)) -v s=$((s1 - s0)) -v x=$((x1 - x0)) -v w=$((w1 - w0)) \
+    -v sw=$((sw1 - sw0)) -v xw=$((xw1 - xw0)) -v k="$k" -v t="$idle_seconds" \
+    'BEGIN { printf "%.3f %.1f %.1f %.3f %.1f %.3f %.1f\n", p / 1e9, k, w / t, s / 1e9, sw / t, x / 1e9, xw / t }'
+}
+sway_env=(env XDG_RUNTIME_DIR="$sway_dir/run" WAYLAND_DISPLAY="$wayland_socket" DISPLAY="$xwayland_display")
+write_conf "$work/sway" 2 0
+alone=$(idle_sway sleep $((idle_seconds + 30)))
+native=$(idle_sway "${sway_env[@]}" "$kurimaro" --dir "$work/sway")
+xwayland=$(idle_sway "${sway_env[@]}" "$kurimaro" --x11 --dir "$work/sway")
+eyes=$(idle_sway "${sway_env[@]}" xeyes)
+echo
+echo "5. Idle under sway 800x600 (nested in Xvfb, pixman), pointer still and no alarm, over"
+echo "   $idle_seconds s: the program's CPU seconds, wake-ups a second (traced over $trace_seconds s) and"
+echo "   context switches a second; sway's and Xwayland's CPU seconds and context switches a second"
+printf '  %-30s %8s %8s %8s %8s %8s %9s %8s\n' "" program "wakes/s" "sw/s" sway "sw/s" Xwayland "sw/s"
+sway_row() {
+  if [ "$2" = gone ] || [ -z "$2" ]; then
+    printf '  %-30s not measured: the program was not running through the whole time\n' "$1"
+    return
+  fi
+  read -r p k w s sw x xw <<<"$2"
+  printf '  %-30s %8.3f %8.1f %8.1f %8.3f %8.1f %9.3f %8.1f\n' "$1" "$p" "$k" "$w" "$s" "$sw" "$x" "$xw"
+}
+sway_row "nothing (sway alone)" "$alone"
+sway_row "kurimaro x2, layer shell" "$native"
+sway_row "kurimaro x2, XWayland (--x11)" "$xwayland"
+sway_row "xeyes, XWayland" "$eyes"
+rm -rf "$sway_dir"

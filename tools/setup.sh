@@ -15,6 +15,7 @@ packages=(
   openbox x11-utils xdotool trayer libx11-dev libxext-dev libxi-dev libxtst-dev
   dbus-daemon dpkg-dev lintian desktop-file-utils appstream
   faketime tzdata xfwm4 xfconf mutter
+  libgtk-layer-shell-dev sway grim weston xwayland
 )
 # Wine takes the interface language from the C library's locale; the end-to-end
 # tests run the programs in both.
@@ -62,5 +63,17 @@ generate_locales() {
   $sudo locale-gen >/dev/null
 }
 
+# sway refuses to run as root: where the tests run as root they start it as
+# this user, who owns nothing and cannot log in.
+desktop_user=kurimaro-desktop
+make_desktop_user() {
+  [ "$(id -u)" -eq 0 ] || return 0
+  id "$desktop_user" >/dev/null 2>&1 && return
+  echo "setup: adding the user $desktop_user for the Wayland compositors"
+  useradd --system --no-create-home --home-dir /nonexistent --shell /usr/sbin/nologin \
+    "$desktop_user"
+}
+
 install_packages
 generate_locales
+make_desktop_user

@@ -1,8 +1,6 @@
 // The character on the window managers users have, each on a display of the
 // test's own: he stays on top of his shadow at every start and after the
 // window manager restarts, since one window carries both.
-#include <sys/stat.h>
-
 #include <optional>
 #include <sstream>
 
@@ -21,17 +19,8 @@ class Desktop {
  public:
   Desktop(const std::string& name, const std::vector<std::string>& window_manager)
       : name_("Desktops." + name), dir_(MakeWorkDir(name_)), window_manager_(window_manager) {
-    int n = 140;
-    struct stat info;
-    auto taken = [&] {
-      const std::string number = std::to_string(n);
-      return stat(("/tmp/.X" + number + "-lock").c_str(), &info) == 0 ||
-             stat(("/tmp/.X11-unix/X" + number).c_str(), &info) == 0;
-    };
-    while (taken()) ++n;
-    const std::string display = ":" + std::to_string(n);
-    xvfb_ = StartTool({"Xvfb", display, "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
-    WaitUntil([&] { return stat(("/tmp/.X11-unix/X" + std::to_string(n)).c_str(), &info) == 0; });
+    std::string display;
+    xvfb_ = StartDisplay(display);
     UseDisplay(display);
     env_ = {"HOME=" + dir_, "XDG_CONFIG_HOME=" + dir_ + "/config",
             "XDG_CACHE_HOME=" + dir_ + "/cache", "XDG_DATA_HOME=" + dir_ + "/data"};

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <ctime>
@@ -144,15 +145,32 @@ int SecondOfDayNow() {
   return t.tm_hour * 3600 + t.tm_min * 60 + t.tm_sec;
 }
 
-Process Start(const Program& program, const std::string& dir, const std::vector<std::string>& env) {
+Process Start(const Program& program, const std::string& dir, const std::vector<std::string>& env,
+              const std::vector<std::string>& args) {
   std::vector<std::string> all = BaseEnv();
   all.insert(all.end(), env.begin(), env.end());
   Process p;
   p.stderr_path = StateDir() + "/work/start" + std::to_string(++g_starts) + ".stderr";
   g_program_errs.push_back(p.stderr_path);
-  p.pid = Spawn({KURIMARO_GTK_DIR "/" + std::string(program.file), "--dir", dir}, all,
-                p.stderr_path);
+  std::vector<std::string> argv = {KURIMARO_GTK_DIR "/" + std::string(program.file), "--dir", dir};
+  argv.insert(argv.end(), args.begin(), args.end());
+  p.pid = Spawn(argv, all, p.stderr_path);
   return p;
+}
+
+Process StartDisplay(std::string& name) {
+  int n = 140;
+  struct stat info;
+  auto taken = [&] {
+    const std::string number = std::to_string(n);
+    return stat(("/tmp/.X" + number + "-lock").c_str(), &info) == 0 ||
+           stat(("/tmp/.X11-unix/X" + number).c_str(), &info) == 0;
+  };
+  while (taken()) ++n;
+  name = ":" + std::to_string(n);
+  Process xvfb = StartTool({"Xvfb", name, "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
+  WaitUntil([&] { return stat(("/tmp/.X11-unix/X" + std::to_string(n)).c_str(), &info) == 0; });
+  return xvfb;
 }
 
 Process StartTool(const std::vector<std::string>& argv, const std::vector<std::string>& env) {
@@ -279,22 +297,29 @@ bool OpenMenu(const Running& running, int x, int y) {
 bool ChooseFromMenu(const Running& running, uint16_t command, const std::set<uint16_t>& greyed,
                     int x, int y) {
   const std::vector<MenuEntry>& menu = ContextMenu();
+  const bool known = std::any_of(menu.begin(), menu.end(),
+                                 [command](const MenuEntry& e) { return e.id == command; });
+  if (!known || !OpenMenu(running, x, y)) return false;
+  KeysToCommand(command, greyed);
+  return true;
+}
+
+void KeysToCommand(uint16_t command, const std::set<uint16_t>& greyed) {
+  const std::vector<MenuEntry>& menu = ContextMenu();
   size_t target = 0;
   while (target < menu.size() && menu[target].id != command) ++target;
-  if (target == menu.size()) return false;
+  if (target == menu.size()) return;
   // The popups that lead to the command, outermost first, then the command.
   std::vector<size_t> path = {target};
   for (size_t i = target; i-- > 0;) {
     if (menu[i].depth < menu[path.front()].depth) path.insert(path.begin(), i);
   }
-  if (!OpenMenu(running, x, y)) return false;
   for (size_t level = 0; level < path.size(); ++level) {
     // The top menu opens with nothing selected; a submenu with its first item.
     const int downs = KeyIndex(menu, path[level], greyed) + (level == 0 ? 1 : 0);
     for (int i = 0; i < downs; ++i) Key("Down");
     Key(level + 1 < path.size() ? "Right" : "Return");
   }
-  return true;
 }
 
 }  // namespace lx

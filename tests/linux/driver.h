@@ -71,13 +71,17 @@ struct Process {
   pid_t pid = -1;
   std::string stderr_path;  // what the program wrote there
 };
-// Starts the program with --dir dir on the test display. env: "NAME=value"
-// sets a variable, "NAME" removes it.
+// Starts the program with --dir dir and args on the test display. env:
+// "NAME=value" sets a variable, "NAME" removes it.
 Process Start(const Program& program, const std::string& dir,
-              const std::vector<std::string>& env = {});
+              const std::vector<std::string>& env = {},
+              const std::vector<std::string>& args = {});
 // A helper program (compositor, tray host), ended by Stop or at the test's
 // end; env as for Start.
 Process StartTool(const std::vector<std::string>& argv, const std::vector<std::string>& env = {});
+// A virtual X display of the test's own (1280x1024, 24 bits), on the first
+// free number from 140; its name as ":N" is given once it accepts clients.
+Process StartDisplay(std::string& name);
 // A session bus of the test's own in dir; its address is given, "" when it
 // did not come up.
 Process StartSessionBus(const std::string& dir, std::string& address,
@@ -189,6 +193,10 @@ bool OpenMenu(const Running& running, int x = -1, int y = -1);
 // shows grey, which the keys pass over. False when no menu came.
 bool ChooseFromMenu(const Running& running, uint16_t command, const std::set<uint16_t>& greyed = {},
                     int x = -1, int y = -1);
+
+// In a menu just opened, goes to the command by keys and chooses it;
+// greyed as for ChooseFromMenu.
+void KeysToCommand(uint16_t command, const std::set<uint16_t>& greyed = {});
 
 // ---- What the core says belongs on screen -------------------------------
 
