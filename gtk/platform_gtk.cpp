@@ -189,20 +189,13 @@ void GtkPlatform::StopTimer(uint32_t id) {
   timers.erase(found);
 }
 
-// A Wayland compositor sends the moves of a held button to the surface
-// pressed without being asked.
-void GtkPlatform::CaptureMouse() {
-  if (layer) return;
-  GdkWindow* window = main_window ? gtk_widget_get_window(main_window) : nullptr;
-  if (window) {
-    gdk_seat_grab(Seat(), window, GDK_SEAT_CAPABILITY_POINTER, FALSE, nullptr, nullptr, nullptr,
-                  nullptr);
-  }
-}
+// Nothing to ask for: a press itself grabs the pointer for its window until
+// the release, on X11 (the implicit grab) as on Wayland. An explicit grab
+// taken on top of it made GDK drop the second press of a quick double
+// click, which came before the grab began.
+void GtkPlatform::CaptureMouse() {}
 
-void GtkPlatform::ReleaseMouse() {
-  if (!layer) gdk_seat_ungrab(Seat());
-}
+void GtkPlatform::ReleaseMouse() {}
 
 // GDK gives the device pixel divided by its scale, exactly.
 ScreenPoint GtkPlatform::CursorPosition() {
