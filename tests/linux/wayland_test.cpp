@@ -31,6 +31,28 @@ constexpr char kTerminalId[] = "org.freedesktop.weston.wayland-terminal";
 
 class Wayland : public Linux {};
 
+// A compositor's X display, made the driver's, and a folder of its own with
+// its runtime directory inside.
+bool StartSession(const std::string& name, std::string& outer, Process& xvfb, std::string& base,
+                  std::string& runtime) {
+  xvfb = StartDisplay(outer);
+  UseDisplay(outer);
+  std::string pattern = "/tmp/kurimaro-" + name + "-XXXXXX";
+  if (!mkdtemp(pattern.data())) return false;
+  base = pattern;
+  runtime = base + "/run";
+  mkdir(runtime.c_str(), 0700);
+  return true;
+}
+
+// The compositor, then its display and its folder.
+void EndSession(Process& compositor, Process& xvfb, const std::string& base) {
+  Stop(compositor);
+  UseDisplay("");
+  Stop(xvfb);
+  if (!base.empty()) std::filesystem::remove_all(base);
+}
+
 // A sway session on an X display of its own, through its X11 backend: its
 // one output is an 800x600 window at the display's top-left corner, so the
 // display's pixels and the output's are the same. The driver's pointer and
@@ -38,14 +60,8 @@ class Wayland : public Linux {};
 class Sway {
  public:
   Sway() {
-    xvfb_ = StartDisplay(outer_);
-    UseDisplay(outer_);
-    char base[] = "/tmp/kurimaro-sway-XXXXXX";
-    if (!mkdtemp(base)) return;
-    base_ = base;
-    runtime_ = base_ + "/run";
-    chmod(base_.c_str(), 0755);
-    mkdir(runtime_.c_str(), 0700);
+    if (!StartSession("sway", outer_, xvfb_, base_, runtime_)) return;
+    chmod(base_.c_str(), 0755);  // its own user runs it
     const std::string config = base_ + "/config";
     WriteFileBytes(config, std::string("xwayland disable\n"
                                        "seat seat0 fallback true\n"
@@ -73,10 +89,7 @@ class Sway {
     MovePointer(0, 0);
   }
   ~Sway() {
-    Stop(sway_);
-    UseDisplay("");
-    Stop(xvfb_);
-    if (!base_.empty()) std::filesystem::remove_all(base_);
+    EndSession(sway_, xvfb_, base_);
   }
   Sway(const Sway&) = delete;
   Sway& operator=(const Sway&) = delete;
@@ -367,13 +380,7 @@ namespace {
 class Weston {
  public:
   Weston() {
-    xvfb_ = StartDisplay(outer_);
-    UseDisplay(outer_);
-    char base[] = "/tmp/kurimaro-weston-XXXXXX";
-    if (!mkdtemp(base)) return;
-    base_ = base;
-    runtime_ = base_ + "/run";
-    mkdir(runtime_.c_str(), 0700);
+    if (!StartSession("weston", outer_, xvfb_, base_, runtime_)) return;
     const std::string config = base_ + "/weston.ini";
     WriteFileBytes(config,
                    "[core]\nidle-time=0\n"
@@ -395,10 +402,7 @@ class Weston {
     });
   }
   ~Weston() {
-    Stop(weston_);
-    UseDisplay("");
-    Stop(xvfb_);
-    if (!base_.empty()) std::filesystem::remove_all(base_);
+    EndSession(weston_, xvfb_, base_);
   }
   Weston(const Weston&) = delete;
   Weston& operator=(const Weston&) = delete;
